@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellacor {
+
+/// The command line of pellacor-convert.
+struct ConvertOptions {
+    std::string input;                 ///< a path, or "-" for standard input
+    std::optional<std::string> output; ///< absent: standard output
+    int lineWidth = 80;
+    bool trace = false;
+    bool help = false;
+    bool version = false;
+
+    /// Parses `args` (without the program name); throws `std::invalid_argument` with a
+    /// one-line reason on a usage error.
+    static ConvertOptions parse(const std::vector<std::string>& args);
+    /// The text printed by -h.
+    static const char* usage();
+};
+
+} // namespace pellacor

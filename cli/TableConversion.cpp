@@ -1,0 +1,61 @@
+#include "cli/TableConversion.h"
+
+#include "core/ConversionTrace.h"
+#include "core/FastaConverter.h"
+#include "core/UnicodeText.h"
+#include "readers/CSVParser.h"
+#include "readers/FileBytes.h"
+
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+namespace pellacor {
+namespace {
+
+bool isWorkbook(const std::string& input) {
+    const std::string extension = UnicodeText::toLower(std::filesystem::path(input).extension().string());
+    return extension == ".xlsx" || extension == ".xls";
+}
+
+TableConversion fromEntries(const std::vector<SequenceEntry>& entries, int lineWidth,
+                            bool withTrace) {
+    TableConversion result;
+    if (withTrace)
+        result.trace = ConversionTrace::entryLines(entries.size(), entries);
+    result.fasta = FastaConverter::convert(entries, lineWidth);
+    if (withTrace)
+        result.trace += ConversionTrace::fastaLines(result.fasta);
+    return result;
+}
+
+} // namespace
+
+TableConversion TableConversion::run(const std::string& input, int lineWidth, bool withTrace) {
+    if (input != "-" && isWorkbook(input))
+        throw TableError("Reading .xlsx workbooks is not available in this build yet.");
+
+    const std::string bytes = input == "-" ? FileBytes::readDescriptor(STDIN_FILENO, "standard input")
+                                           : FileBytes::read(input);
+    // Records go straight into the FASTA text: the table is never held twice.
+    TableConversion result;
+    result.fasta.reserve(bytes.size() + bytes.size() / 64 + 64);
+    std::size_t total = 0;
+    std::vector<SequenceEntry> first;
+    CSVParser::scan(bytes, input == "-" ? std::string_view() : std::string_view(input),
+                    [&](const CSVParser::RecordView& r) {
+                        if (withTrace && first.size() < ConversionTrace::detailedEntries)
+                            first.push_back({std::string(r.identifier), std::string(r.sequence),
+                                             std::nullopt});
+                        ++total;
+                        FastaConverter::appendRecord(result.fasta, r.identifier, r.sequence,
+                                                     r.description, lineWidth);
+                    });
+    if (withTrace)
+        result.trace = ConversionTrace::entryLines(total, first) +
+                       ConversionTrace::fastaLines(result.fasta);
+    (void)fromEntries;
+    return result;
+}
+
+} // namespace pellacor

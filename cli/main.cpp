@@ -1,0 +1,70 @@
+// pellacor-convert: the app's table-to-FASTA conversion on the command line.
+#include "cli/AtomicFile.h"
+#include "cli/ConvertOptions.h"
+#include "cli/TableConversion.h"
+#include "readers/TableError.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <unistd.h>
+
+using namespace pellacor;
+
+namespace {
+
+int fail(const std::string& message, int status) {
+    std::cerr << "pellacor-convert: " << message << '\n';
+    return status;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t done = ::write(fd, bytes.data(), bytes.size());
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ConvertOptions options;
+    try {
+        options = ConvertOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& e) {
+        return fail(std::string(e.what()) + " (try -h)", 2);
+    }
+    if (options.help) {
+        std::cout << ConvertOptions::usage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "pellacor-convert " PELLACOR_VERSION "\n";
+        return 0;
+    }
+    try {
+        const TableConversion result =
+            TableConversion::run(options.input, options.lineWidth, options.trace);
+        if (options.output) {
+            AtomicFile file(*options.output);
+            file.write(result.fasta);
+            file.commit();
+        } else if (!writeAll(STDOUT_FILENO, result.fasta)) {
+            return fail(std::string("cannot write to standard output: ") + std::strerror(errno) + ".", 1);
+        }
+        if (options.trace)
+            std::cerr << result.trace;
+    } catch (const TableError& e) {
+        return fail(e.what(), 1);
+    } catch (const std::bad_alloc&) {
+        return fail("not enough memory to convert this table.", 1);
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/SequenceEntry.h"
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace pellacor {
+
+/// The diagnostic lines written after every successful conversion, each starting "DEBUG: ".
+/// Lengths count user-perceived characters; a dash is "-".
+class ConversionTrace {
+public:
+    ConversionTrace() = delete;
+
+    /// How many records get a line of their own.
+    static constexpr std::size_t detailedEntries = 3;
+
+    /// The record lines: the total, then one line for each of the first three records.
+    static std::string entryLines(std::size_t totalEntries,
+                                  std::span<const SequenceEntry> firstEntries);
+    /// The output lines: length and dashes of `fasta`, then its first 200 characters.
+    static std::string fastaLines(std::string_view fasta);
+};
+
+} // namespace pellacor

@@ -1,0 +1,240 @@
+#include "core/UnicodeText.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/casemap.h>
+#include <unicode/uchar.h>
+#include <unicode/utext.h>
+#include <unicode/utf8.h>
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace pellacor {
+namespace {
+
+constexpr std::uint64_t highBits = 0x8080808080808080ULL;
+
+// One character iterator per thread: creating one costs far more than using it.
+icu::BreakIterator& characterIterator() {
+    thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> it(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status) || !it)
+            throw std::runtime_error("ICU could not create a character break iterator.");
+        return it;
+    }();
+    return *iterator;
+}
+
+// Byte length of the first `count` grapheme clusters, or the whole length when `count` is
+// past the end; `counted` receives how many clusters were passed.
+std::size_t walkGraphemes(std::string_view text, std::size_t count, std::size_t& counted) {
+    counted = 0;
+    if (text.empty() || count == 0)
+        return 0;
+    UErrorCode status = U_ZERO_ERROR;
+    UText* ut = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+    if (U_FAILURE(status))
+        throw std::runtime_error("ICU could not open the text.");
+    std::unique_ptr<UText, decltype(&utext_close)> owner(ut, &utext_close);
+    icu::BreakIterator& it = characterIterator();
+    it.setText(ut, status);
+    if (U_FAILURE(status))
+        throw std::runtime_error("ICU could not segment the text.");
+    std::size_t end = 0;
+    for (int32_t next = it.next(); next != icu::BreakIterator::DONE; next = it.next()) {
+        end = static_cast<std::size_t>(next);
+        if (++counted == count)
+            break;
+    }
+    // Leave the shared iterator pointing at nothing we are about to free.
+    it.setText(icu::UnicodeString());
+    return end;
+}
+
+// Counts clusters in ASCII text: every byte is one, except that CR LF is one.
+std::size_t asciiGraphemeCount(std::string_view text) noexcept {
+    std::size_t n = text.size();
+    for (std::size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '\r' && text[i + 1] == '\n')
+            --n;
+    return n;
+}
+
+} // namespace
+
+bool UnicodeText::isAscii(std::string_view text) noexcept {
+    const char* p = text.data();
+    std::size_t n = text.size();
+    while (n >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (word & highBits)
+            return false;
+        p += 8;
+        n -= 8;
+    }
+    while (n--)
+        if (static_cast<unsigned char>(*p++) & 0x80)
+            return false;
+    return true;
+}
+
+bool UnicodeText::isValidUtf8(std::string_view text) noexcept {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // Skip ASCII eight bytes at a time; ordinary tables are almost all ASCII.
+        while (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, s + i, 8);
+            if (word & highBits)
+                break;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+        if (s[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        UChar32 c;
+        int32_t pos = 0;
+        const int32_t len = static_cast<int32_t>(std::min<std::size_t>(n - i, 4));
+        U8_NEXT(s + i, pos, len, c);
+        if (c < 0)
+            return false;
+        i += static_cast<std::size_t>(pos);
+    }
+    return true;
+}
+
+std::size_t UnicodeText::graphemeCount(std::string_view text) {
+    if (isAscii(text))
+        return asciiGraphemeCount(text);
+    std::size_t counted = 0;
+    walkGraphemes(text, static_cast<std::size_t>(-1), counted);
+    return counted;
+}
+
+std::size_t UnicodeText::graphemePrefixBytes(std::string_view text, std::size_t count) {
+    if (isAscii(text)) {
+        std::size_t bytes = 0;
+        for (std::size_t seen = 0; seen < count && bytes < text.size(); ++seen)
+            bytes += (text[bytes] == '\r' && bytes + 1 < text.size() && text[bytes + 1] == '\n')
+                         ? 2
+                         : 1;
+        return bytes;
+    }
+    std::size_t counted = 0;
+    const std::size_t bytes = walkGraphemes(text, count, counted);
+    return counted < count ? text.size() : bytes;
+}
+
+std::string UnicodeText::toLower(std::string_view text) {
+    if (isAscii(text)) {
+        std::string out(text);
+        for (char& ch : out)
+            if (ch >= 'A' && ch <= 'Z')
+                ch = static_cast<char>(ch - 'A' + 'a');
+        return out;
+    }
+    std::string out;
+    icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())))
+        .toLower(icu::Locale::getRoot())
+        .toUTF8String(out);
+    return out;
+}
+
+bool UnicodeText::isWhiteSpace(char32_t c) noexcept {
+    return c == U'\t' || (c >= 0x20 && u_charType(static_cast<UChar32>(c)) == U_SPACE_SEPARATOR);
+}
+
+bool UnicodeText::isNewline(char32_t c) noexcept {
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+bool UnicodeText::isLetterOrDigit(char32_t c) noexcept {
+    if (c < 0x80)
+        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    return u_isalpha(static_cast<UChar32>(c)) || u_isdigit(static_cast<UChar32>(c));
+}
+
+bool UnicodeText::isLowercase(char32_t c) noexcept {
+    return c < 0x80 ? (c >= 'a' && c <= 'z') : u_islower(static_cast<UChar32>(c));
+}
+
+bool UnicodeText::isUppercase(char32_t c) noexcept {
+    return c < 0x80 ? (c >= 'A' && c <= 'Z') : u_isupper(static_cast<UChar32>(c));
+}
+
+std::size_t UnicodeText::newlineLengthAt(std::string_view text, std::size_t pos) noexcept {
+    const auto b = static_cast<unsigned char>(text[pos]);
+    if (b >= 0x0A && b <= 0x0D)
+        return 1;
+    if (b == 0xC2 && pos + 1 < text.size() && static_cast<unsigned char>(text[pos + 1]) == 0x85)
+        return 2;
+    if (b == 0xE2 && pos + 2 < text.size() && static_cast<unsigned char>(text[pos + 1]) == 0x80) {
+        const auto third = static_cast<unsigned char>(text[pos + 2]);
+        if (third == 0xA8 || third == 0xA9)
+            return 3;
+    }
+    return 0;
+}
+
+std::string_view UnicodeText::trim(std::string_view text, bool alsoNewlines) {
+    auto strip = [alsoNewlines](char32_t c) {
+        return isWhiteSpace(c) || (alsoNewlines && isNewline(c));
+    };
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t next = begin;
+        if (!strip(decodeAt(text, next)))
+            break;
+        begin = next;
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        // Step back to the first byte of the last code point.
+        std::size_t start = end - 1;
+        while (start > begin && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80 &&
+               end - start < 4)
+            --start;
+        std::size_t probe = start;
+        if (!strip(decodeAt(text, probe)) || probe != end)
+            break;
+        end = start;
+    }
+    return text.substr(begin, end - begin);
+}
+
+char32_t UnicodeText::decodeAt(std::string_view text, std::size_t& pos) noexcept {
+    const auto first = static_cast<unsigned char>(text[pos]);
+    if (first < 0x80) {
+        ++pos;
+        return first;
+    }
+    UChar32 c;
+    int32_t i = 0;
+    const int32_t len = static_cast<int32_t>(std::min<std::size_t>(text.size() - pos, 4));
+    U8_NEXT(reinterpret_cast<const uint8_t*>(text.data() + pos), i, len, c);
+    pos += static_cast<std::size_t>(i);
+    return c < 0 ? U'\uFFFD' : static_cast<char32_t>(c);
+}
+
+void UnicodeText::appendUtf8(std::string& out, char32_t c) {
+    char buffer[4];
+    int32_t len = 0;
+    UBool error = false;
+    U8_APPEND(reinterpret_cast<uint8_t*>(buffer), len, 4, static_cast<UChar32>(c), error);
+    if (error) {
+        out += "\xEF\xBF\xBD";
+        return;
+    }
+    out.append(buffer, static_cast<std::size_t>(len));
+}
+
+} // namespace pellacor

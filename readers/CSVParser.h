@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/SequenceEntry.h"
+#include "readers/TableError.h"
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellacor {
+
+/// Reads comma-, semicolon- or tab-separated tables: column 1 identifier, column 2 sequence,
+/// optional column 3 description. Stateless; every operation is static.
+class CSVParser {
+public:
+    CSVParser() = delete;
+
+    /// What can go wrong with the text of a table, each with the message the user reads.
+    class ParserError : public TableError {
+    public:
+        enum class Case {
+            invalidFileFormat,
+            missingRequiredColumns,
+            emptyFile,
+            unterminatedQuotedField,
+            invalidEncoding,
+        };
+        /// `line` is the 1-based line where an unterminated quoted field starts.
+        explicit ParserError(Case kind, std::size_t line = 0);
+        Case kind() const noexcept { return kind_; }
+        std::size_t line() const noexcept { return line_; }
+        bool operator==(const ParserError& other) const noexcept { return kind_ == other.kind_; }
+        /// The user-facing message of `kind`.
+        static std::string message(Case kind, std::size_t line = 0);
+
+    private:
+        Case kind_;
+        std::size_t line_;
+    };
+
+    struct Result {
+        std::vector<SequenceEntry> entries;
+        bool isTabDelimited = false;
+    };
+
+    /// One record as the scanner produces it; the views live only during the callback.
+    struct RecordView {
+        std::string_view identifier;
+        std::string_view sequence;
+        std::optional<std::string_view> description;
+    };
+    using RecordSink = std::function<void(const RecordView&)>;
+
+    static constexpr std::array<std::string_view, 9> headerKeywords = {
+        "gene", "sequence", "id", "identifier", "name", "seq", "description", "desc", "header"};
+
+    /// Reads the file at `file`. Throws `ParserError` or `FileError`; never returns partly.
+    static Result parse(const std::filesystem::path& file);
+    /// Reads table bytes already in memory; `fileName` decides the delimiter by its extension.
+    static Result parseBytes(std::string_view bytes, std::string_view fileName);
+    /// Streams the records of `bytes` to `sink` in row order and returns whether the text was
+    /// read as tab-separated. Throws as `parse` does; the sink may then have seen records.
+    static bool scan(std::string_view bytes, std::string_view fileName, const RecordSink& sink);
+
+    /// The delimiter: by extension (tsv/tab: tab, csv: comma), else by counting tabs, commas
+    /// and semicolons in the first 5 lines of `text`.
+    static char detectDelimiter(std::string_view fileName, std::string_view text);
+    /// True when `detectDelimiter` picks the tab.
+    static bool detectTabDelimiter(std::string_view fileName, std::string_view text);
+
+    /// True when the first row of a table, `fields`, names its columns rather than holding data.
+    static bool isHeaderRow(std::span<const std::string_view> fields);
+    static bool isHeaderRow(std::span<const std::string> fields);
+
+    /// `text` without LF, CR, space and tab anywhere.
+    static std::string cleanSequence(std::string_view text);
+};
+
+} // namespace pellacor

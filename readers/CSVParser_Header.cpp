@@ -1,0 +1,81 @@
+// The header-row test, shared by the delimited and the workbook readers.
+#include "readers/CSVParser.h"
+
+#include "core/UnicodeText.h"
+
+#include <algorithm>
+
+namespace pellacor {
+namespace {
+
+constexpr std::size_t examinedLengthLimit = 50;
+
+bool isKeywordWord(std::string_view word) {
+    for (std::string_view keyword : CSVParser::headerKeywords) {
+        if (word == keyword)
+            return true;
+        if (word.size() == keyword.size() + 1 && word.back() == 's' && word.starts_with(keyword))
+            return true;
+    }
+    return false;
+}
+
+// Words of a field: runs of letters and digits, also split where a lower-case letter is
+// followed by an upper-case one ("SeqID" is "seq" and "id"); each word lower-cased.
+std::vector<std::string> wordsOf(std::string_view text) {
+    std::vector<std::string> words;
+    std::size_t pos = 0;
+    std::size_t wordStart = std::string_view::npos;
+    char32_t previous = 0;
+    auto close = [&](std::size_t end) {
+        if (wordStart != std::string_view::npos)
+            words.push_back(UnicodeText::toLower(text.substr(wordStart, end - wordStart)));
+        wordStart = std::string_view::npos;
+    };
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        const char32_t c = UnicodeText::decodeAt(text, pos);
+        if (!UnicodeText::isLetterOrDigit(c)) {
+            close(start);
+        } else {
+            if (wordStart != std::string_view::npos && UnicodeText::isLowercase(previous) &&
+                UnicodeText::isUppercase(c))
+                close(start);
+            if (wordStart == std::string_view::npos)
+                wordStart = start;
+        }
+        previous = c;
+    }
+    close(text.size());
+    return words;
+}
+
+bool isHeaderField(std::string_view field, bool isSequenceField) {
+    const std::string_view trimmed = UnicodeText::trim(field, false);
+    if (trimmed.empty() || UnicodeText::graphemeCount(trimmed) >= examinedLengthLimit)
+        return false;
+    const std::vector<std::string> words = wordsOf(trimmed);
+    if (words.empty())
+        return false;
+    // A column title may qualify "sequence" ("DNA Sequence"); other titles are made only of
+    // keywords, so data such as "seq_1" or "gene2" is not mistaken for one.
+    if (isSequenceField)
+        return std::any_of(words.begin(), words.end(), isKeywordWord);
+    return std::all_of(words.begin(), words.end(), isKeywordWord);
+}
+
+} // namespace
+
+bool CSVParser::isHeaderRow(std::span<const std::string_view> fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (isHeaderField(fields[i], i == 1))
+            return true;
+    return false;
+}
+
+bool CSVParser::isHeaderRow(std::span<const std::string> fields) {
+    std::vector<std::string_view> views(fields.begin(), fields.end());
+    return isHeaderRow(std::span<const std::string_view>(views));
+}
+
+} // namespace pellacor

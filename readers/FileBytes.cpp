@@ -1,0 +1,85 @@
+#include "readers/FileBytes.h"
+
+#include "readers/TableError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pellacor {
+namespace {
+
+// Owns one open descriptor.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) noexcept : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const noexcept { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::string FileBytes::read(const std::filesystem::path& path) {
+    const std::string name = path.string();
+    // O_NONBLOCK keeps a FIFO from hanging the open; it is refused just below.
+    Descriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0)
+        throw FileError("Cannot open", name, errno);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        throw FileError("Cannot read", name, errno);
+    if (S_ISDIR(info.st_mode))
+        throw FileError("Cannot read", name, EISDIR);
+    if (!S_ISREG(info.st_mode))
+        throw FileError("\u201C" + path.filename().string() +
+                        "\u201D is not a regular file. Choose a table saved on disk.");
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError("Cannot read", name, errno);
+        }
+        if (got == 0)
+            break; // the file shrank while we read it: keep what is there
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    // The file may also have grown; read the rest.
+    bytes += readDescriptor(fd.get(), name);
+    return bytes;
+}
+
+std::string FileBytes::readDescriptor(int fd, const std::string& name) {
+    std::string bytes;
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError("Cannot read", name, errno);
+        }
+        if (got == 0)
+            return bytes;
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+} // namespace pellacor

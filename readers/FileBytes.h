@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace pellacor {
+
+/// Reads whole files into memory without ever blocking on something that is not a file.
+class FileBytes {
+public:
+    FileBytes() = delete;
+
+    /// The bytes of the regular file at `path`. Throws `FileError` for a missing or unreadable
+    /// file, a directory, a FIFO or a device, naming the file and the cause.
+    static std::string read(const std::filesystem::path& path);
+    /// Everything readable from the open descriptor `fd` until end of file (for standard input).
+    static std::string readDescriptor(int fd, const std::string& name);
+};
+
+} // namespace pellacor
