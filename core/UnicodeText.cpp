@@ -121,17 +121,21 @@ std::size_t UnicodeText::graphemeCount(std::string_view text) {
 }
 
 std::size_t UnicodeText::graphemePrefixBytes(std::string_view text, std::size_t count) {
-    if (isAscii(text)) {
-        std::size_t bytes = 0;
-        for (std::size_t seen = 0; seen < count && bytes < text.size(); ++seen)
-            bytes += (text[bytes] == '\r' && bytes + 1 < text.size() && text[bytes + 1] == '\n')
-                         ? 2
-                         : 1;
-        return bytes;
+    // Look only at the bytes that decide the answer: callers slice long texts line by line, and
+    // testing the whole rest each time made that quadratic. Two ASCII characters always part,
+    // except CR LF; the byte after the prefix must be ASCII too, or it may be a combining mark.
+    std::size_t bytes = 0;
+    std::size_t seen = 0;
+    while (seen < count && bytes < text.size() && static_cast<unsigned char>(text[bytes]) < 0x80) {
+        bytes +=
+            (text[bytes] == '\r' && bytes + 1 < text.size() && text[bytes + 1] == '\n') ? 2 : 1;
+        ++seen;
     }
+    if (bytes == text.size() || (seen == count && static_cast<unsigned char>(text[bytes]) < 0x80))
+        return bytes;
     std::size_t counted = 0;
-    const std::size_t bytes = walkGraphemes(text, count, counted);
-    return counted < count ? text.size() : bytes;
+    const std::size_t walked = walkGraphemes(text, count, counted);
+    return counted < count ? text.size() : walked;
 }
 
 std::string UnicodeText::toLower(std::string_view text) {
