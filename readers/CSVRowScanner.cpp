@@ -123,10 +123,12 @@ std::size_t CSVRowScanner::scanUnquoted(std::size_t pos, bool& dirty) const {
         const __m128i stop = _mm_or_si128(
             _mm_or_si128(_mm_cmpeq_epi8(block, delimiter), control),
             _mm_or_si128(_mm_cmpeq_epi8(block, lead2), _mm_cmpeq_epi8(block, lead3)));
-        const unsigned stopMask =
-            static_cast<unsigned>(_mm_movemask_epi8(stop)) & ~static_cast<unsigned>(_mm_movemask_epi8(tab));
+        // A tab ends the field only when it is the delimiter; otherwise it is a blank to clean.
+        const unsigned tabMask =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, tab)));
+        const unsigned stopMask = static_cast<unsigned>(_mm_movemask_epi8(stop)) & ~tabMask;
         const unsigned blankMask = static_cast<unsigned>(_mm_movemask_epi8(blank));
-        const unsigned tabStop = delimiter_ == '\t' ? static_cast<unsigned>(_mm_movemask_epi8(tab)) : 0;
+        const unsigned tabStop = delimiter_ == '\t' ? tabMask : 0;
         const unsigned allStops = stopMask | tabStop;
         if (allStops == 0) {
             dirty |= blankMask != 0;
