@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace pellacor::fuzz {
+
+/// A reader or the writer broke a promise about its output; `what()` says which.
+class InvariantViolation : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+using Input = std::span<const std::uint8_t>;
+
+/// Runs the delimited reader on `data`; the first byte picks the file name (.csv, .tsv, .txt).
+/// Throws `InvariantViolation` when a record or an error is not what the reader promises.
+void delimitedReader(Input data);
+/// Renders records cut from `data` (first byte: line width) and checks the FASTA text.
+void fastaWriter(Input data);
+
+/// Throws `InvariantViolation` with `what` unless `condition` holds.
+inline void require(bool condition, const std::string& what) {
+    if (!condition)
+        throw InvariantViolation(what);
+}
+
+} // namespace pellacor::fuzz
