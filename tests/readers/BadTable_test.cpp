@@ -1,0 +1,116 @@
+// Hostile or broken files given to the readers: each ends in records or a clear message, in
+// bounded time, without hanging on something that is not a file.
+#include "HostileInput.h"
+
+#include "core/FastaConverter.h"
+#include "readers/CSVParser.h"
+#include "readers/ExcelParser.h"
+#include "readers/TableError.h"
+
+#include <future>
+#include <sys/stat.h>
+
+using namespace pellacor;
+using namespace pellacor::hostile;
+
+namespace {
+
+// What `read` throws, as the user would read it; "" when it returns.
+template <typename Read> std::string messageOf(Read read) {
+    try {
+        read();
+    } catch (const TableError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(BadTable, randomBinaryNamedCsvIsRefusedAsNotUtf8Text) {
+    ScratchFolder folder;
+    writeFile(folder / "noise.csv", randomBinary(64 * 1024));
+    EXPECT_EQ(messageOf([&] { CSVParser::parse(folder / "noise.csv"); }),
+              "The file is not valid UTF-8 text. Save it as UTF-8 and try again.");
+}
+
+TEST(BadTable, aRowFiftyMegabytesLongConvertsWhole) {
+    ScratchFolder folder;
+    // One accented residue at the end keeps the sequence off the all-ASCII fast path.
+    const std::string residues = std::string(50'000'000, 'C') + "\xC3\xA9";
+    writeFile(folder / "long.csv", "s1," + residues + ",long one\n");
+    const auto start = std::chrono::steady_clock::now();
+    const CSVParser::Result table = CSVParser::parse(folder / "long.csv");
+    ASSERT_EQ(table.entries.size(), 1u);
+    EXPECT_EQ(table.entries[0].sequence.size(), residues.size());
+    const std::string fasta = FastaConverter::convert(table.entries);
+    EXPECT_EQ(fasta.size(), std::string(">s1 long one\n").size() + residues.size() + 625'001);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 60s);
+}
+
+TEST(BadTable, fiveMillionOneResidueRowsAreAllKept) {
+    std::string text;
+    text.reserve(5'000'000 * 12);
+    for (int i = 0; i < 5'000'000; ++i)
+        text.append("r").append(std::to_string(i)).append("\tA\n");
+    std::size_t records = 0;
+    std::string last;
+    EXPECT_TRUE(CSVParser::scan(text, "many.tsv", [&](const CSVParser::RecordView& r) {
+        ++records;
+        last = r.identifier;
+    }));
+    EXPECT_EQ(records, 5'000'000u);
+    EXPECT_EQ(last, "r4999999");
+}
+
+TEST(BadTable, aChosenDirectoryIsRefusedByBothReaders) {
+    ScratchFolder folder;
+    fs::create_directory(folder / "table.csv");
+    fs::create_directory(folder / "book.xlsx");
+    EXPECT_EQ(messageOf([&] { CSVParser::parse(folder / "table.csv"); }),
+              "Cannot read \u201Ctable.csv\u201D: Is a directory.");
+    EXPECT_EQ(messageOf([&] { ExcelParser::parse(folder / "book.xlsx"); }),
+              "Cannot read Excel file. Please check file permissions.");
+}
+
+TEST(BadTable, aFifoIsRefusedWithoutWaitingForAWriter) {
+    ScratchFolder folder;
+    const fs::path fifo = folder / "pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto reading =
+        std::async(std::launch::async, [&] { return messageOf([&] { CSVParser::parse(fifo); }); });
+    if (reading.wait_for(20s) != std::future_status::ready) {
+        // Free the reader before failing, so the test itself cannot hang.
+        std::ofstream(fifo.string()) << "s1,ACGT\n";
+        FAIL() << "reading a FIFO blocked";
+    }
+    EXPECT_EQ(reading.get(),
+              "\u201Cpipe.csv\u201D is not a regular file. Choose a table saved on disk.");
+}
+
+TEST(BadTable, aFileWithoutReadPermissionIsRefusedByBothReaders) {
+    ScratchFolder folder;
+    writeFile(folder / "locked.csv", "s1,ACGT\n");
+    writeFile(folder / "locked.xlsx", "PK");
+    fs::permissions(folder / "locked.csv", fs::perms::none);
+    fs::permissions(folder / "locked.xlsx", fs::perms::none);
+    // Root reads anything, so the readers run as "nobody" in a child process.
+    const ChildOutcome csv = runInChild(
+        [&] { return CSVParser::parse(folder / "locked.csv").entries.at(0).sequence; }, true);
+    if (!csv.started)
+        GTEST_SKIP() << "cannot switch to the user nobody to take away read permission";
+    EXPECT_EQ(csv.status, 1);
+    EXPECT_EQ(csv.err, "Cannot open \u201Clocked.csv\u201D: Permission denied.");
+    const ChildOutcome book =
+        runInChild([&] { return ExcelParser::parse(folder / "locked.xlsx").at(0).sequence; }, true);
+    EXPECT_EQ(book.status, 1);
+    EXPECT_EQ(book.err, "Cannot read Excel file. Please check file permissions.");
+}
+
+TEST(BadTable, aFileDeletedAfterItWasChosenIsReportedByName) {
+    ScratchFolder folder;
+    writeFile(folder / "gone.tsv", "s1\tACGT\n");
+    fs::remove(folder / "gone.tsv");
+    EXPECT_EQ(messageOf([&] { CSVParser::parse(folder / "gone.tsv"); }),
+              "Cannot open \u201Cgone.tsv\u201D: No such file or directory.");
+}
