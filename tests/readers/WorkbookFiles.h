@@ -145,4 +145,25 @@ inline void setListedSize(const std::filesystem::path& archive, const std::strin
     std::ofstream(archive, std::ios::binary) << bytes;
 }
 
+/// Corrupts the stored data of `entry` in `archive`, so that extracting it fails.
+inline void damageEntry(const std::filesystem::path& archive, const std::string& entry) {
+    std::string bytes = readText(archive);
+    const std::string signature("PK\x03\x04", 4);
+    for (std::size_t at = bytes.find(signature); at != std::string::npos;
+         at = bytes.find(signature, at + 4)) {
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
+        const std::size_t nameLength = byte(26) | (byte(27) << 8);
+        const std::size_t extraLength = byte(28) | (byte(29) << 8);
+        const std::size_t dataLength = byte(18) | (byte(19) << 8) | (byte(20) << 16);
+        if (bytes.compare(at + 30, nameLength, entry) != 0)
+            continue;
+        const std::size_t data = at + 30 + nameLength + extraLength;
+        for (std::size_t i = 0; i < dataLength; i += 2)
+            bytes[data + i] = static_cast<char>(bytes[data + i] ^ 0x5A);
+        std::ofstream(archive, std::ios::binary) << bytes;
+        return;
+    }
+    throw std::runtime_error("no entry " + entry);
+}
+
 } // namespace pellacor::testing
