@@ -3,11 +3,13 @@
 #include "readers/ArchiveListing.h"
 #include "readers/FileBytes.h"
 #include "readers/SharedStringsDelegate.h"
+#include "readers/UnzipProcess.h"
 #include "readers/WorkDirectory.h"
 #include "readers/WorksheetDelegate.h"
 #include "readers/XmlParser.h"
 
 #include <new>
+#include <optional>
 
 namespace pellacor {
 namespace {
@@ -66,16 +68,47 @@ std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
     std::vector<std::string> parts = {sheet};
     if (listing->contains(sharedStringsPart))
         parts.push_back(sharedStringsPart);
-    extract(*listing, archive, parts, extracted, extractedBytes);
+    reserveSpace(*listing, parts, extracted, extractedBytes);
+    std::vector<SequenceEntry> entries = readParts(*listing, archive, sheet, extracted);
+    if (entries.empty())
+        throw ExcelError(ExcelError::Case::noDataFound);
+    return entries;
+}
+
+std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
+                                                  const std::filesystem::path& archive,
+                                                  const std::string& sheet,
+                                                  const std::filesystem::path& extracted) {
+    // One unzip run per part, all started at once: while they inflate, each part is parsed as
+    // it is written, shared strings first since the sheet refers to them.
+    const bool hasSharedStrings = listing.contains(sharedStringsPart);
+    std::optional<UnzipProcess> stringsWriter;
+    if (hasSharedStrings)
+        stringsWriter.emplace(startExtraction(archive, {sharedStringsPart}, extracted));
+    UnzipProcess sheetWriter = startExtraction(archive, {sheet}, extracted);
+    const auto unpackedWell = [&] {
+        const bool stringsWell = !stringsWriter || stringsWriter->finish();
+        return sheetWriter.finish() && stringsWell;
+    };
 
     SharedStringsDelegate sharedStrings;
-    if (listing->contains(sharedStringsPart))
-        XmlParser::runFile(extracted / sharedStringsPart, sharedStrings);
-    WorksheetDelegate worksheet(std::move(sharedStrings.strings));
-    XmlParser::runFile(extracted / sheet, worksheet);
-    if (worksheet.entries.empty())
-        throw ExcelError(ExcelError::Case::noDataFound);
-    return std::move(worksheet.entries);
+    std::optional<WorksheetDelegate> worksheet;
+    try {
+        if (stringsWriter)
+            XmlParser::runFile(extracted / sharedStringsPart, sharedStrings,
+                               [&] { return !stringsWriter->hasExited(); });
+        worksheet.emplace(std::move(sharedStrings.strings));
+        XmlParser::runFile(extracted / sheet, *worksheet, [&] { return !sheetWriter.hasExited(); });
+    } catch (const FileError&) {
+        // A part that unzip could not write is the archive's fault, not the file system's.
+        if (!unpackedWell())
+            throw ExcelError(ExcelError::Case::invalidFileFormat);
+        throw;
+    }
+    // What was parsed counts only if unzip vouches for every byte of it.
+    if (!unpackedWell())
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    return std::move(worksheet->entries);
 }
 
 } // namespace pellacor

@@ -12,6 +12,7 @@
 namespace pellacor {
 
 class ArchiveListing;
+class UnzipProcess;
 
 /// Reads the first sheet of an .xlsx workbook into records: extracts the parts it needs with
 /// /usr/bin/unzip into a private work directory and reads them. Stateless; operations are static.
@@ -53,10 +54,19 @@ private:
                                       const std::filesystem::path& archive,
                                       const std::filesystem::path& extracted,
                                       std::uint64_t& extractedBytes);
-    // Extracts `parts` after checking their listed sizes against the limits.
-    static void extract(const ArchiveListing& listing, const std::filesystem::path& archive,
-                        const std::vector<std::string>& parts,
-                        const std::filesystem::path& extracted, std::uint64_t& extractedBytes);
+    // Refuses `parts` when their listed sizes would pass the limits; else counts them in.
+    static void reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
+                             const std::filesystem::path& extracted, std::uint64_t& extractedBytes);
+    // Starts unzip on `parts`, their folders made beforehand so that parallel runs never race
+    // to create them.
+    static UnzipProcess startExtraction(const std::filesystem::path& archive,
+                                        const std::vector<std::string>& parts,
+                                        const std::filesystem::path& extracted);
+    // The records of `sheet`, each part parsed while its own unzip run is still writing it.
+    static std::vector<SequenceEntry> readParts(const ArchiveListing& listing,
+                                                const std::filesystem::path& archive,
+                                                const std::string& sheet,
+                                                const std::filesystem::path& extracted);
 };
 
 } // namespace pellacor

@@ -3,6 +3,7 @@
 
 #include "readers/ArchiveListing.h"
 #include "readers/RelationshipsDelegate.h"
+#include "readers/TableError.h"
 #include "readers/UnzipProcess.h"
 #include "readers/WorkbookDelegate.h"
 #include "readers/XmlParser.h"
@@ -30,7 +31,10 @@ std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
                                         std::uint64_t& extractedBytes) {
     if (!listing.contains(workbookPart) || !listing.contains(workbookRelationshipsPart))
         return defaultSheetPart;
-    extract(listing, archive, {workbookPart, workbookRelationshipsPart}, extracted, extractedBytes);
+    const std::vector<std::string> parts = {workbookPart, workbookRelationshipsPart};
+    reserveSpace(listing, parts, extracted, extractedBytes);
+    if (!startExtraction(archive, parts, extracted).finish())
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
 
     WorkbookDelegate workbook;
     XmlParser::runFile(extracted / workbookPart, workbook);
@@ -46,9 +50,9 @@ std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
     return *part;
 }
 
-void ExcelParser::extract(const ArchiveListing& listing, const std::filesystem::path& archive,
-                          const std::vector<std::string>& parts,
-                          const std::filesystem::path& extracted, std::uint64_t& extractedBytes) {
+void ExcelParser::reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
+                               const std::filesystem::path& extracted,
+                               std::uint64_t& extractedBytes) {
     std::uint64_t needed = 0;
     for (const std::string& part : parts)
         needed = saturatingSum(needed, listing.sizeOf(part));
@@ -59,14 +63,23 @@ void ExcelParser::extract(const ArchiveListing& listing, const std::filesystem::
     const std::filesystem::space_info space = std::filesystem::space(extracted, unknown);
     if (total > maximumExtractedBytes || (!unknown && needed > space.available))
         throw ExcelError(ExcelError::Case::invalidFileFormat);
+    extractedBytes = total;
+}
 
+UnzipProcess ExcelParser::startExtraction(const std::filesystem::path& archive,
+                                          const std::vector<std::string>& parts,
+                                          const std::filesystem::path& extracted) {
     std::vector<std::string> arguments = {"-q", archive.string()};
-    arguments.insert(arguments.end(), parts.begin(), parts.end());
+    for (const std::string& part : parts) {
+        std::error_code error;
+        std::filesystem::create_directories((extracted / part).parent_path(), error);
+        if (error)
+            throw FileError("Cannot create", (extracted / part).parent_path(), error.value());
+        arguments.push_back(part);
+    }
     arguments.push_back("-d");
     arguments.push_back(extracted.string());
-    if (!UnzipProcess::run(arguments))
-        throw ExcelError(ExcelError::Case::invalidFileFormat);
-    extractedBytes = total;
+    return UnzipProcess(arguments, UnzipProcess::Output::toStandardError);
 }
 
 } // namespace pellacor

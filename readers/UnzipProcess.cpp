@@ -78,7 +78,20 @@ UnzipProcess::~UnzipProcess() {
 }
 
 UnzipProcess::UnzipProcess(UnzipProcess&& other) noexcept
-    : child_(std::exchange(other.child_, -1)), output_(std::move(other.output_)) {}
+    : child_(std::exchange(other.child_, -1)), status_(other.status_),
+      output_(std::move(other.output_)) {}
+
+bool UnzipProcess::hasExited() {
+    if (child_ <= 0)
+        return true;
+    int status = 0;
+    const pid_t done = ::waitpid(child_, &status, WNOHANG);
+    if (done == 0 || (done < 0 && errno == EINTR))
+        return false;
+    status_ = done < 0 ? -1 : status;
+    child_ = -1;
+    return true;
+}
 
 bool UnzipProcess::finish(const std::function<void(std::string_view)>& onLine) {
     if (output_.get() >= 0) {
@@ -102,8 +115,9 @@ bool UnzipProcess::finish(const std::function<void(std::string_view)>& onLine) {
             onLine(pending);
         output_.reset();
     }
-    const int status = waitFor(std::exchange(child_, -1));
-    return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (child_ > 0)
+        status_ = waitFor(std::exchange(child_, -1));
+    return status_ >= 0 && WIFEXITED(status_) && WEXITSTATUS(status_) == 0;
 }
 
 bool UnzipProcess::run(const std::vector<std::string>& arguments) {

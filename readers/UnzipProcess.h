@@ -37,6 +37,9 @@ public:
     /// and returns whether it exited with status 0.
     bool finish(const std::function<void(std::string_view)>& onLine = {});
 
+    /// True once the child has ended (it is then reaped, and `finish` returns at once).
+    bool hasExited();
+
     /// Runs the program to its end with the output sent to standard error; true for status 0.
     static bool run(const std::vector<std::string>& arguments);
 
@@ -47,6 +50,7 @@ public:
 
 private:
     pid_t child_ = -1;
+    int status_ = -1; // valid once the child has been reaped and child_ is -1
     FileDescriptor output_;
 };
 

@@ -6,8 +6,21 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace pellacor {
+namespace {
+
+// The sequence without LF, CR, space and tab. Most sequence cells hold none of them; four
+// memchr passes (vectorised in the C library) find that out faster than one byte loop.
+std::string cleanedSequence(std::string_view text) {
+    for (char c : {'\n', '\r', ' ', '\t'})
+        if (std::memchr(text.data(), c, text.size()))
+            return CSVParser::cleanSequence(text);
+    return std::string(text);
+}
+
+} // namespace
 
 WorksheetDelegate::WorksheetDelegate(std::vector<std::string> sharedStrings)
     : sharedStrings(std::move(sharedStrings)) {}
@@ -107,7 +120,7 @@ void WorksheetDelegate::processRow(std::span<const std::string_view> cells) {
     if (cells.size() < 2)
         return;
     std::string identifier(UnicodeText::trim(cells[0], false));
-    std::string sequence = CSVParser::cleanSequence(cells[1]);
+    std::string sequence = cleanedSequence(cells[1]);
     if (identifier.empty() || sequence.empty())
         return;
     std::optional<std::string> description;

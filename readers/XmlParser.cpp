@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -26,6 +27,12 @@ constexpr int chunkSize = 1 << 20;
 // Expansion past this factor of the input, once 8 MiB have been produced, stops the run.
 constexpr float maximumAmplification = 100.0f;
 constexpr unsigned long long amplificationThreshold = 8ull << 20;
+
+// How long to wait for a writer to add to a file being read.
+void pause() {
+    const timespec interval{0, 500'000};
+    ::nanosleep(&interval, nullptr);
+}
 
 XmlDelegate& delegateOf(void* userData) {
     return *static_cast<XmlDelegate*>(userData);
@@ -91,11 +98,22 @@ bool XmlParser::feed(std::string_view bytes, bool isFinal) {
     return true;
 }
 
-bool XmlParser::feedFile(const std::filesystem::path& path) {
+bool XmlParser::feedFile(const std::filesystem::path& path,
+                         const std::function<bool()>& isBeingWritten) {
     const std::string name = path.string();
-    FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0)
-        throw FileError("Cannot open", name, errno);
+    const auto writerActive = [&] { return isBeingWritten && isBeingWritten(); };
+    FileDescriptor fd;
+    for (;;) {
+        // Asked before the attempt, so that a failure after the writer ended is final.
+        const bool waiting = writerActive();
+        // A part is never a link: one could point anywhere outside the work directory.
+        fd = FileDescriptor(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+        if (fd.get() >= 0)
+            break;
+        if (errno != ENOENT || !waiting)
+            throw FileError("Cannot open", name, errno);
+        pause();
+    }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         throw FileError("Cannot read", name, errno);
@@ -108,11 +126,16 @@ bool XmlParser::feedFile(const std::filesystem::path& path) {
         void* buffer = XML_GetBuffer(parser_, chunkSize);
         if (!buffer)
             throw std::bad_alloc();
-        ssize_t got = ::read(fd.get(), buffer, chunkSize);
+        const bool waiting = writerActive();
+        const ssize_t got = ::read(fd.get(), buffer, chunkSize);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             throw FileError("Cannot read", name, errno);
+        }
+        if (got == 0 && waiting) {
+            pause();
+            continue;
         }
         if (XML_ParseBuffer(parser_, static_cast<int>(got), got == 0) != XML_STATUS_OK) {
             failed_ = true;
@@ -128,9 +151,10 @@ bool XmlParser::run(std::string_view document, XmlDelegate& delegate) {
     return parser.feed(document, true);
 }
 
-bool XmlParser::runFile(const std::filesystem::path& path, XmlDelegate& delegate) {
+bool XmlParser::runFile(const std::filesystem::path& path, XmlDelegate& delegate,
+                        const std::function<bool()>& isBeingWritten) {
     XmlParser parser(delegate);
-    return parser.feedFile(path);
+    return parser.feedFile(path, isBeingWritten);
 }
 
 } // namespace pellacor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 struct XML_ParserStruct;
@@ -28,13 +29,17 @@ public:
     /// document has turned out malformed; later pieces are then ignored.
     bool feed(std::string_view bytes, bool isFinal);
     /// Streams the file at `path` through the parser in chunks. Returns whether the document was
-    /// well-formed. Throws `FileError` when the file cannot be opened or read.
-    bool feedFile(const std::filesystem::path& path);
+    /// well-formed. Throws `FileError` when the file cannot be opened or read, or is a link.
+    /// While `isBeingWritten` (if given) returns true, a missing file or its end is waited out:
+    /// the file is read as another process writes it.
+    bool feedFile(const std::filesystem::path& path,
+                  const std::function<bool()>& isBeingWritten = {});
 
     /// Runs a fresh parser over a whole document in memory; returns whether it was well-formed.
     static bool run(std::string_view document, XmlDelegate& delegate);
-    /// Runs a fresh parser over the file at `path`; throws as `feedFile` does.
-    static bool runFile(const std::filesystem::path& path, XmlDelegate& delegate);
+    /// Runs a fresh parser over the file at `path`; waits and throws as `feedFile` does.
+    static bool runFile(const std::filesystem::path& path, XmlDelegate& delegate,
+                        const std::function<bool()>& isBeingWritten = {});
 
 private:
     XML_ParserStruct* parser_;
