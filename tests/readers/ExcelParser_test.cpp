@@ -1,6 +1,8 @@
 #include "readers/CSVParser.h"
 #include "readers/ExcelParser.h"
 #include "readers/UnzipProcess.h"
+#include "readers/WorksheetDelegate.h"
+#include "readers/XmlParser.h"
 
 #include "WorkbookFiles.h"
 
@@ -304,4 +306,40 @@ TEST_F(ExcelParserTest, external_entities_are_never_loaded) {
     const auto entries = ExcelParser::parse(file);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].sequence.find("SECRET"), std::string::npos) << entries[0].sequence;
+}
+
+TEST_F(ExcelParserTest, a_part_stored_as_a_link_is_never_followed) {
+    writeText(inputs / "elsewhere.xml", sheetOf("leaked", "ACGT"));
+    const std::filesystem::path staging = inputs / "linked";
+    std::filesystem::create_directories(staging / "xl/worksheets");
+    std::filesystem::create_symlink(inputs / "elsewhere.xml", staging / "xl/worksheets/sheet1.xml");
+    const std::string command = "cd '" + staging.string() + "' && zip -q -y -r '" +
+                                (inputs / "linked.xlsx").string() + "' xl";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string failure = failureOf(inputs / "linked.xlsx");
+    EXPECT_EQ(failure.find("leaked"), std::string::npos);
+    EXPECT_EQ(failure.rfind(prefix, 0), 0u) << failure;
+    // Whatever unzip's timing, the reader itself refuses to open a link.
+    WorksheetDelegate sheet({});
+    EXPECT_THROW(XmlParser::runFile(staging / "xl/worksheets/sheet1.xml", sheet), FileError);
+}
+
+TEST_F(ExcelParserTest, large_parts_are_read_whole_while_they_are_unpacked) {
+    // Big enough that parsing starts before unzip has finished writing.
+    std::string rows;
+    std::vector<std::string> strings;
+    const std::string residues(1000, 'A');
+    for (int i = 0; i < 4000; ++i) {
+        const std::string n = std::to_string(i);
+        strings.push_back(residues + n);
+        rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>id" + n +
+                "</t></is></c><c r=\"B" + n + "\" t=\"s\"><v>" + n + "</v></c></row>";
+    }
+    const auto file = workbook({{"xl/worksheets/sheet1.xml", worksheet(rows)},
+                                {"xl/sharedStrings.xml", sharedStrings(strings)}});
+    const auto entries = ExcelParser::parse(file);
+    ASSERT_EQ(entries.size(), 4000u);
+    EXPECT_EQ(entries.front().identifier, "id0");
+    EXPECT_EQ(entries.back().identifier, "id3999");
+    EXPECT_EQ(entries.back().sequence, residues + "3999");
 }
