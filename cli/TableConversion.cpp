@@ -40,7 +40,6 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
     if (input != "-" && isWorkbook(input))
         return fromEntries(ExcelParser::parse(input), lineWidth, withTrace);
 
-<<<<<<< HEAD
     std::string standardInput;
     std::optional<MappedFile> mapped;
     std::string_view bytes;
@@ -51,11 +50,6 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
         mapped.emplace(input);
         bytes = mapped->bytes();
     }
-=======
-    const std::string bytes = input == "-"
-                                  ? FileBytes::readDescriptor(STDIN_FILENO, "standard input")
-                                  : FileBytes::read(input);
->>>>>>> excel
     // Records go straight into the FASTA text: the table is never held twice.
     TableConversion result;
     HugePages::reserve(result.fasta, bytes.size() + bytes.size() / 64 + 64);
