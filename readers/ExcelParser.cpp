@@ -84,8 +84,8 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
     const bool hasSharedStrings = listing.contains(sharedStringsPart);
     std::optional<UnzipProcess> stringsWriter;
     if (hasSharedStrings)
-        stringsWriter.emplace(startExtraction(archive, {sharedStringsPart}, extracted));
-    UnzipProcess sheetWriter = startExtraction(archive, {sheet}, extracted);
+        stringsWriter.emplace(startExtraction(listing, archive, {sharedStringsPart}, extracted));
+    UnzipProcess sheetWriter = startExtraction(listing, archive, {sheet}, extracted);
     const auto unpackedWell = [&] {
         const bool stringsWell = !stringsWriter || stringsWriter->finish();
         return sheetWriter.finish() && stringsWell;

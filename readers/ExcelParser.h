@@ -58,8 +58,9 @@ private:
     static void reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
                              const std::filesystem::path& extracted, std::uint64_t& extractedBytes);
     // Starts unzip on `parts`, their folders made beforehand so that parallel runs never race
-    // to create them.
-    static UnzipProcess startExtraction(const std::filesystem::path& archive,
+    // to create them. No file it writes may grow past the size `listing` gives its part.
+    static UnzipProcess startExtraction(const ArchiveListing& listing,
+                                        const std::filesystem::path& archive,
                                         const std::vector<std::string>& parts,
                                         const std::filesystem::path& extracted);
     // The records of `sheet`, each part parsed while its own unzip run is still writing it.

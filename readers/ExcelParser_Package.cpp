@@ -8,6 +8,7 @@
 #include "readers/WorkbookDelegate.h"
 #include "readers/XmlParser.h"
 
+#include <algorithm>
 #include <limits>
 #include <system_error>
 
@@ -33,7 +34,7 @@ std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
         return defaultSheetPart;
     const std::vector<std::string> parts = {workbookPart, workbookRelationshipsPart};
     reserveSpace(listing, parts, extracted, extractedBytes);
-    if (!startExtraction(archive, parts, extracted).finish())
+    if (!startExtraction(listing, archive, parts, extracted).finish())
         throw ExcelError(ExcelError::Case::invalidFileFormat);
 
     WorkbookDelegate workbook;
@@ -66,11 +67,14 @@ void ExcelParser::reserveSpace(const ArchiveListing& listing, const std::vector<
     extractedBytes = total;
 }
 
-UnzipProcess ExcelParser::startExtraction(const std::filesystem::path& archive,
+UnzipProcess ExcelParser::startExtraction(const ArchiveListing& listing,
+                                          const std::filesystem::path& archive,
                                           const std::vector<std::string>& parts,
                                           const std::filesystem::path& extracted) {
     std::vector<std::string> arguments = {"-q", archive.string()};
+    std::uint64_t largestPart = 0;
     for (const std::string& part : parts) {
+        largestPart = std::max(largestPart, listing.sizeOf(part));
         std::error_code error;
         std::filesystem::create_directories((extracted / part).parent_path(), error);
         if (error)
@@ -79,7 +83,11 @@ UnzipProcess ExcelParser::startExtraction(const std::filesystem::path& archive,
     }
     arguments.push_back("-d");
     arguments.push_back(extracted.string());
-    return UnzipProcess(arguments, UnzipProcess::Output::toStandardError);
+    UnzipProcess process(arguments, UnzipProcess::Output::toStandardError);
+    // unzip trusts the sizes an archive claims only for its listing: a part that inflates past
+    // its listed size would otherwise fill the disk behind the space check.
+    process.limitFileSize(largestPart);
+    return process;
 }
 
 } // namespace pellacor

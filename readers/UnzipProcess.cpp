@@ -6,6 +6,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -80,6 +81,20 @@ UnzipProcess::~UnzipProcess() {
 UnzipProcess::UnzipProcess(UnzipProcess&& other) noexcept
     : child_(std::exchange(other.child_, -1)), status_(other.status_),
       output_(std::move(other.output_)) {}
+
+void UnzipProcess::limitFileSize(std::uint64_t bytes) {
+    if (child_ <= 0)
+        return;
+    // Set from outside right after the start: the child is still loading and has written
+    // nothing yet. Should the limit not take, the child must not run unchecked.
+    const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+    if (::prlimit(child_, RLIMIT_FSIZE, &limit, nullptr) != 0) {
+        const int error = errno;
+        ::kill(child_, SIGKILL);
+        waitFor(std::exchange(child_, -1));
+        throw FileError("Cannot start", program().string(), error);
+    }
+}
 
 bool UnzipProcess::hasExited() {
     if (child_ <= 0)

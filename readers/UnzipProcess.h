@@ -2,6 +2,7 @@
 
 #include "readers/FileDescriptor.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -37,6 +38,9 @@ public:
     /// and returns whether it exited with status 0.
     bool finish(const std::function<void(std::string_view)>& onLine = {});
 
+    /// Caps the size of every file the child writes at `bytes`; writing past it ends the child
+    /// (SIGXFSZ), so `finish` reports failure.
+    void limitFileSize(std::uint64_t bytes);
     /// True once the child has ended (it is then reaped, and `finish` returns at once).
     bool hasExited();
 
