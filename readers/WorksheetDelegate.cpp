@@ -111,9 +111,10 @@ std::vector<std::string_view> WorksheetDelegate::columns(std::size_t limit) cons
     for (const Cell& cell : currentRow)
         width = std::max(width, cell.column);
     std::vector<std::string_view> texts(std::min(width, limit));
-    // A later cell at the same place wins, as it would on screen.
+    // A later cell at the same place wins, as it would on screen. A cell that ends after a
+    // row started inside it has no place (column 0) and must not index before the first.
     for (const Cell& cell : currentRow)
-        if (cell.column <= texts.size())
+        if (cell.column >= 1 && cell.column <= texts.size())
             texts[cell.column - 1] = cell.value;
     return texts;
 }
