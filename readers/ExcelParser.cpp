@@ -99,9 +99,10 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
                                [&] { return !stringsWriter->hasExited(); });
         worksheet.emplace(std::move(sharedStrings.strings));
         XmlParser::runFile(extracted / sheet, *worksheet, [&] { return !sheetWriter.hasExited(); });
-    } catch (const FileError&) {
-        // A part that unzip could not write is the archive's fault, not the file system's.
-        if (!unpackedWell())
+    } catch (const FileError& error) {
+        // A part that unzip could not write, or skipped, is the archive's fault, not the file
+        // system's.
+        if (!unpackedWell() || isUnwrittenPart(error))
             throw ExcelError(ExcelError::Case::invalidFileFormat);
         throw;
     }

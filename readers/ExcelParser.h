@@ -54,6 +54,8 @@ private:
                                       const std::filesystem::path& archive,
                                       const std::filesystem::path& extracted,
                                       std::uint64_t& extractedBytes);
+    // True when `error` says a part is missing or no regular file after unzip reported success.
+    static bool isUnwrittenPart(const FileError& error) noexcept;
     // Refuses `parts` when their listed sizes would pass the limits; else counts them in.
     static void reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
                              const std::filesystem::path& extracted, std::uint64_t& extractedBytes);

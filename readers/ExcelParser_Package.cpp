@@ -9,6 +9,7 @@
 #include "readers/XmlParser.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <system_error>
 
@@ -38,17 +39,32 @@ std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
         throw ExcelError(ExcelError::Case::invalidFileFormat);
 
     WorkbookDelegate workbook;
-    XmlParser::runFile(extracted / workbookPart, workbook);
-    if (!workbook.firstSheetRelationship)
+    std::optional<RelationshipsDelegate> relationships;
+    try {
+        XmlParser::runFile(extracted / workbookPart, workbook);
+        if (!workbook.firstSheetRelationship)
+            return defaultSheetPart;
+        relationships.emplace(*workbook.firstSheetRelationship);
+        XmlParser::runFile(extracted / workbookRelationshipsPart, *relationships);
+    } catch (const FileError& error) {
+        // unzip skips entries it will not write (volume labels, links) yet succeeds: such a
+        // part is as good as missing.
+        if (isUnwrittenPart(error))
+            return defaultSheetPart;
+        throw;
+    }
+    if (!relationships->target)
         return defaultSheetPart;
-    RelationshipsDelegate relationships(*workbook.firstSheetRelationship);
-    XmlParser::runFile(extracted / workbookRelationshipsPart, relationships);
-    if (!relationships.target)
-        return defaultSheetPart;
-    const std::optional<std::string> part = RelationshipsDelegate::partPath(*relationships.target);
+    const std::optional<std::string> part =
+        RelationshipsDelegate::partPath(*relationships->target);
     if (!part || !listing.contains(*part))
         return defaultSheetPart;
     return *part;
+}
+
+bool ExcelParser::isUnwrittenPart(const FileError& error) noexcept {
+    const int e = error.errorNumber();
+    return e == ENOENT || e == ELOOP || e == EISDIR || e == EINVAL || e == ENOTDIR;
 }
 
 void ExcelParser::reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
