@@ -21,6 +21,13 @@ using Input = std::span<const std::uint8_t>;
 void delimitedReader(Input data);
 /// Renders records cut from `data` (first byte: line width) and checks the FASTA text.
 void fastaWriter(Input data);
+/// Runs the shared-strings reader on the XML after the first byte (which says where the
+/// document is split for a second, piecewise run) and checks the strings.
+void sharedStrings(Input data);
+/// Runs the worksheet reader on XML as `sharedStrings` does and checks the records.
+void worksheet(Input data);
+/// Reads `data` as workbook bytes; checks the records or the error, and the cleanup.
+void workbookReader(Input data);
 
 /// Throws `InvariantViolation` with `what` unless `condition` holds.
 inline void require(bool condition, const std::string& what) {

@@ -3,6 +3,9 @@
 #include "FuzzTargets.h"
 
 #include "readers/CSVParser.h"
+#include "readers/ExcelParser.h"
+#include "readers/WorksheetDelegate.h"
+#include "readers/XmlParser.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +53,18 @@ TEST(FuzzCorpus, everyFastaWriterInputKeepsTheWritersPromises) {
     EXPECT_GE(replay("fasta_writer", fuzz::fastaWriter), 5u);
 }
 
+TEST(FuzzCorpus, everySharedStringsInputGivesUtf8StringsWholeOrInPieces) {
+    EXPECT_GE(replay("shared_strings", fuzz::sharedStrings), 5u);
+}
+
+TEST(FuzzCorpus, everyWorksheetInputGivesCleanRecordsWholeOrInPieces) {
+    EXPECT_GE(replay("worksheet", fuzz::worksheet), 5u);
+}
+
+TEST(FuzzCorpus, everyWorkbookInputEndsInRecordsOrTheReadersErrorAndLeavesNoWorkDirectory) {
+    EXPECT_GE(replay("workbook_reader", fuzz::workbookReader), 3u);
+}
+
 TEST(FuzzFindings, aTabInsideALongCommaSeparatedSequenceIsCleanedOut) {
     // The vector scan stopped at such a tab without noting it, so the tab stayed in the residues.
     const std::string table = "s1;AGr8\t\x02" + std::string(1, '\0') + "00`;A;d.\n";
@@ -61,4 +76,38 @@ TEST(FuzzFindings, aTabInsideALongCommaSeparatedSequenceIsCleanedOut) {
         CSVParser::parseBytes("s1,ACGTACGTACGTACGT\tACGTACGTACGTACGTACGT,d\n", "t.csv");
     EXPECT_EQ(plain.entries.at(0).sequence, "ACGTACGTACGTACGTACGTACGTACGTACGTACGT");
     EXPECT_NO_THROW(fuzz::delimitedReader(asInput("\x02" + table)));
+}
+
+TEST(FuzzFindings, aRowWithoutItsSequenceCellIsDroppedWithoutPassingNullToMemchr) {
+    // The omitted cell's empty text has no data pointer; UBSan caught it reaching memchr.
+    WorksheetDelegate sheet({});
+    XmlParser::run("<sheetData><row><c r=\"A1\"><v>s1</v></c><c r=\"C1\"><v>x</v></c></row>"
+                   "<row><c><v>s2</v></c><c><v>AC</v></c></row></sheetData>",
+                   sheet);
+    ASSERT_EQ(sheet.entries.size(), 1u);
+    EXPECT_EQ(sheet.entries[0].identifier, "s2");
+}
+
+TEST(FuzzFindings, aRowStartedInsideACellDoesNotWriteBeforeTheRowsColumns) {
+    // The cell ends with no place in the new row (column 0), which indexed column -1.
+    WorksheetDelegate sheet({});
+    XmlParser::run("<sheetData><row><c r=\"A1\"><row></row><v>x</v></c></row>"
+                   "<row><c><v>s2</v></c><c><v>AC</v></c></row></sheetData>",
+                   sheet);
+    ASSERT_EQ(sheet.entries.size(), 1u);
+    EXPECT_EQ(sheet.entries[0].sequence, "AC");
+}
+
+TEST(FuzzFindings, aWorkbookPartThatUnzipSkipsIsTheArchivesFaultNotTheFileSystems) {
+    // xl/workbook.xml is marked as a volume label, so unzip skips it and still succeeds; the
+    // reader then failed with "Cannot open “workbook.xml”", a file the user never chose.
+    const std::string file =
+        std::string(PELLACOR_FIXTURES) + "/hostile/workbook-part-as-volume-label.xlsx";
+    try {
+        ExcelParser::parse(file);
+        FAIL() << "the damaged workbook was read";
+    } catch (const ExcelParser::ExcelError& e) {
+        EXPECT_STREQ(e.what(), "Failed to parse Excel file: Invalid Excel file format. The file "
+                               "does not appear to be a valid .xlsx file.");
+    }
 }

@@ -1,0 +1,49 @@
+// Arbitrary bytes as a workbook: records or the reader's own error, and the work directory
+// gone afterwards either way.
+#include "FuzzTargets.h"
+
+#include "readers/ExcelParser.h"
+#include "readers/TableError.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace pellacor::fuzz {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A temporary directory of this process's own, so leftovers can be seen.
+const fs::path& privateTemporary() {
+    static const fs::path folder = [] {
+        std::string pattern = (fs::temp_directory_path() / "pellacor-fuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        ::setenv("TMPDIR", pattern.c_str(), 1);
+        return fs::path(pattern);
+    }();
+    return folder;
+}
+
+} // namespace
+
+void workbookReader(Input data) {
+    const fs::path& temporary = privateTemporary();
+    const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+    try {
+        const std::vector<SequenceEntry> entries = ExcelParser::parseData(bytes);
+        require(!entries.empty(), "success without records");
+        for (const SequenceEntry& e : entries)
+            require(!e.identifier.empty() && !e.sequence.empty(), "a record with an empty field");
+    } catch (const ExcelParser::ExcelError& e) {
+        require(e.kind() == ExcelParser::ExcelError::Case::invalidFileFormat ||
+                    e.kind() == ExcelParser::ExcelError::Case::noDataFound,
+                std::string("unexpected workbook error: ") + e.what());
+    } catch (const FileError& e) {
+        throw InvariantViolation(std::string("file-system failure on a workbook: ") + e.what());
+    }
+    require(fs::is_empty(temporary), "the work directory was left behind");
+}
+
+} // namespace pellacor::fuzz

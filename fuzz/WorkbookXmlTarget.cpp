@@ -1,0 +1,78 @@
+// Arbitrary XML through the two workbook readers: whatever the document, the collected texts
+// are UTF-8, the records are clean, and feeding the document in two pieces changes nothing.
+#include "FuzzTargets.h"
+
+#include "core/UnicodeText.h"
+#include "readers/SharedStringsDelegate.h"
+#include "readers/WorksheetDelegate.h"
+#include "readers/XmlParser.h"
+
+#include <string_view>
+
+namespace pellacor::fuzz {
+namespace {
+
+struct Document {
+    std::size_t cut; // where the document is split for the second run
+    std::string_view text;
+};
+
+Document documentOf(Input data) {
+    const std::string_view text(reinterpret_cast<const char*>(data.data()) + 1, data.size() - 1);
+    return {text.empty() ? 0 : data[0] % (text.size() + 1), text};
+}
+
+template <typename Delegate> void runWhole(Delegate& delegate, std::string_view text) {
+    XmlParser::run(text, delegate);
+}
+
+template <typename Delegate> void runInTwoPieces(Delegate& delegate, const Document& document) {
+    XmlParser parser(delegate);
+    if (parser.feed(document.text.substr(0, document.cut), false))
+        parser.feed(document.text.substr(document.cut), true);
+}
+
+} // namespace
+
+void sharedStrings(Input data) {
+    if (data.empty())
+        return;
+    const Document document = documentOf(data);
+    SharedStringsDelegate whole;
+    runWhole(whole, document.text);
+    for (const std::string& s : whole.strings)
+        require(UnicodeText::isValidUtf8(s), "a shared string is not UTF-8");
+    SharedStringsDelegate pieces;
+    runInTwoPieces(pieces, document);
+    require(pieces.strings == whole.strings, "splitting the document changed the strings");
+}
+
+void worksheet(Input data) {
+    if (data.empty())
+        return;
+    const Document document = documentOf(data);
+    // A small table, so that shared-string cells resolve (or fall back) both ways.
+    const std::vector<std::string> table = {"ID", "Sequence", "s1", "AC GT\n", "_x000D_"};
+    WorksheetDelegate whole(table);
+    runWhole(whole, document.text);
+    for (const SequenceEntry& e : whole.entries) {
+        require(!e.identifier.empty() && !e.sequence.empty(), "a record with an empty field");
+        require(e.sequence.find_first_of("\n\r \t") == std::string::npos,
+                "a sequence keeps white space");
+        require(!e.description || !e.description->empty(), "an empty description is present");
+        require(UnicodeText::isValidUtf8(e.identifier) && UnicodeText::isValidUtf8(e.sequence) &&
+                    (!e.description || UnicodeText::isValidUtf8(*e.description)),
+                "a record is not UTF-8");
+    }
+    WorksheetDelegate pieces(table);
+    runInTwoPieces(pieces, document);
+    require(pieces.entries.size() == whole.entries.size(),
+            "splitting the document changed the records");
+    for (std::size_t i = 0; i < whole.entries.size(); ++i)
+        require(pieces.entries[i].identifier == whole.entries[i].identifier &&
+                    pieces.entries[i].sequence == whole.entries[i].sequence &&
+                    pieces.entries[i].description == whole.entries[i].description,
+                "splitting the document changed a record");
+}
+
+} // namespace pellacor::fuzz
