@@ -14,6 +14,8 @@ namespace {
 // The sequence without LF, CR, space and tab. Most sequence cells hold none of them; four
 // memchr passes (vectorised in the C library) find that out faster than one byte loop.
 std::string cleanedSequence(std::string_view text) {
+    if (text.empty())
+        return {};
     for (char c : {'\n', '\r', ' ', '\t'})
         if (std::memchr(text.data(), c, text.size()))
             return CSVParser::cleanSequence(text);
