@@ -14,6 +14,8 @@ namespace {
 // The sequence without LF, CR, space and tab. Most sequence cells hold none of them; four
 // memchr passes (vectorised in the C library) find that out faster than one byte loop.
 std::string cleanedSequence(std::string_view text) {
+    if (text.empty())
+        return {};
     for (char c : {'\n', '\r', ' ', '\t'})
         if (std::memchr(text.data(), c, text.size()))
             return CSVParser::cleanSequence(text);
@@ -80,15 +82,20 @@ void WorksheetDelegate::endCell() {
         return;
     // Shared strings were decoded when the table was read; decoding twice would turn a
     // literal "_x0041_" (stored escaped) into "A".
-    currentRow.push_back(
-        {previousColumn, shared ? *shared : SharedStringsDelegate::decodeEscapes(currentValue)});
+    if (shared)
+        currentRow.push_back({previousColumn, {}, shared});
+    else if (currentValue.find("_x") == std::string::npos)
+        currentRow.push_back({previousColumn, std::move(currentValue), nullptr});
+    else
+        currentRow.push_back(
+            {previousColumn, SharedStringsDelegate::decodeEscapes(currentValue), nullptr});
 }
 
 void WorksheetDelegate::endRow() {
     bool isLeadingRow = false;
     if (!isHeaderDecided) {
         const bool hasValue = std::any_of(currentRow.begin(), currentRow.end(),
-                                          [](const Cell& cell) { return !cell.value.empty(); });
+                                          [](const Cell& cell) { return !cell.value().empty(); });
         // Rows written only for their formatting do not use up the header test.
         if (hasValue) {
             isHeaderDecided = true;
@@ -112,7 +119,7 @@ std::vector<std::string_view> WorksheetDelegate::columns(std::size_t limit) cons
     // A later cell at the same place wins, as it would on screen.
     for (const Cell& cell : currentRow)
         if (cell.column <= texts.size())
-            texts[cell.column - 1] = cell.value;
+            texts[cell.column - 1] = cell.value();
     return texts;
 }
 
