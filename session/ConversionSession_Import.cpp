@@ -5,9 +5,11 @@
 #include "session/ImportJob.h"
 
 #include <QPointer>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cstdio>
+#include <utility>
 
 namespace pellacor {
 namespace {
@@ -77,7 +79,7 @@ void ConversionSession::applyImportedEntries(std::vector<SequenceEntry> entries,
 }
 
 void ConversionSession::commit(ImportOutcome&& outcome) {
-    parsedEntries_ = std::move(outcome.entries);
+    std::vector<SequenceEntry> previous = std::exchange(parsedEntries_, std::move(outcome.entries));
     emit parsedEntriesChanged();
     detectedFileType_ = std::move(outcome.fileType);
     emit detectedFileTypeChanged();
@@ -86,6 +88,10 @@ void ConversionSession::commit(ImportOutcome&& outcome) {
     emit fastaContentChanged();
     writeTrace(outcome.fastaTrace);
     setShowOutputWindow(true);
+    // Freeing hundreds of thousands of records takes tens of milliseconds: not on this thread.
+    if (previous.size() > 1000)
+        QThreadPool::globalInstance()->start(
+            [discarded = std::move(previous)]() mutable { discarded = {}; });
 }
 
 void ConversionSession::finishImport() {
