@@ -9,6 +9,9 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <utility>
 
 namespace pellacor {
@@ -89,9 +92,14 @@ void ConversionSession::commit(ImportOutcome&& outcome) {
     writeTrace(outcome.fastaTrace);
     setShowOutputWindow(true);
     // Freeing hundreds of thousands of records takes tens of milliseconds: not on this thread.
+    // They were allocated on a worker thread, whose heap the allocator keeps unless asked.
     if (previous.size() > 1000)
-        QThreadPool::globalInstance()->start(
-            [discarded = std::move(previous)]() mutable { discarded = {}; });
+        QThreadPool::globalInstance()->start([discarded = std::move(previous)]() mutable {
+            discarded = {};
+#if defined(__GLIBC__)
+            ::malloc_trim(0);
+#endif
+        });
 }
 
 void ConversionSession::finishImport() {

@@ -2,10 +2,10 @@
 
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
-#include "readers/CSVParser.h"
 #include "readers/ExcelParser.h"
 #include "readers/TableError.h"
 #include "session/ConversionSession.h"
+#include "session/DelimitedImport.h"
 
 #include <QFile>
 
@@ -23,24 +23,6 @@ namespace {
 
 std::filesystem::path toFilesystemPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-// Filling hundreds of megabytes of fresh memory costs a page fault per 4 KiB page; huge pages
-// make that a few hundred. Only a hint: the kernel may ignore it.
-void adviseHugePages(QByteArray& buffer) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
-    const auto capacity = static_cast<std::uintptr_t>(buffer.capacity());
-    if (capacity < 4 * hugePage)
-        return;
-    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
-    const std::uintptr_t alignedBegin = (begin + hugePage - 1) & ~(hugePage - 1);
-    const std::uintptr_t alignedEnd = (begin + capacity) & ~(hugePage - 1);
-    if (alignedEnd > alignedBegin)
-        ::madvise(reinterpret_cast<void*>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
-#else
-    (void)buffer;
-#endif
 }
 
 ImportOutcome failed(const char* message) {
@@ -71,9 +53,7 @@ ImportOutcome ImportJob::run(const QString& path) {
         if (isWorkbookExtension(extension))
             return render(ExcelParser::parse(file),
                           QStringLiteral("Excel (") + extension.toUpper() + QLatin1Char(')'));
-        CSVParser::Result table = CSVParser::parse(file);
-        return render(std::move(table.entries),
-                      table.isTabDelimited ? QStringLiteral("TSV") : QStringLiteral("CSV"));
+        return DelimitedImport::run(file);
     } catch (const TableError& e) {
         return failed(e.what());
     } catch (const std::bad_alloc&) {
@@ -81,6 +61,24 @@ ImportOutcome ImportJob::run(const QString& path) {
     } catch (const std::exception& e) {
         return failed(e.what());
     }
+}
+
+// Filling hundreds of megabytes of fresh memory costs a page fault per 4 KiB page; huge pages
+// make that a few hundred. Only a hint: the kernel may ignore it.
+void ImportJob::adviseHugePages(QByteArray& buffer) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
+    const auto capacity = static_cast<std::uintptr_t>(buffer.capacity());
+    if (capacity < 4 * hugePage)
+        return;
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+    const std::uintptr_t alignedBegin = (begin + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t alignedEnd = (begin + capacity) & ~(hugePage - 1);
+    if (alignedEnd > alignedBegin)
+        ::madvise(reinterpret_cast<void*>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
+#else
+    (void)buffer;
+#endif
 }
 
 ImportOutcome ImportJob::render(std::vector<SequenceEntry> entries, QString fileType) {
