@@ -18,14 +18,6 @@ TEST(ImportJobTest, the_extension_is_the_lower_cased_text_after_the_last_dot_of_
               QString::fromUtf8("\xC3\xA9xt"));
 }
 
-TEST(ImportJobTest, only_xlsx_and_xls_are_workbooks) {
-    EXPECT_TRUE(ImportJob::isWorkbookExtension("xlsx"));
-    EXPECT_TRUE(ImportJob::isWorkbookExtension("xls"));
-    EXPECT_FALSE(ImportJob::isWorkbookExtension("xlsm"));
-    EXPECT_FALSE(ImportJob::isWorkbookExtension("XLSX")) << "expects the lower-cased form";
-    EXPECT_FALSE(ImportJob::isWorkbookExtension(""));
-}
-
 TEST(ImportJobTest, rendering_gives_the_converter_text_for_every_kind_of_record) {
     const std::vector<SequenceEntry> entries = {
         {"plain", std::string(170, 'A'), std::nullopt},
