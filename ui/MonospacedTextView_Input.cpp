@@ -182,11 +182,12 @@ void MonospacedTextView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void MonospacedTextView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        selecting_ = false;
-        autoScrollTimer_.stop();
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
     }
-    QAbstractScrollArea::mouseReleaseEvent(event);
+    selecting_ = false;
+    autoScrollTimer_.stop();
 }
 
 void MonospacedTextView::mouseDoubleClickEvent(QMouseEvent* event) {
