@@ -44,7 +44,7 @@ void ContentView::build() {
 
     column_ = new MainColumn(this);
     column_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    root->addWidget(column_, 0, Qt::AlignHCenter);
+    root->addWidget(column_, 1);
 
     divider_ = new QFrame(this);
     divider_->setFrameShape(QFrame::VLine);
@@ -136,8 +136,11 @@ void ContentView::setPanelReveal(qreal reveal) {
         panel_->setMinimumWidth(panelMinimumWidth);
         panel_->setMaximumWidth(QWIDGETSIZE_MAX);
         column_->setMaximumWidth(holdColumn ? columnWidth : QWIDGETSIZE_MAX);
+        // A column held at 400 with nothing beside it stands in the middle, not at the left.
+        layout()->setAlignment(column_, holdColumn ? Qt::AlignHCenter : Qt::Alignment());
         return;
     }
+    layout()->setAlignment(column_, Qt::Alignment());
     panel_->show();
     divider_->show();
     if (reveal_ >= 1) {
