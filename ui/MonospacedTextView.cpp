@@ -10,15 +10,17 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 
+#include <climits>
 #include <cmath>
 
 namespace pellacor {
 
 namespace {
 
-// Measuring every complex line is exact but costs a layout each; past this many lines their
-// byte length (never less than their column count) bounds the width instead.
+// Measuring a complex line is exact but costs a layout; past this many lines, and for very long
+// lines, the byte length (never less than the column count) bounds the width instead.
 constexpr std::size_t measuredComplexLines = 2000;
+constexpr std::size_t measuredLineBytes = 16 * 1024;
 // Shaped lines kept around; a screenful is a few dozen.
 constexpr std::size_t shapedCacheLimit = 512;
 
@@ -138,7 +140,11 @@ void MonospacedTextView::updateContentWidth() {
             if (index_.isPlainLine(line))
                 continue;
             ++found;
-            widest = std::max(widest, ShapedLine(lineBytes(line), font(), advance_).width());
+            const std::string_view bytes = lineBytes(line);
+            const qreal width = bytes.size() > measuredLineBytes
+                                    ? static_cast<qreal>(bytes.size()) * advance_
+                                    : ShapedLine(bytes, font(), advance_).width();
+            widest = std::max(widest, width);
         }
     }
     // Room for the caret after the longest line.

@@ -43,7 +43,7 @@ public:
     QString lineText(std::size_t line) const;
     /// Left edge of column `column` in viewport coordinates when scrolled to the left.
     qreal columnX(std::size_t column) const noexcept;
-    /// Top of line `line` in viewport coordinates when it is the first line in sight.
+    /// Top of the first line in sight, in viewport coordinates.
     int lineTop() const noexcept { return margin_; }
     /// Height of one line: the font's ascent and descent, without leading.
     int lineHeight() const noexcept { return lineHeight_; }
