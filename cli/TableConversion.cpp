@@ -2,11 +2,14 @@
 
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
+#include "core/HugePages.h"
 #include "core/UnicodeText.h"
 #include "readers/CSVParser.h"
 #include "readers/FileBytes.h"
+#include "readers/MappedFile.h"
 
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 #include <vector>
 
@@ -35,11 +38,19 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
     if (input != "-" && isWorkbook(input))
         throw TableError("Reading .xlsx workbooks is not available in this build yet.");
 
-    const std::string bytes = input == "-" ? FileBytes::readDescriptor(STDIN_FILENO, "standard input")
-                                           : FileBytes::read(input);
+    std::string standardInput;
+    std::optional<MappedFile> mapped;
+    std::string_view bytes;
+    if (input == "-") {
+        standardInput = FileBytes::readDescriptor(STDIN_FILENO, "standard input");
+        bytes = standardInput;
+    } else {
+        mapped.emplace(input);
+        bytes = mapped->bytes();
+    }
     // Records go straight into the FASTA text: the table is never held twice.
     TableConversion result;
-    result.fasta.reserve(bytes.size() + bytes.size() / 64 + 64);
+    HugePages::reserve(result.fasta, bytes.size() + bytes.size() / 64 + 64);
     std::size_t total = 0;
     std::vector<SequenceEntry> first;
     CSVParser::scan(bytes, input == "-" ? std::string_view() : std::string_view(input),

@@ -1,5 +1,6 @@
 #include "core/FastaConverter.h"
 
+#include "core/HugePages.h"
 #include "core/UnicodeText.h"
 
 #include <cstring>
@@ -12,7 +13,7 @@ std::string FastaConverter::convert(const std::vector<SequenceEntry>& entries, i
         estimate += asciiRecordSize(e.identifier.size(), e.sequence.size(),
                                     e.description ? e.description->size() : 0, lineWidth);
     std::string out;
-    out.reserve(estimate);
+    HugePages::reserve(out, estimate);
     for (const SequenceEntry& e : entries)
         appendRecord(out, e.identifier, e.sequence,
                      e.description ? std::optional<std::string_view>(*e.description)

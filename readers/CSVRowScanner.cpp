@@ -119,15 +119,13 @@ std::size_t CSVRowScanner::scanUnquoted(std::size_t pos, bool& dirty) const {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
         // Bytes up to 0x0D cover tab, LF, VT, FF and CR; C2 and E2 may start NEL, LS or PS.
         const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, controlLimit), block);
-        const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(block, space), _mm_cmpeq_epi8(block, tab));
+        const __m128i isTab = _mm_cmpeq_epi8(block, tab);
         const __m128i stop = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(block, delimiter), control),
+            _mm_or_si128(_mm_cmpeq_epi8(block, delimiter), _mm_andnot_si128(isTab, control)),
             _mm_or_si128(_mm_cmpeq_epi8(block, lead2), _mm_cmpeq_epi8(block, lead3)));
-        const unsigned stopMask =
-            static_cast<unsigned>(_mm_movemask_epi8(stop)) & ~static_cast<unsigned>(_mm_movemask_epi8(tab));
-        const unsigned blankMask = static_cast<unsigned>(_mm_movemask_epi8(blank));
-        const unsigned tabStop = delimiter_ == '\t' ? static_cast<unsigned>(_mm_movemask_epi8(tab)) : 0;
-        const unsigned allStops = stopMask | tabStop;
+        const unsigned allStops = static_cast<unsigned>(_mm_movemask_epi8(stop));
+        const unsigned blankMask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, space), isTab)));
         if (allStops == 0) {
             dirty |= blankMask != 0;
             pos += 16;

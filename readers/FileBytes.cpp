@@ -1,5 +1,6 @@
 #include "readers/FileBytes.h"
 
+#include "core/HugePages.h"
 #include "readers/TableError.h"
 
 #include <cerrno>
@@ -47,6 +48,7 @@ std::string FileBytes::read(const std::filesystem::path& path) {
         ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
 
     std::string bytes;
+    HugePages::reserve(bytes, static_cast<std::size_t>(info.st_size));
     bytes.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {

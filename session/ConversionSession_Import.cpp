@@ -5,9 +5,14 @@
 #include "session/ImportJob.h"
 
 #include <QPointer>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+#include <utility>
 
 namespace pellacor {
 namespace {
@@ -77,7 +82,7 @@ void ConversionSession::applyImportedEntries(std::vector<SequenceEntry> entries,
 }
 
 void ConversionSession::commit(ImportOutcome&& outcome) {
-    parsedEntries_ = std::move(outcome.entries);
+    std::vector<SequenceEntry> previous = std::exchange(parsedEntries_, std::move(outcome.entries));
     emit parsedEntriesChanged();
     detectedFileType_ = std::move(outcome.fileType);
     emit detectedFileTypeChanged();
@@ -86,6 +91,15 @@ void ConversionSession::commit(ImportOutcome&& outcome) {
     emit fastaContentChanged();
     writeTrace(outcome.fastaTrace);
     setShowOutputWindow(true);
+    // Freeing hundreds of thousands of records takes tens of milliseconds: not on this thread.
+    // They were allocated on a worker thread, whose heap the allocator keeps unless asked.
+    if (previous.size() > 1000)
+        QThreadPool::globalInstance()->start([discarded = std::move(previous)]() mutable {
+            discarded = {};
+#if defined(__GLIBC__)
+            ::malloc_trim(0);
+#endif
+        });
 }
 
 void ConversionSession::finishImport() {

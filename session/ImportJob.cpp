@@ -2,13 +2,18 @@
 
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
-#include "readers/CSVParser.h"
 #include "readers/ExcelParser.h"
 #include "readers/TableError.h"
 #include "session/ConversionSession.h"
+#include "session/DelimitedImport.h"
 
 #include <QFile>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+#include <cstdint>
 #include <filesystem>
 #include <new>
 #include <string_view>
@@ -48,9 +53,7 @@ ImportOutcome ImportJob::run(const QString& path) {
         if (isWorkbookExtension(extension))
             return render(ExcelParser::parse(file),
                           QStringLiteral("Excel (") + extension.toUpper() + QLatin1Char(')'));
-        CSVParser::Result table = CSVParser::parse(file);
-        return render(std::move(table.entries),
-                      table.isTabDelimited ? QStringLiteral("TSV") : QStringLiteral("CSV"));
+        return DelimitedImport::run(file);
     } catch (const TableError& e) {
         return failed(e.what());
     } catch (const std::bad_alloc&) {
@@ -58,6 +61,24 @@ ImportOutcome ImportJob::run(const QString& path) {
     } catch (const std::exception& e) {
         return failed(e.what());
     }
+}
+
+// Filling hundreds of megabytes of fresh memory costs a page fault per 4 KiB page; huge pages
+// make that a few hundred. Only a hint: the kernel may ignore it.
+void ImportJob::adviseHugePages(QByteArray& buffer) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
+    const auto capacity = static_cast<std::uintptr_t>(buffer.capacity());
+    if (capacity < 4 * hugePage)
+        return;
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+    const std::uintptr_t alignedBegin = (begin + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t alignedEnd = (begin + capacity) & ~(hugePage - 1);
+    if (alignedEnd > alignedBegin)
+        ::madvise(reinterpret_cast<void*>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
+#else
+    (void)buffer;
+#endif
 }
 
 ImportOutcome ImportJob::render(std::vector<SequenceEntry> entries, QString fileType) {
@@ -81,6 +102,7 @@ QByteArray ImportJob::renderFasta(const std::vector<SequenceEntry>& entries) {
                                             e.description ? e.description->size() : 0, width);
     QByteArray out;
     out.reserve(static_cast<qsizetype>(estimate));
+    adviseHugePages(out);
     std::string record;
     for (const SequenceEntry& e : entries) {
         record.clear();

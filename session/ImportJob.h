@@ -42,6 +42,8 @@ public:
     static ImportOutcome render(std::vector<SequenceEntry> entries, QString fileType);
     /// The FASTA text of `entries` at the session's line width, as UTF-8.
     static QByteArray renderFasta(const std::vector<SequenceEntry>& entries);
+    /// Asks for huge pages behind the reserved storage of a large `buffer` (a hint only).
+    static void adviseHugePages(QByteArray& buffer);
 };
 
 } // namespace pellacor

@@ -1,0 +1,24 @@
+#include "core/HugePages.h"
+
+#include <cstdint>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace pellacor {
+
+void HugePages::reserve(std::string& buffer, std::size_t capacity) {
+    buffer.reserve(capacity);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
+    if (capacity < 4 * hugePage)
+        return;
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+    const std::uintptr_t alignedBegin = (begin + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t alignedEnd = (begin + capacity) & ~(hugePage - 1);
+    if (alignedEnd > alignedBegin)
+        ::madvise(reinterpret_cast<void*>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
+#endif
+}
+
+} // namespace pellacor

@@ -1,0 +1,53 @@
+#include "core/FastaConverter.h"
+
+#include <gtest/gtest.h>
+
+using pellacor::FastaConverter;
+using pellacor::SequenceEntry;
+
+namespace {
+
+std::string render(std::vector<SequenceEntry> entries, int width = 80) {
+    return FastaConverter::convert(entries, width);
+}
+
+} // namespace
+
+TEST(FastaConverter, empty_list_gives_empty_text) { EXPECT_EQ(render({}), ""); }
+
+TEST(FastaConverter, header_carries_description_only_when_non_empty) {
+    EXPECT_EQ(render({{"s1", "ACGT-ACGT", "coli K-12"}}), ">s1 coli K-12\nACGT-ACGT\n");
+    EXPECT_EQ(render({{"x1", "AC", ""}}), ">x1\nAC\n");
+    EXPECT_EQ(render({{"x1", "AC", std::nullopt}}), ">x1\nAC\n");
+    EXPECT_EQ(render({{"", "AC", "d"}}), "> d\nAC\n");
+    EXPECT_EQ(render({{"e", "", std::nullopt}}), ">e\n");
+}
+
+TEST(FastaConverter, sequence_lines_break_at_the_width_without_a_trailing_empty_line) {
+    EXPECT_EQ(render({{"a", "ACGTACGTAC", std::nullopt}}, 4), ">a\nACGT\nACGT\nAC\n");
+    const std::string eighty(80, 'A');
+    EXPECT_EQ(render({{"a", eighty, std::nullopt}}), ">a\n" + eighty + "\n");
+    EXPECT_EQ(render({{"a", eighty + "C", std::nullopt}}), ">a\n" + eighty + "\nC\n");
+    const std::string out = render({{"b2", std::string(170, 'G'), std::nullopt}});
+    EXPECT_EQ(out, ">b2\n" + std::string(80, 'G') + "\n" + std::string(80, 'G') + "\n" +
+                       std::string(10, 'G') + "\n");
+}
+
+TEST(FastaConverter, records_follow_each_other_and_residues_stay_as_given) {
+    EXPECT_EQ(render({{"a", "ac--gt*", std::nullopt}, {"b", "N", "two words"}}),
+              ">a\nac--gt*\n>b two words\nN\n");
+}
+
+TEST(FastaConverter, line_breaks_in_header_text_become_single_spaces) {
+    EXPECT_EQ(render({{"id\r\none", "A", "first\nsecond\rthird\u2028fourth"}}),
+              ">id one first second third fourth\nA\n");
+    EXPECT_EQ(render({{"a\n\nb", "A", std::nullopt}}), ">a  b\nA\n");
+}
+
+TEST(FastaConverter, slices_never_split_a_letter_from_its_combining_mark) {
+    // "e" + COMBINING ACUTE is one character of three bytes.
+    const std::string accented = "e\u0301";
+    const std::string out = render({{"u", accented + accented + accented, std::nullopt}}, 2);
+    EXPECT_EQ(out, ">u\n" + accented + accented + "\n" + accented + "\n");
+    EXPECT_EQ(render({{"w", "A\u00E9\u00E9A", std::nullopt}}, 3), ">w\nA\u00E9\u00E9\nA\n");
+}
