@@ -9,27 +9,27 @@ namespace {
 
 constexpr int blockBits = 32;
 
-// Printable ASCII and the line feed are the only bytes that map one to one onto columns.
-bool allPrintable(const unsigned char* p, std::size_t n) noexcept {
-    unsigned bad = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned c = p[i];
-        bad |= static_cast<unsigned>(c - 0x20u > 0x5Eu) & static_cast<unsigned>(c != '\n');
+// True when every byte is printable ASCII (0x20 to 0x7E), the bytes that map one to one onto
+// columns. Eight bytes at a time: a byte fails when its high bit is set, when adding 1 sets it
+// (0x7F) or when subtracting 0x20 borrows (below 0x20). Carries between bytes only follow a
+// failing byte, so the answer stays exact.
+bool isPlainText(const char* p, std::size_t n) noexcept {
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    std::uint64_t bad = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        bad |= word | (word + ones) | (word - 0x20 * ones);
     }
-    return bad == 0;
-}
-
-std::size_t countLineFeeds(const char* p, std::size_t n) noexcept {
-    std::size_t count = 0;
-    const char* end = p + n;
-    while (p < end) {
-        const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-        if (!hit)
-            break;
-        ++count;
-        p = static_cast<const char*>(hit) + 1;
+    if (bad & (0x80 * ones))
+        return false;
+    for (; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (c < 0x20 || c > 0x7E)
+            return false;
     }
-    return count;
+    return true;
 }
 
 } // namespace
@@ -39,14 +39,10 @@ LineIndex::LineIndex() : starts_{0}, blockFirstLine_{0} {}
 LineIndex::LineIndex(std::string_view text) : textSize_(text.size()) {
     const char* const data = text.data();
     const std::size_t size = text.size();
-    // Counting first lets the offsets be reserved exactly: growth by doubling would cost up to
-    // twice the memory the index needs.
-    const std::size_t lines = countLineFeeds(data, size) + 1;
-    starts_.reserve(lines);
+    // One pass over the bytes: each line is checked while it is still in the cache from the
+    // search for its end. FASTA lines are 81 bytes; the guess is trimmed to size afterwards.
+    starts_.reserve(size / 64 + 1);
     blockFirstLine_.push_back(0);
-    const bool checkEachLine = !allPrintable(reinterpret_cast<const unsigned char*>(data), size);
-    if (checkEachLine)
-        complexBits_.assign((lines + 63) / 64, 0);
 
     std::size_t start = 0;
     for (;;) {
@@ -57,12 +53,11 @@ LineIndex::LineIndex(std::string_view text) : textSize_(text.size()) {
         while ((start >> blockBits) >= blockFirstLine_.size())
             blockFirstLine_.push_back(line);
         starts_.push_back(static_cast<std::uint32_t>(start));
-        const bool plain =
-            !checkEachLine ||
-            allPrintable(reinterpret_cast<const unsigned char*>(data + start), end - start);
-        if (plain) {
+        if (isPlainText(data + start, end - start)) {
             longestPlain_ = std::max(longestPlain_, end - start);
         } else {
+            if (line / 64 >= complexBits_.size())
+                complexBits_.resize(std::max<std::size_t>(64, 2 * complexBits_.size()), 0);
             complexBits_[line / 64] |= std::uint64_t{1} << (line % 64);
             ++complexCount_;
             longestComplex_ = std::max(longestComplex_, end - start);
@@ -70,6 +65,12 @@ LineIndex::LineIndex(std::string_view text) : textSize_(text.size()) {
         if (!hit)
             break;
         start = end + 1;
+    }
+    // Growth may have left up to twice the room the index needs; give it back.
+    starts_.shrink_to_fit();
+    if (complexCount_ > 0) {
+        complexBits_.resize((starts_.size() + 63) / 64);
+        complexBits_.shrink_to_fit();
     }
 }
 

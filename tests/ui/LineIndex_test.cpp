@@ -64,3 +64,23 @@ TEST(LineIndexTest, many_lines_keep_exact_offsets_in_a_small_footprint) {
     // Four bytes per 81-byte line is about 5%.
     EXPECT_LT(index.memoryUsage(), text.size() / 16);
 }
+
+TEST(LineIndexTest, finds_a_single_non_printable_byte_wherever_it_sits_in_a_line) {
+    // Lines are checked eight bytes at a time; every position and both edges of the printable
+    // range must still be told apart.
+    for (const unsigned char odd : {0x00, 0x09, 0x1F, 0x7F, 0x80, 0xC3, 0xFF}) {
+        for (std::size_t position = 0; position < 21; ++position) {
+            std::string line(21, 'A');
+            line[position] = static_cast<char>(odd);
+            const std::string text = "ACGT\n" + line + "\nACGT";
+            const LineIndex index(text);
+            EXPECT_FALSE(index.isPlainLine(1)) << int(odd) << " at " << position;
+            EXPECT_TRUE(index.isPlainLine(0));
+            EXPECT_TRUE(index.isPlainLine(2));
+        }
+    }
+    for (const char edge : {' ', '~'}) {
+        const std::string text(21, edge);
+        EXPECT_TRUE(LineIndex(text).isPlainLine(0)) << edge;
+    }
+}
