@@ -60,6 +60,8 @@ void ContentView::build() {
     animation_ = new QPropertyAnimation(this, "panelReveal", this);
     animation_->setDuration(slideMilliseconds);
     animation_->setEasingCurve(QEasingCurve::InOutCubic);
+    // Once a slide ends the panel's parts follow its own width again.
+    connect(animation_, &QAbstractAnimation::finished, this, [this] { panel_->setSlideWidth(0); });
 
     setAcceptDrops(true);
     bindSession();
@@ -114,11 +116,11 @@ void ContentView::refreshPanel(bool animated) {
     }
     if (sliding && animation_->endValue().toReal() == target)
         return;
-    // Without a panel the column spans the whole width; the panel slides in to fill what the
-    // 400-point column leaves, and out from whatever width it has.
-    slideStartColumn_ = std::max(columnWidth, width());
+    // The panel slides in to fill what the 400-point column leaves (the window grows if that is
+    // under 500), and out from whatever width it has; the column takes the rest meanwhile.
     slidePanelWidth_ = wanted ? std::max(panelMinimumWidth, width() - columnWidth - 1)
                               : std::max(1, panel_->width());
+    panel_->setSlideWidth(slidePanelWidth_);
     animation_->stop();
     animation_->setStartValue(reveal_);
     animation_->setEndValue(target);
@@ -135,6 +137,8 @@ void ContentView::setPanelReveal(qreal reveal) {
         divider_->hide();
         panel_->setMinimumWidth(panelMinimumWidth);
         panel_->setMaximumWidth(QWIDGETSIZE_MAX);
+        if (!sliding)
+            panel_->setSlideWidth(0);
         column_->setMaximumWidth(holdColumn ? columnWidth : QWIDGETSIZE_MAX);
         // A column held at 400 with nothing beside it stands in the middle, not at the left.
         layout()->setAlignment(column_, holdColumn ? Qt::AlignHCenter : Qt::Alignment());
@@ -146,14 +150,15 @@ void ContentView::setPanelReveal(qreal reveal) {
     if (reveal_ >= 1) {
         panel_->setMinimumWidth(panelMinimumWidth);
         panel_->setMaximumWidth(QWIDGETSIZE_MAX);
+        if (!sliding)
+            panel_->setSlideWidth(0);
         column_->setMaximumWidth(holdColumn ? columnWidth : QWIDGETSIZE_MAX);
         return;
     }
     const int panelWidth = static_cast<int>(std::lround(reveal_ * slidePanelWidth_));
     panel_->setMinimumWidth(panelWidth);
     panel_->setMaximumWidth(panelWidth);
-    const qreal column = slideStartColumn_ + (columnWidth - slideStartColumn_) * reveal_;
-    column_->setMaximumWidth(static_cast<int>(std::lround(column)));
+    column_->setMaximumWidth(QWIDGETSIZE_MAX);
 }
 
 } // namespace pellacor

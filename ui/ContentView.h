@@ -73,7 +73,6 @@ private:
     OutputPanel* panel_ = nullptr;
     QPropertyAnimation* animation_ = nullptr;
     qreal reveal_ = 0;
-    int slideStartColumn_ = 0;
     int slidePanelWidth_ = 0;
     QPointer<QMessageBox> alert_;
 };

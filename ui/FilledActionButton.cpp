@@ -31,6 +31,11 @@ FilledActionButton::FilledActionButton(Icons::Name icon, const QString& text, co
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+void FilledActionButton::setFill(const QColor& fill) {
+    fill_ = fill;
+    update();
+}
+
 void FilledActionButton::setPadding(int horizontal, int vertical) {
     paddingX_ = horizontal;
     paddingY_ = vertical;

@@ -18,6 +18,8 @@ public:
     FilledActionButton(Icons::Name icon, const QString& text, const QColor& fill,
                        QWidget* parent = nullptr);
 
+    /// Sets the fill colour.
+    void setFill(const QColor& fill);
     /// Sets the margin between the fill's edge and the content.
     void setPadding(int horizontal, int vertical);
     /// Sets the corner radius.

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -24,7 +25,11 @@ constexpr int closeIconSize = 22;
 } // namespace
 
 OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
-    auto* layout = new QVBoxLayout(this);
+    // The parts live on a body that keeps its width while the panel slides in and out, so they
+    // glide in from the edge instead of being squeezed.
+    body_ = new QWidget(this);
+    body_->installEventFilter(this);
+    auto* layout = new QVBoxLayout(body_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
 
@@ -79,6 +84,35 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     setMinimumWidth(500);
     refreshIcons();
     setSourceType(std::nullopt);
+}
+
+void OutputPanel::setSlideWidth(int width) {
+    slideWidth_ = width;
+    placeBody();
+}
+
+QSize OutputPanel::sizeHint() const {
+    return body_->sizeHint();
+}
+
+QSize OutputPanel::minimumSizeHint() const {
+    return body_->minimumSizeHint();
+}
+
+void OutputPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeBody();
+}
+
+bool OutputPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == body_ && event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return QWidget::eventFilter(watched, event);
+}
+
+void OutputPanel::placeBody() {
+    const int bodyWidth = std::max(width(), slideWidth_);
+    body_->setGeometry(width() - bodyWidth, 0, bodyWidth, height());
 }
 
 void OutputPanel::setText(const QByteArray& fasta) {

@@ -28,6 +28,13 @@ public:
     /// Shows "Converted from <type>" under the title, or no such line when `type` is absent.
     void setSourceType(const std::optional<QString>& type);
 
+    /// Lays the parts out `width` wide, right-aligned and clipped, while the panel itself is
+    /// narrower during a slide; 0 lays them out at the panel's own width.
+    void setSlideWidth(int width);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
     /// The text area.
     MonospacedTextView* textView() const noexcept { return view_; }
     /// The type line under the title.
@@ -49,10 +56,15 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refreshIcons();
+    void placeBody();
 
+    QWidget* body_ = nullptr;
+    int slideWidth_ = 0;
     QLabel* typeLabel_ = nullptr;
     QToolButton* closeButton_ = nullptr;
     MonospacedTextView* view_ = nullptr;

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -149,6 +150,29 @@ TEST_F(ContentViewTest, a_successful_import_slides_the_panel_in_with_the_fasta_t
     EXPECT_EQ(column().width(), 400);
     EXPECT_GE(panel().width(), 500);
     EXPECT_GE(view.width(), 901) << "the window grows to make room for the panel";
+}
+
+TEST_F(ContentViewTest,
+       while_the_panel_slides_in_the_column_and_panel_share_the_width_without_gaps) {
+    view.resize(700, 700);
+    import(scratch.write("one.csv", oneRecord));
+    int lastPanelWidth = 0;
+    int samples = 0;
+    while (view.panelReveal() < 1.0) {
+        QTest::qWait(10);
+        view.layout()->activate();
+        if (!panel().isVisible())
+            continue;
+        ++samples;
+        EXPECT_GE(panel().width(), lastPanelWidth);
+        lastPanelWidth = panel().width();
+        EXPECT_NEAR(column().width() + view.divider()->width() + panel().width(), view.width(), 1)
+            << "at reveal " << view.panelReveal();
+        EXPECT_GE(column().width(), 400);
+        if (samples > 200)
+            break;
+    }
+    EXPECT_GT(samples, 3) << "the panel's arrival is animated";
 }
 
 TEST_F(ContentViewTest, an_empty_text_shows_no_panel_but_holds_the_column_at_400) {

@@ -53,6 +53,22 @@ protected:
         return profile;
     }
 
+    // The lines drawn one character at a time, each at its column, scrolled left by `scrollX`.
+    QImage drawnOneByOne(const QList<QByteArray>& lines, int scrollX) const {
+        QImage reference(view.viewport()->size(), QImage::Format_RGB32);
+        reference.fill(view.palette().color(QPalette::Base));
+        QPainter painter(&reference);
+        painter.setFont(view.font());
+        painter.setPen(view.palette().color(QPalette::Text));
+        const qreal ascent = std::ceil(QFontMetricsF(view.font()).ascent());
+        for (int row = 0; row < lines.size(); ++row)
+            for (int column = 0; column < lines[row].size(); ++column)
+                painter.drawText(QPointF(view.columnX(column) - scrollX,
+                                         view.lineTop() + row * view.lineHeight() + ascent),
+                                 QString(QLatin1Char(lines[row][column])));
+        return reference;
+    }
+
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&view, key, modifiers);
     }
@@ -127,28 +143,30 @@ TEST_F(MonospacedTextViewTest, an_empty_text_shows_an_empty_area) {
 TEST_F(MonospacedTextViewTest, draws_runs_of_dashes_as_separate_dashes_in_their_own_columns) {
     view.setText(QByteArray("A-B\nA--B\nA---B\n"));
     const QImage image = render();
-
-    // The reference: every character drawn on its own, at its column.
-    QImage reference(image.size(), QImage::Format_RGB32);
-    reference.fill(view.palette().color(QPalette::Base));
-    {
-        QPainter painter(&reference);
-        painter.setFont(view.font());
-        painter.setPen(view.palette().color(QPalette::Text));
-        const char* lines[] = {"A-B", "A--B", "A---B"};
-        const qreal ascent = std::ceil(QFontMetricsF(view.font()).ascent());
-        for (int row = 0; row < 3; ++row)
-            for (int column = 0; lines[row][column]; ++column)
-                painter.drawText(QPointF(view.columnX(column),
-                                         view.lineTop() + row * view.lineHeight() + ascent),
-                                 QString(QLatin1Char(lines[row][column])));
-    }
+    const QImage reference = drawnOneByOne({"A-B", "A--B", "A---B"}, 0);
     const int right = static_cast<int>(view.columnX(6));
     for (int row = 0; row < 3; ++row) {
         const std::vector<int> drawn = inkProfile(image, row, 0, right);
         const std::vector<int> expected = inkProfile(reference, row, 0, right);
         EXPECT_LE(mismatches(drawn, expected), 2) << "row " << row;
     }
+}
+
+TEST_F(MonospacedTextViewTest, a_line_scrolled_sideways_shows_the_columns_in_sight) {
+    // Only the columns in sight are drawn; they must be the right ones at the right places.
+    QByteArray line;
+    for (int i = 0; i < 400; ++i)
+        line += "AC-GT--T"[(i * 5 + i / 8) % 8];
+    view.setText(line);
+    QApplication::processEvents();
+    const int scrolled = static_cast<int>(std::lround(137.4 * view.columnWidth()));
+    view.horizontalScrollBar()->setValue(scrolled);
+    const QImage image = render();
+    const QImage reference = drawnOneByOne({line}, scrolled);
+    const std::vector<int> drawn = inkProfile(image, 0, 8, image.width() - 20);
+    const std::vector<int> expected = inkProfile(reference, 0, 8, image.width() - 20);
+    EXPECT_GT(peak(drawn), 128);
+    EXPECT_LE(mismatches(drawn, expected), 2);
 }
 
 TEST_F(MonospacedTextViewTest, puts_a_gap_in_the_same_column_on_lines_with_and_without_accents) {

@@ -83,9 +83,14 @@ int main(int argc, char** argv) {
     ok = save(window, out + QStringLiteral("/2-processing.png")) && ok;
     ok = QTest::qWaitFor([&] { return !session.isProcessing(); }, 60000) && ok;
 
+    // Start the next picture from a closed panel so that it slides in again.
+    session.closeOutputWindow();
+    QTest::qWait(400);
     dialogs.path = QString::fromLocal8Bit(argv[2]);
     session.startImport();
     ok = QTest::qWaitFor([&] { return !session.isProcessing(); }, 60000) && ok;
+    QTest::qWait(110);
+    ok = save(window, out + QStringLiteral("/3a-panel-sliding-in.png")) && ok;
     QTest::qWait(600);
     ok = save(window, out + QStringLiteral("/3-result-panel.png")) && ok;
 
