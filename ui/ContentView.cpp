@@ -139,9 +139,11 @@ void ContentView::setPanelReveal(qreal reveal) {
         panel_->setMaximumWidth(QWIDGETSIZE_MAX);
         if (!sliding)
             panel_->setSlideWidth(0);
-        column_->setMaximumWidth(holdColumn ? columnWidth : QWIDGETSIZE_MAX);
-        // A column held at 400 with nothing beside it stands in the middle, not at the left.
-        layout()->setAlignment(column_, holdColumn ? Qt::AlignHCenter : Qt::Alignment());
+        // The first frame of a slide keeps the column wide; a column held at 400 with nothing
+        // beside it stands in the middle, not at the left.
+        const bool held = holdColumn && !sliding;
+        column_->setMaximumWidth(held ? columnWidth : QWIDGETSIZE_MAX);
+        layout()->setAlignment(column_, held ? Qt::AlignHCenter : Qt::Alignment());
         return;
     }
     layout()->setAlignment(column_, Qt::Alignment());
