@@ -46,7 +46,8 @@ LineIndex::LineIndex(std::string_view text) : textSize_(text.size()) {
 
     std::size_t start = 0;
     for (;;) {
-        const void* hit = std::memchr(data + start, '\n', size - start);
+        // An empty rest may come with a null pointer, which memchr must never see.
+        const void* hit = start < size ? std::memchr(data + start, '\n', size - start) : nullptr;
         const std::size_t end =
             hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : size;
         const std::size_t line = starts_.size();
