@@ -3,6 +3,7 @@
 // peak resident memory.
 // Usage: session_import TABLE [RUNS]   (the conversion trace goes to standard output)
 #include "session/ConversionSession.h"
+#include "session/HeapTuning.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -79,6 +80,9 @@ double peakRssMb() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the app does; PELLACOR_DEFAULT_HEAP=1 measures without it.
+    if (!std::getenv("PELLACOR_DEFAULT_HEAP"))
+        HeapTuning::applyAtStartup();
     QCoreApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: session_import TABLE [RUNS]\n");

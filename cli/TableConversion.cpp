@@ -5,6 +5,7 @@
 #include "core/HugePages.h"
 #include "core/UnicodeText.h"
 #include "readers/CSVParser.h"
+#include "readers/ExcelParser.h"
 #include "readers/FileBytes.h"
 #include "readers/MappedFile.h"
 
@@ -17,7 +18,8 @@ namespace pellacor {
 namespace {
 
 bool isWorkbook(const std::string& input) {
-    const std::string extension = UnicodeText::toLower(std::filesystem::path(input).extension().string());
+    const std::string extension =
+        UnicodeText::toLower(std::filesystem::path(input).extension().string());
     return extension == ".xlsx" || extension == ".xls";
 }
 
@@ -36,7 +38,7 @@ TableConversion fromEntries(const std::vector<SequenceEntry>& entries, int lineW
 
 TableConversion TableConversion::run(const std::string& input, int lineWidth, bool withTrace) {
     if (input != "-" && isWorkbook(input))
-        throw TableError("Reading .xlsx workbooks is not available in this build yet.");
+        return fromEntries(ExcelParser::parse(input), lineWidth, withTrace);
 
     std::string standardInput;
     std::optional<MappedFile> mapped;
@@ -53,19 +55,18 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
     HugePages::reserve(result.fasta, bytes.size() + bytes.size() / 64 + 64);
     std::size_t total = 0;
     std::vector<SequenceEntry> first;
-    CSVParser::scan(bytes, input == "-" ? std::string_view() : std::string_view(input),
-                    [&](const CSVParser::RecordView& r) {
-                        if (withTrace && first.size() < ConversionTrace::detailedEntries)
-                            first.push_back({std::string(r.identifier), std::string(r.sequence),
-                                             std::nullopt});
-                        ++total;
-                        FastaConverter::appendRecord(result.fasta, r.identifier, r.sequence,
-                                                     r.description, lineWidth);
-                    });
+    CSVParser::scan(
+        bytes, input == "-" ? std::string_view() : std::string_view(input),
+        [&](const CSVParser::RecordView& r) {
+            if (withTrace && first.size() < ConversionTrace::detailedEntries)
+                first.push_back({std::string(r.identifier), std::string(r.sequence), std::nullopt});
+            ++total;
+            FastaConverter::appendRecord(result.fasta, r.identifier, r.sequence, r.description,
+                                         lineWidth);
+        });
     if (withTrace)
-        result.trace = ConversionTrace::entryLines(total, first) +
-                       ConversionTrace::fastaLines(result.fasta);
-    (void)fromEntries;
+        result.trace =
+            ConversionTrace::entryLines(total, first) + ConversionTrace::fastaLines(result.fasta);
     return result;
 }
 

@@ -52,8 +52,7 @@ CSVParser::Result CSVParser::parseBytes(std::string_view bytes, std::string_view
     result.isTabDelimited = scan(bytes, fileName, [&result](const RecordView& record) {
         result.entries.push_back(
             {std::string(record.identifier), std::string(record.sequence),
-             record.description ? std::optional<std::string>(*record.description)
-                                : std::nullopt});
+             record.description ? std::optional<std::string>(*record.description) : std::nullopt});
     });
     return result;
 }

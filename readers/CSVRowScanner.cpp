@@ -99,8 +99,7 @@ bool CSVRowScanner::skipBlankLine() {
 
 void CSVRowScanner::consumeNewline() {
     const std::size_t length = UnicodeText::newlineLengthAt(text_, pos_);
-    const bool crlf =
-        text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n';
+    const bool crlf = text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n';
     pos_ += crlf ? 2 : length;
     ++line_;
 }

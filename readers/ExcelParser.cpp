@@ -1,8 +1,23 @@
 #include "readers/ExcelParser.h"
 
-namespace pellacor {
+#include "readers/ArchiveListing.h"
+#include "readers/FileBytes.h"
+#include "readers/SharedStringsDelegate.h"
+#include "readers/UnzipProcess.h"
+#include "readers/WorkDirectory.h"
+#include "readers/WorksheetDelegate.h"
+#include "readers/XmlParser.h"
 
-// Placeholder until the workbook reader lands: every workbook is refused with a clear message.
+#include <new>
+#include <optional>
+
+namespace pellacor {
+namespace {
+
+const std::string sharedStringsPart = "xl/sharedStrings.xml";
+
+} // namespace
+
 ExcelParser::ExcelError::ExcelError(Case kind, std::string detail)
     : TableError(message(kind, detail)), kind_(kind), detail_(std::move(detail)) {}
 
@@ -20,12 +35,80 @@ std::string ExcelParser::ExcelError::message(Case kind, const std::string& detai
     return {};
 }
 
-std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path&) {
-    throw ExcelError(ExcelError::Case::parsingFailed, "workbooks are not supported yet.");
+std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file) {
+    std::string bytes;
+    try {
+        bytes = FileBytes::read(file);
+    } catch (const std::exception&) {
+        throw ExcelError(ExcelError::Case::cannotReadFile);
+    }
+    try {
+        return parseData(bytes);
+    } catch (const std::bad_alloc&) {
+        throw ExcelError(ExcelError::Case::parsingFailed,
+                         "There is not enough memory to read this workbook.");
+    } catch (const std::exception& error) {
+        throw ExcelError(ExcelError::Case::parsingFailed, error.what());
+    }
 }
 
-std::vector<SequenceEntry> ExcelParser::parseData(std::string_view) {
-    throw ExcelError(ExcelError::Case::noDataFound);
+std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
+    const WorkDirectory work;
+    const std::filesystem::path archive = work.writeFile("temp.xlsx", bytes);
+    const std::filesystem::path extracted = work.makeDirectory("extracted");
+
+    const std::optional<ArchiveListing> listing = ArchiveListing::read(archive);
+    if (!listing)
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    std::uint64_t extractedBytes = 0;
+
+    const std::string sheet = firstSheetPart(*listing, archive, extracted, extractedBytes);
+    if (!listing->contains(sheet))
+        throw ExcelError(ExcelError::Case::noDataFound);
+    std::vector<std::string> parts = {sheet};
+    if (listing->contains(sharedStringsPart))
+        parts.push_back(sharedStringsPart);
+    reserveSpace(*listing, parts, extracted, extractedBytes);
+    std::vector<SequenceEntry> entries = readParts(*listing, archive, sheet, extracted);
+    if (entries.empty())
+        throw ExcelError(ExcelError::Case::noDataFound);
+    return entries;
+}
+
+std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
+                                                  const std::filesystem::path& archive,
+                                                  const std::string& sheet,
+                                                  const std::filesystem::path& extracted) {
+    // One unzip run per part, all started at once: while they inflate, each part is parsed as
+    // it is written, shared strings first since the sheet refers to them.
+    const bool hasSharedStrings = listing.contains(sharedStringsPart);
+    std::optional<UnzipProcess> stringsWriter;
+    if (hasSharedStrings)
+        stringsWriter.emplace(startExtraction(archive, {sharedStringsPart}, extracted));
+    UnzipProcess sheetWriter = startExtraction(archive, {sheet}, extracted);
+    const auto unpackedWell = [&] {
+        const bool stringsWell = !stringsWriter || stringsWriter->finish();
+        return sheetWriter.finish() && stringsWell;
+    };
+
+    SharedStringsDelegate sharedStrings;
+    std::optional<WorksheetDelegate> worksheet;
+    try {
+        if (stringsWriter)
+            XmlParser::runFile(extracted / sharedStringsPart, sharedStrings,
+                               [&] { return !stringsWriter->hasExited(); });
+        worksheet.emplace(std::move(sharedStrings.strings));
+        XmlParser::runFile(extracted / sheet, *worksheet, [&] { return !sheetWriter.hasExited(); });
+    } catch (const FileError&) {
+        // A part that unzip could not write is the archive's fault, not the file system's.
+        if (!unpackedWell())
+            throw ExcelError(ExcelError::Case::invalidFileFormat);
+        throw;
+    }
+    // What was parsed counts only if unzip vouches for every byte of it.
+    if (!unpackedWell())
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    return std::move(worksheet->entries);
 }
 
 } // namespace pellacor

@@ -3,6 +3,7 @@
 #include "core/SequenceEntry.h"
 #include "readers/TableError.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -10,8 +11,11 @@
 
 namespace pellacor {
 
-/// Reads the first sheet of an .xlsx workbook into records: extracts it with /usr/bin/unzip
-/// into a private work directory and reads its XML parts. Stateless; operations are static.
+class ArchiveListing;
+class UnzipProcess;
+
+/// Reads the first sheet of an .xlsx workbook into records: extracts the parts it needs with
+/// /usr/bin/unzip into a private work directory and reads them. Stateless; operations are static.
 class ExcelParser {
 public:
     ExcelParser() = delete;
@@ -38,6 +42,31 @@ public:
     /// Records of a workbook given as bytes, never empty. Throws `ExcelError`
     /// (`invalidFileFormat`, `noDataFound`) or `FileError` for file-system and launch failures.
     static std::vector<SequenceEntry> parseData(std::string_view bytes);
+
+    /// The most a workbook may unpack to; more is refused as a likely zip bomb.
+    static constexpr std::uint64_t maximumExtractedBytes = std::uint64_t(4) << 30;
+    /// The part read when the workbook does not say which part holds its first sheet.
+    static constexpr const char* defaultSheetPart = "xl/worksheets/sheet1.xml";
+
+private:
+    // The archive path of the part holding the first tab, extracting what that takes.
+    static std::string firstSheetPart(const ArchiveListing& listing,
+                                      const std::filesystem::path& archive,
+                                      const std::filesystem::path& extracted,
+                                      std::uint64_t& extractedBytes);
+    // Refuses `parts` when their listed sizes would pass the limits; else counts them in.
+    static void reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
+                             const std::filesystem::path& extracted, std::uint64_t& extractedBytes);
+    // Starts unzip on `parts`, their folders made beforehand so that parallel runs never race
+    // to create them.
+    static UnzipProcess startExtraction(const std::filesystem::path& archive,
+                                        const std::vector<std::string>& parts,
+                                        const std::filesystem::path& extracted);
+    // The records of `sheet`, each part parsed while its own unzip run is still writing it.
+    static std::vector<SequenceEntry> readParts(const ArchiveListing& listing,
+                                                const std::filesystem::path& archive,
+                                                const std::string& sheet,
+                                                const std::filesystem::path& extracted);
 };
 
 } // namespace pellacor

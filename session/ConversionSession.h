@@ -89,6 +89,7 @@ public:
     ConversionSession(const ConversionSession&) = delete;
     ConversionSession& operator=(const ConversionSession&) = delete;
 
+    // Readers of the properties above, each as its property describes it.
     bool isImporting() const noexcept { return isImporting_; }
     bool isExporting() const noexcept { return isExporting_; }
     const std::vector<SequenceEntry>& parsedEntries() const noexcept { return parsedEntries_; }

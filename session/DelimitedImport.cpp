@@ -34,9 +34,11 @@ public:
     void passed(int reader, const char* at) noexcept {
         if (at < begin_ || at > end_)
             return; // a field unquoted into the reader's own buffer says nothing about progress
-        position_[reader].store(at, std::memory_order_relaxed);
-        const char* both = std::min(position_[0].load(std::memory_order_relaxed),
-                                    position_[1].load(std::memory_order_relaxed));
+        // Release and acquire: a reader's last look at the bytes before `at` happens before
+        // anyone gives them back.
+        position_[reader].store(at, std::memory_order_release);
+        const char* both = std::min(position_[0].load(std::memory_order_acquire),
+                                    position_[1].load(std::memory_order_acquire));
         if (both - released_.load(std::memory_order_relaxed) >= releaseStep)
             release(both);
     }

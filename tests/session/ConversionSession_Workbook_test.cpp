@@ -1,9 +1,7 @@
-// The workbook branch of the import. Tests named ..._once_workbooks_are_read need the real
-// workbook reader; until it is linked in they skip themselves (see workbookReaderPresent).
+// The workbook branch of the import, with workbooks zipped from XML parts by the zip program.
 
 #include "SessionTestSupport.h"
 
-#include "readers/ExcelParser.h"
 #include "session/ConversionSession.h"
 
 #include <gtest/gtest.h>
@@ -53,21 +51,6 @@ QString buildWorkbook(TableFolder& folder, const QString& name, const QByteArray
                              {"xl/worksheets/sheet1.xml", sheet(rows)}});
 }
 
-/// False while the build links the stand-in that refuses every workbook.
-bool workbookReaderPresent() {
-    TableFolder folder;
-    try {
-        ExcelParser::parse(buildWorkbook(folder, "probe.xlsx", headerRow + dataRows).toStdString());
-    } catch (const ExcelParser::ExcelError& e) {
-        return e.detail() != "workbooks are not supported yet.";
-    }
-    return true;
-}
-
-#define REQUIRE_WORKBOOK_READER()                                                                  \
-    if (!workbookReaderPresent())                                                                  \
-    GTEST_SKIP() << "needs the workbook reader"
-
 class WorkbookImportTest : public ::testing::Test {
 protected:
     void SetUp() override { test::ensureApplication(); }
@@ -102,8 +85,7 @@ TEST_F(WorkbookImportTest, a_workbook_failure_after_a_success_keeps_the_earlier_
     EXPECT_TRUE(session.showOutputWindow());
 }
 
-TEST_F(WorkbookImportTest, an_xlsx_workbook_is_labelled_excel_xlsx_once_workbooks_are_read) {
-    REQUIRE_WORKBOOK_READER();
+TEST_F(WorkbookImportTest, an_xlsx_workbook_is_labelled_excel_xlsx) {
     importFile(buildWorkbook(folder, "table.XLSX", headerRow + dataRows));
     ASSERT_FALSE(session.showError()) << session.errorAlertText().toStdString();
     EXPECT_EQ(session.detectedFileType(), "Excel (XLSX)");
@@ -111,25 +93,21 @@ TEST_F(WorkbookImportTest, an_xlsx_workbook_is_labelled_excel_xlsx_once_workbook
     EXPECT_TRUE(session.showOutputWindow());
 }
 
-TEST_F(WorkbookImportTest, an_xls_named_workbook_is_labelled_excel_xls_once_workbooks_are_read) {
-    REQUIRE_WORKBOOK_READER();
+TEST_F(WorkbookImportTest, an_xls_named_workbook_is_labelled_excel_xls) {
     importFile(buildWorkbook(folder, "table.xls", headerRow + dataRows));
     ASSERT_FALSE(session.showError()) << session.errorAlertText().toStdString();
     EXPECT_EQ(session.detectedFileType(), "Excel (XLS)");
     EXPECT_EQ(session.parsedEntryCount(), 2);
 }
 
-TEST_F(WorkbookImportTest, a_sheet_without_data_rows_reports_no_data_once_workbooks_are_read) {
-    REQUIRE_WORKBOOK_READER();
+TEST_F(WorkbookImportTest, a_sheet_without_data_rows_reports_no_data) {
     importFile(buildWorkbook(folder, "header-only.xlsx", headerRow));
     EXPECT_EQ(session.errorMessage(),
               "Failed to parse Excel file: No data found in Excel file or the first sheet is "
               "empty.");
 }
 
-TEST_F(WorkbookImportTest,
-       an_unreadable_workbook_asks_to_check_permissions_once_workbooks_are_read) {
-    REQUIRE_WORKBOOK_READER();
+TEST_F(WorkbookImportTest, an_unreadable_workbook_asks_to_check_permissions) {
     QDir(folder.path({})).mkdir("folder.xlsx");
     importFile(folder.path("folder.xlsx"));
     EXPECT_EQ(session.errorMessage(), "Cannot read Excel file. Please check file permissions.");

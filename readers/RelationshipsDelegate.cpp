@@ -1,0 +1,58 @@
+#include "readers/RelationshipsDelegate.h"
+
+#include <vector>
+
+namespace pellacor {
+
+void RelationshipsDelegate::didStartElement(std::string_view localName,
+                                            const XmlAttributes& attributes) {
+    if (target || localName != "Relationship")
+        return;
+    const char* id = attributes.find("Id");
+    if (!id || wantedId != id)
+        return;
+    const char* mode = attributes.find("TargetMode");
+    if (mode && std::string_view(mode) == "External")
+        return;
+    if (const char* value = attributes.find("Target"))
+        target = value;
+}
+
+std::optional<std::string> RelationshipsDelegate::partPath(std::string_view target) {
+    // The path becomes an argument of the extracting program, which reads wildcards and
+    // options in it: only plain names may pass.
+    for (char c : target) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '*' || c == '?' || c == '[' || c == ']' ||
+            c == '\\')
+            return std::nullopt;
+    }
+    std::vector<std::string_view> segments;
+    if (target.empty() || target.front() != '/')
+        segments.push_back("xl");
+    while (!target.empty()) {
+        const std::size_t slash = target.find('/');
+        const std::string_view segment = target.substr(0, slash);
+        target = slash == std::string_view::npos ? std::string_view() : target.substr(slash + 1);
+        if (segment.empty() || segment == ".")
+            continue;
+        if (segment == "..") {
+            if (segments.empty())
+                return std::nullopt;
+            segments.pop_back();
+            continue;
+        }
+        segments.push_back(segment);
+    }
+    if (segments.empty() || segments.front().front() == '-')
+        return std::nullopt;
+    std::string path;
+    for (std::string_view segment : segments) {
+        if (!path.empty())
+            path += '/';
+        path += segment;
+    }
+    return path;
+}
+
+} // namespace pellacor

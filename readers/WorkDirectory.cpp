@@ -1,0 +1,112 @@
+#include "readers/WorkDirectory.h"
+
+#include "readers/FileDescriptor.h"
+#include "readers/TableError.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+namespace pellacor {
+WorkDirectory::WorkDirectory() {
+    const std::filesystem::path root = temporaryRoot();
+    std::error_code error;
+    std::filesystem::create_directories(root, error);
+    if (error)
+        throw FileError("Cannot create", root.string(), error.value());
+    const std::filesystem::path candidate = root / newIdentifier();
+    // mkdir, not create_directories: a directory someone planted under that name must fail,
+    // and the workbook's contents are nobody else's business.
+    if (::mkdir(candidate.c_str(), 0700) != 0)
+        throw FileError("Cannot create", candidate.string(), errno);
+    path_ = std::filesystem::absolute(candidate, error);
+    if (error)
+        path_ = candidate;
+}
+
+WorkDirectory::~WorkDirectory() {
+    if (path_.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+WorkDirectory::WorkDirectory(WorkDirectory&& other) noexcept
+    : path_(std::exchange(other.path_, {})) {}
+
+WorkDirectory& WorkDirectory::operator=(WorkDirectory&& other) noexcept {
+    if (this != &other) {
+        if (!path_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path_, ignored);
+        }
+        path_ = std::exchange(other.path_, {});
+    }
+    return *this;
+}
+
+std::filesystem::path WorkDirectory::writeFile(const std::string& name,
+                                               std::string_view bytes) const {
+    const std::filesystem::path file = path_ / name;
+    FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.get() < 0)
+        throw FileError("Cannot write", file.string(), errno);
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd.get(), bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError("Cannot write", file.string(), errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    // close() is where some file systems report a full disk.
+    if (::close(fd.release()) != 0)
+        throw FileError("Cannot write", file.string(), errno);
+    return file;
+}
+
+std::filesystem::path WorkDirectory::makeDirectory(const std::string& name) const {
+    const std::filesystem::path directory = path_ / name;
+    if (::mkdir(directory.c_str(), 0700) != 0)
+        throw FileError("Cannot create", directory.string(), errno);
+    return directory;
+}
+
+std::filesystem::path WorkDirectory::temporaryRoot() {
+    const char* fromEnvironment = std::getenv("TMPDIR");
+    if (fromEnvironment && *fromEnvironment)
+        return fromEnvironment;
+    return "/tmp";
+}
+
+std::string WorkDirectory::newIdentifier() {
+    std::random_device source;
+    std::array<std::uint8_t, 16> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); i += 4) {
+        const std::uint32_t word = source();
+        for (std::size_t j = 0; j < 4; ++j)
+            bytes[i + j] = static_cast<std::uint8_t>(word >> (8 * j));
+    }
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40); // version 4
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(36);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            text += '-';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+} // namespace pellacor

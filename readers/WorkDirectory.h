@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace pellacor {
+
+/// A private directory T/U for one workbook import, T the temporary directory and U a fresh
+/// random UUID; removed with everything in it when the owner goes away.
+class WorkDirectory {
+public:
+    /// Creates T/U (and T if missing), readable by this user only. Throws `FileError`.
+    WorkDirectory();
+    /// Removes the directory and its contents; a failure to remove is ignored.
+    ~WorkDirectory();
+    WorkDirectory(const WorkDirectory&) = delete;
+    WorkDirectory& operator=(const WorkDirectory&) = delete;
+    /// Takes over `other`'s directory; `other` then owns nothing.
+    WorkDirectory(WorkDirectory&& other) noexcept;
+    WorkDirectory& operator=(WorkDirectory&& other) noexcept;
+
+    /// The directory's full path.
+    const std::filesystem::path& path() const noexcept { return path_; }
+    /// Writes `bytes` to a new file `name` in the directory and returns its path. Throws
+    /// `FileError`.
+    std::filesystem::path writeFile(const std::string& name, std::string_view bytes) const;
+    /// Creates the subdirectory `name` and returns its path. Throws `FileError`.
+    std::filesystem::path makeDirectory(const std::string& name) const;
+
+    /// T: $TMPDIR when set and not empty, else /tmp.
+    static std::filesystem::path temporaryRoot();
+    /// A random (version 4) UUID as 36 upper-case characters, 8-4-4-4-12.
+    static std::string newIdentifier();
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace pellacor

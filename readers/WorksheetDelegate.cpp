@@ -1,0 +1,163 @@
+#include "readers/WorksheetDelegate.h"
+
+#include "core/UnicodeText.h"
+#include "readers/CSVParser.h"
+#include "readers/SharedStringsDelegate.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace pellacor {
+namespace {
+
+// The sequence without LF, CR, space and tab. Most sequence cells hold none of them; four
+// memchr passes (vectorised in the C library) find that out faster than one byte loop.
+std::string cleanedSequence(std::string_view text) {
+    for (char c : {'\n', '\r', ' ', '\t'})
+        if (std::memchr(text.data(), c, text.size()))
+            return CSVParser::cleanSequence(text);
+    return std::string(text);
+}
+
+} // namespace
+
+WorksheetDelegate::WorksheetDelegate(std::vector<std::string> sharedStrings)
+    : sharedStrings(std::move(sharedStrings)) {}
+
+void WorksheetDelegate::didStartElement(std::string_view localName,
+                                        const XmlAttributes& attributes) {
+    if (localName == "c") {
+        const char* type = attributes.find("t");
+        currentCellType = type ? std::optional<std::string>(type) : std::nullopt;
+        currentValue.clear();
+        const char* reference = attributes.find("r");
+        const std::size_t column = reference ? columnOf(reference) : 0;
+        // A cell without a usable reference follows the one before it.
+        previousColumn = column > 0 ? column : previousColumn + 1;
+    } else if (localName == "v") {
+        isInValue = true;
+    } else if (localName == "row") {
+        currentRow.clear();
+        previousColumn = 0;
+    } else if (localName == "is") {
+        isInInlineString = true;
+    } else if (localName == "t") {
+        isInText = isInInlineString;
+    } else if (localName == "rPh") {
+        ++phoneticDepth;
+    }
+}
+
+void WorksheetDelegate::foundCharacters(std::string_view text) {
+    if (isInValue || (isInText && phoneticDepth == 0))
+        currentValue.append(text);
+}
+
+void WorksheetDelegate::didEndElement(std::string_view localName) {
+    if (localName == "v") {
+        isInValue = false;
+    } else if (localName == "c") {
+        endCell();
+    } else if (localName == "row") {
+        endRow();
+    } else if (localName == "t") {
+        isInText = false;
+    } else if (localName == "is") {
+        isInInlineString = false;
+        isInText = false;
+    } else if (localName == "rPh") {
+        if (phoneticDepth > 0)
+            --phoneticDepth;
+    }
+}
+
+void WorksheetDelegate::endCell() {
+    const std::string* shared = nullptr;
+    if (currentCellType == "s" && !currentValue.empty())
+        shared = sharedString(currentValue, sharedStrings);
+    if (previousColumn > maximumColumns)
+        return;
+    // Shared strings were decoded when the table was read; decoding twice would turn a
+    // literal "_x0041_" (stored escaped) into "A".
+    currentRow.push_back(
+        {previousColumn, shared ? *shared : SharedStringsDelegate::decodeEscapes(currentValue)});
+}
+
+void WorksheetDelegate::endRow() {
+    bool isLeadingRow = false;
+    if (!isHeaderDecided) {
+        const bool hasValue = std::any_of(currentRow.begin(), currentRow.end(),
+                                          [](const Cell& cell) { return !cell.value.empty(); });
+        // Rows written only for their formatting do not use up the header test.
+        if (hasValue) {
+            isHeaderDecided = true;
+            isLeadingRow = true;
+            const std::vector<std::string_view> all = columns(maximumColumns);
+            skipFirstRow = CSVParser::isHeaderRow(std::span<const std::string_view>(all));
+        }
+    }
+    if (!isLeadingRow || !skipFirstRow) {
+        const std::vector<std::string_view> firstThree = columns(3);
+        processRow(firstThree);
+    }
+    ++rowIndex;
+}
+
+std::vector<std::string_view> WorksheetDelegate::columns(std::size_t limit) const {
+    std::size_t width = 0;
+    for (const Cell& cell : currentRow)
+        width = std::max(width, cell.column);
+    std::vector<std::string_view> texts(std::min(width, limit));
+    // A later cell at the same place wins, as it would on screen.
+    for (const Cell& cell : currentRow)
+        if (cell.column <= texts.size())
+            texts[cell.column - 1] = cell.value;
+    return texts;
+}
+
+void WorksheetDelegate::processRow(std::span<const std::string_view> cells) {
+    if (cells.size() < 2)
+        return;
+    std::string identifier(UnicodeText::trim(cells[0], false));
+    std::string sequence = cleanedSequence(cells[1]);
+    if (identifier.empty() || sequence.empty())
+        return;
+    std::optional<std::string> description;
+    if (cells.size() >= 3) {
+        const std::string_view trimmed = UnicodeText::trim(cells[2], false);
+        if (!trimmed.empty())
+            description.emplace(trimmed);
+    }
+    entries.push_back({std::move(identifier), std::move(sequence), std::move(description)});
+}
+
+std::size_t WorksheetDelegate::columnOf(std::string_view reference) noexcept {
+    std::size_t column = 0;
+    for (char c : reference) {
+        const bool upper = c >= 'A' && c <= 'Z';
+        const bool lower = c >= 'a' && c <= 'z';
+        if (!upper && !lower)
+            break;
+        column = column * 26 + static_cast<std::size_t>(c - (upper ? 'A' : 'a') + 1);
+        if (column > maximumColumns)
+            return maximumColumns + 1;
+    }
+    return column;
+}
+
+const std::string* WorksheetDelegate::sharedString(std::string_view value,
+                                                   const std::vector<std::string>& table) noexcept {
+    // from_chars takes a minus but no plus; either sign is allowed before the digits.
+    if (value.size() >= 2 && value.front() == '+' && value[1] != '-')
+        value.remove_prefix(1);
+    std::int64_t index = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), index);
+    if (error != std::errc() || end != value.data() + value.size())
+        return nullptr;
+    if (index < 0 || static_cast<std::uint64_t>(index) >= table.size())
+        return nullptr;
+    return &table[static_cast<std::size_t>(index)];
+}
+
+} // namespace pellacor

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/SequenceEntry.h"
+#include "readers/XmlDelegate.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellacor {
+
+/// Reads one worksheet part row by row into records: column 1 identifier, column 2 sequence,
+/// optional column 3 description. A cell's column comes from its reference ("C7" is column 3);
+/// shared-string cells are resolved through the table given at construction.
+class WorksheetDelegate : public XmlDelegate {
+public:
+    /// One cell of the row being read, placed by its column (1 for A).
+    struct Cell {
+        std::size_t column;
+        std::string value;
+    };
+
+    /// The widest sheet a spreadsheet can hold (column XFD); cells placed further are ignored.
+    static constexpr std::size_t maximumColumns = 16384;
+
+    /// A reader that resolves shared-string cells through `sharedStrings`.
+    explicit WorksheetDelegate(std::vector<std::string> sharedStrings);
+
+    /// The shared-string table, fixed at construction.
+    const std::vector<std::string> sharedStrings;
+    /// The records read so far, in row order.
+    std::vector<SequenceEntry> entries;
+    /// Resolved cells of the row being read, in document order.
+    std::vector<Cell> currentRow;
+    /// Text collected for the current cell (from <v>, or the <t> texts of an inline <is>).
+    std::string currentValue;
+    /// The current cell's "t" attribute; absent when it has none.
+    std::optional<std::string> currentCellType;
+    /// Column of the cell last placed in this row; 0 before the first.
+    std::size_t previousColumn = 0;
+    /// True inside a <v> element.
+    bool isInValue = false;
+    /// True inside an inline string (<is>).
+    bool isInInlineString = false;
+    /// True inside a <t> element of an inline string.
+    bool isInText = false;
+    /// How many phonetic runs (<rPh>) enclose the current position.
+    int phoneticDepth = 0;
+    /// Whether the header test has been made: on the first row holding a non-empty cell.
+    bool isHeaderDecided = false;
+    /// The answer of the header test: true when that row names the columns.
+    bool skipFirstRow = false;
+    /// Number of rows ended so far.
+    std::int64_t rowIndex = 0;
+
+    void didStartElement(std::string_view localName, const XmlAttributes& attributes) override;
+    void foundCharacters(std::string_view text) override;
+    void didEndElement(std::string_view localName) override;
+
+    /// Appends the record of one row, given as its cells by column (index 0 is column 1), to
+    /// `entries`, or nothing when the identifier or the cleaned sequence is empty.
+    void processRow(std::span<const std::string_view> cells);
+
+    /// The column of a cell reference such as "C7" (3), or 0 when it starts with no letters.
+    /// Columns past `maximumColumns` come back as `maximumColumns + 1`.
+    static std::size_t columnOf(std::string_view reference) noexcept;
+    /// The table entry that the text of a shared-string cell names, or null when the text is
+    /// no plain decimal integer within the table.
+    static const std::string* sharedString(std::string_view value,
+                                           const std::vector<std::string>& table) noexcept;
+
+private:
+    void endCell();
+    void endRow();
+    // Cells of `currentRow` as texts by column, at most `limit` of them.
+    std::vector<std::string_view> columns(std::size_t limit) const;
+};
+
+} // namespace pellacor
