@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
@@ -134,6 +135,27 @@ TEST_F(ContentViewTest, the_result_block_counts_records_and_names_the_detected_f
     EXPECT_EQ(column().countLabel()->text(), QStringLiteral("Parsed 2 sequence(s)"));
     EXPECT_EQ(column().typeLabel()->text(), QStringLiteral("Detected: TSV format"));
     EXPECT_EQ(panel().typeLabel()->text(), QStringLiteral("Converted from TSV"));
+}
+
+TEST_F(ContentViewTest, every_example_table_opens_with_the_same_text_and_its_own_label) {
+    // The README sends new users to these files; they must all work and agree.
+    const QString examples =
+        QDir::cleanPath(QStringLiteral(PELLACOR_FIXTURES "/../../examples")) + u'/';
+    const std::pair<const char*, const char*> cases[] = {
+        {"example.csv", "CSV"}, {"example.tsv", "TSV"}, {"example.xlsx", "Excel (XLSX)"}};
+    QByteArray first;
+    for (const auto& [file, label] : cases) {
+        import(examples + QString::fromUtf8(file));
+        EXPECT_FALSE(session().showError())
+            << file << ": " << session().errorAlertText().toStdString();
+        EXPECT_EQ(column().typeLabel()->text(), QStringLiteral("Detected: %1 format").arg(label));
+        EXPECT_EQ(column().countLabel()->text(), QStringLiteral("Parsed 5 sequence(s)")) << file;
+        if (first.isEmpty())
+            first = session().fastaContent();
+        EXPECT_EQ(session().fastaContent(), first) << file;
+    }
+    waitForPanel(true);
+    EXPECT_EQ(panel().typeLabel()->text(), QStringLiteral("Converted from Excel (XLSX)"));
 }
 
 // ---- The output panel ----
