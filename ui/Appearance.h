@@ -30,9 +30,11 @@ public:
     /// The secondary foreground colour for text drawn on `widget`.
     static QColor secondary(const QWidget* widget);
 
-    /// The named colours.
+    /// The blue of the import button.
     static QColor blue();
+    /// The green of the check mark and the export button.
     static QColor green();
+    /// The gray of outlines.
     static QColor gray();
 };
 
