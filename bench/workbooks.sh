@@ -39,8 +39,17 @@ for rows in $counts; do
             --prepare "rm -rf '$scratch/unzipped'" \
             -n "pellacor-convert $name-$kind" "'$convert' '$book' > /dev/null" \
             -n "unzip -q $name-$kind" "/usr/bin/unzip -q '$book' -d '$scratch/unzipped'"
-        hyperfine --style basic --runs 3 \
+        hyperfine --style basic --runs 3 --export-json "$data/$name-$kind-openpyxl.json" \
             -n "openpyxl read-only $name-$kind" \
             "/usr/bin/python3 '$here/read_openpyxl.py' '$book' 2>/dev/null"
     done
 done
+
+# Medians of every run, from the JSON that hyperfine wrote.
+/usr/bin/python3 - "$data" <<'PY'
+import glob, json, statistics, sys
+for path in sorted(glob.glob(sys.argv[1] + "/rows*.json")):
+    for result in json.load(open(path))["results"]:
+        print(f"{result['command']:45s} median {statistics.median(result['times']):8.3f} s"
+              f"  (user {result['user']:.3f} s, system {result['system']:.3f} s)")
+PY

@@ -56,9 +56,14 @@ std::size_t walkGraphemes(std::string_view text, std::size_t count, std::size_t&
 
 // Counts clusters in ASCII text: every byte is one, except that CR LF is one.
 std::size_t asciiGraphemeCount(std::string_view text) noexcept {
+    // CR is rare, so jumping from one to the next beats looking at every byte.
     std::size_t n = text.size();
-    for (std::size_t i = 0; i + 1 < text.size(); ++i)
-        if (text[i] == '\r' && text[i + 1] == '\n')
+    if (n == 0)
+        return 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))))
+        if (++p < end && *p == '\n')
             --n;
     return n;
 }
@@ -121,21 +126,19 @@ std::size_t UnicodeText::graphemeCount(std::string_view text) {
 }
 
 std::size_t UnicodeText::graphemePrefixBytes(std::string_view text, std::size_t count) {
-    // Look only at the bytes that decide the answer: callers slice long texts line by line, and
-    // testing the whole rest each time made that quadratic. Two ASCII characters always part,
-    // except CR LF; the byte after the prefix must be ASCII too, or it may be a combining mark.
-    std::size_t bytes = 0;
-    std::size_t seen = 0;
-    while (seen < count && bytes < text.size() && static_cast<unsigned char>(text[bytes]) < 0x80) {
-        bytes +=
-            (text[bytes] == '\r' && bytes + 1 < text.size() && text[bytes + 1] == '\n') ? 2 : 1;
-        ++seen;
-    }
-    if (bytes == text.size() || (seen == count && static_cast<unsigned char>(text[bytes]) < 0x80))
+    // `count` ASCII characters take at most 2 * count bytes; one byte more shows that nothing
+    // combines with the last of them. So only that window decides, however long the text.
+    const std::size_t window = count > (text.size() - 1) / 2 ? text.size() : 2 * count + 1;
+    if (isAscii(text.substr(0, window))) {
+        std::size_t bytes = 0;
+        for (std::size_t seen = 0; seen < count && bytes < text.size(); ++seen)
+            bytes +=
+                (text[bytes] == '\r' && bytes + 1 < text.size() && text[bytes + 1] == '\n') ? 2 : 1;
         return bytes;
+    }
     std::size_t counted = 0;
-    const std::size_t walked = walkGraphemes(text, count, counted);
-    return counted < count ? text.size() : walked;
+    const std::size_t bytes = walkGraphemes(text, count, counted);
+    return counted < count ? text.size() : bytes;
 }
 
 std::string UnicodeText::toLower(std::string_view text) {

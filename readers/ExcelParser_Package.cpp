@@ -18,6 +18,7 @@ namespace {
 
 const std::string workbookPart = "xl/workbook.xml";
 const std::string workbookRelationshipsPart = "xl/_rels/workbook.xml.rels";
+const std::string sharedStringsPart = "xl/sharedStrings.xml";
 
 std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
     return b > std::numeric_limits<std::uint64_t>::max() - a
@@ -57,7 +58,9 @@ std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
         return defaultSheetPart;
     const std::optional<std::string> part =
         RelationshipsDelegate::partPath(*relationships->target);
-    if (!part || !listing.contains(*part))
+    // A sheet cannot be one of the other parts read; pointing there does not resolve.
+    if (!part || !listing.contains(*part) || *part == workbookPart ||
+        *part == workbookRelationshipsPart || *part == sharedStringsPart)
         return defaultSheetPart;
     return *part;
 }

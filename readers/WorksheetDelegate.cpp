@@ -82,15 +82,20 @@ void WorksheetDelegate::endCell() {
         return;
     // Shared strings were decoded when the table was read; decoding twice would turn a
     // literal "_x0041_" (stored escaped) into "A".
-    currentRow.push_back(
-        {previousColumn, shared ? *shared : SharedStringsDelegate::decodeEscapes(currentValue)});
+    if (shared)
+        currentRow.push_back({previousColumn, {}, shared});
+    else if (currentValue.find("_x") == std::string::npos)
+        currentRow.push_back({previousColumn, std::move(currentValue), nullptr});
+    else
+        currentRow.push_back(
+            {previousColumn, SharedStringsDelegate::decodeEscapes(currentValue), nullptr});
 }
 
 void WorksheetDelegate::endRow() {
     bool isLeadingRow = false;
     if (!isHeaderDecided) {
         const bool hasValue = std::any_of(currentRow.begin(), currentRow.end(),
-                                          [](const Cell& cell) { return !cell.value.empty(); });
+                                          [](const Cell& cell) { return !cell.value().empty(); });
         // Rows written only for their formatting do not use up the header test.
         if (hasValue) {
             isHeaderDecided = true;
@@ -115,7 +120,7 @@ std::vector<std::string_view> WorksheetDelegate::columns(std::size_t limit) cons
     // row started inside it has no place (column 0) and must not index before the first.
     for (const Cell& cell : currentRow)
         if (cell.column >= 1 && cell.column <= texts.size())
-            texts[cell.column - 1] = cell.value;
+            texts[cell.column - 1] = cell.value();
     return texts;
 }
 

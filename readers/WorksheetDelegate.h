@@ -21,7 +21,10 @@ public:
     /// One cell of the row being read, placed by its column (1 for A).
     struct Cell {
         std::size_t column;
-        std::string value;
+        std::string ownText;                 ///< the value, unless it is a shared string
+        const std::string* shared = nullptr; ///< the shared-string entry it refers to, if any
+        /// The cell's value.
+        std::string_view value() const noexcept { return shared ? *shared : ownText; }
     };
 
     /// The widest sheet a spreadsheet can hold (column XFD); cells placed further are ignored.

@@ -29,8 +29,8 @@ constexpr float maximumAmplification = 100.0f;
 constexpr unsigned long long amplificationThreshold = 8ull << 20;
 
 // How long to wait for a writer to add to a file being read.
-void pause() {
-    const timespec interval{0, 500'000};
+void waitForWriter() {
+    const timespec interval{0, 1'000'000};
     ::nanosleep(&interval, nullptr);
 }
 
@@ -112,7 +112,7 @@ bool XmlParser::feedFile(const std::filesystem::path& path,
             break;
         if (errno != ENOENT || !waiting)
             throw FileError("Cannot open", name, errno);
-        pause();
+        waitForWriter();
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
@@ -134,7 +134,7 @@ bool XmlParser::feedFile(const std::filesystem::path& path,
             throw FileError("Cannot read", name, errno);
         }
         if (got == 0 && waiting) {
-            pause();
+            waitForWriter();
             continue;
         }
         if (XML_ParseBuffer(parser_, static_cast<int>(got), got == 0) != XML_STATUS_OK) {

@@ -249,6 +249,11 @@ TEST_F(ExcelParserTest, sheet1_is_read_when_the_workbook_does_not_lead_elsewhere
          {"xl/_rels/workbook.xml.rels", relationshipsPart({{"rId2", "../../../etc/passwd"}})}},
         {{"xl/workbook.xml", workbookPart({{"A", "rId2"}})},
          {"xl/_rels/workbook.xml.rels", relationshipsPart({{"rId2", "worksheets/sheet*.xml"}})}},
+        {{"xl/workbook.xml", workbookPart({{"A", "rId2"}})},
+         {"xl/_rels/workbook.xml.rels", relationshipsPart({{"rId2", "workbook.xml"}})}},
+        {{"xl/workbook.xml", workbookPart({{"A", "rId2"}})},
+         {"xl/_rels/workbook.xml.rels", relationshipsPart({{"rId2", "sharedStrings.xml"}})},
+         {"xl/sharedStrings.xml", sharedStrings({"x", "y"})}},
     };
     int number = 0;
     for (auto parts : cases) {

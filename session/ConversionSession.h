@@ -1,0 +1,197 @@
+#pragma once
+
+#include "core/SequenceEntry.h"
+#include "session/SessionDialogs.h"
+
+#include <QByteArray>
+#include <QFutureWatcher>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace pellacor {
+
+class FileAccess;
+class FileAccessGrant;
+struct ImportOutcome;
+
+/// What the save step reported: the path written, or the failure's description.
+struct SaveOutcome {
+    /// The file that was written; empty on failure.
+    QString writtenPath;
+    /// Why saving failed; absent on success.
+    std::optional<QString> failure;
+
+    /// A save that wrote `path`.
+    static SaveOutcome written(QString path) { return {std::move(path), std::nullopt}; }
+    /// A save that failed with `description`.
+    static SaveOutcome failed(QString description) { return {{}, std::move(description)}; }
+};
+
+/// The state behind one main window and the flows that fill it: import a table, keep its
+/// records and FASTA text, save the text, copy it. Lives on the UI thread; only the reading of
+/// the table and the FASTA rendering run on a worker thread.
+///
+/// How a window uses it: it owns one session, implements `SessionDialogs` for it and draws
+/// itself from the eleven properties below, redrawing on their change signals. Buttons call
+/// the actions: import -> `startImport`, "Export as FASTA" and "Save as File" ->
+/// `startExport`, "Copy to Clipboard" -> `copyToClipboard`, the panel's close control ->
+/// `closeOutputWindow`. Dismissing the "Error" alert calls `dismissError`, dismissing the
+/// "Success" alert `dismissSuccess`; both only reset their flag. The window animates every
+/// change of `showOutputWindow` and nothing else. The output panel is shown exactly while
+/// `showOutputWindow` is true and `fastaContent` is not empty. The import control is disabled
+/// while `isProcessing` is true.
+class ConversionSession : public QObject {
+    Q_OBJECT
+    /// True while the file chooser is open.
+    Q_PROPERTY(bool isImporting READ isImporting NOTIFY isImportingChanged)
+    /// True while the save dialog is open.
+    Q_PROPERTY(bool isExporting READ isExporting NOTIFY isExportingChanged)
+    /// The records of the last successful import.
+    Q_PROPERTY(std::vector<pellacor::SequenceEntry> parsedEntries READ parsedEntries NOTIFY
+                   parsedEntriesChanged)
+    /// How many records `parsedEntries` holds (for "Parsed N sequence(s)").
+    Q_PROPERTY(qsizetype parsedEntryCount READ parsedEntryCount NOTIFY parsedEntriesChanged)
+    /// The FASTA text of the last successful import, as UTF-8.
+    Q_PROPERTY(QByteArray fastaContent READ fastaContent NOTIFY fastaContentChanged)
+    /// The message of the "Error" alert; absent until the first failure, never cleared.
+    Q_PROPERTY(std::optional<QString> errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    /// True while the "Error" alert is shown.
+    Q_PROPERTY(bool showError READ showError NOTIFY showErrorChanged)
+    /// The message of the "Success" alert; absent until the first success, never cleared.
+    Q_PROPERTY(
+        std::optional<QString> successMessage READ successMessage NOTIFY successMessageChanged)
+    /// True while the "Success" alert is shown.
+    Q_PROPERTY(bool showSuccess READ showSuccess NOTIFY showSuccessChanged)
+    /// True while an import runs: show the progress row, disable the import control.
+    Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
+    /// "CSV", "TSV", "Excel (XLSX)" or "Excel (XLS)" after a successful import.
+    Q_PROPERTY(std::optional<QString> detectedFileType READ detectedFileType NOTIFY
+                   detectedFileTypeChanged)
+    /// True when the output panel is wanted (it also needs non-empty `fastaContent`).
+    Q_PROPERTY(bool showOutputWindow READ showOutputWindow NOTIFY showOutputWindowChanged)
+
+public:
+    /// FASTA sequence lines hold this many characters.
+    static constexpr int fastaLineWidth = 80;
+
+    /// A session in the initial state that shows its dialogs through `dialogs`, which must
+    /// outlive it. Files need no access grant.
+    explicit ConversionSession(SessionDialogs& dialogs, QObject* parent = nullptr);
+    /// As above, asking `access` (which must outlive the session) before reading a file.
+    ConversionSession(SessionDialogs& dialogs, FileAccess& access, QObject* parent = nullptr);
+    /// Waits for a running import's worker to finish; its result is dropped.
+    ~ConversionSession() override;
+    ConversionSession(const ConversionSession&) = delete;
+    ConversionSession& operator=(const ConversionSession&) = delete;
+
+    // Readers of the properties above, each as its property describes it.
+    bool isImporting() const noexcept { return isImporting_; }
+    bool isExporting() const noexcept { return isExporting_; }
+    const std::vector<SequenceEntry>& parsedEntries() const noexcept { return parsedEntries_; }
+    qsizetype parsedEntryCount() const noexcept {
+        return static_cast<qsizetype>(parsedEntries_.size());
+    }
+    /// The FASTA text as UTF-8 bytes; shares its buffer, copying it is cheap.
+    const QByteArray& fastaContent() const noexcept { return fastaContent_; }
+    /// The FASTA text converted to a QString (costs a conversion of the whole text).
+    QString fastaText() const { return QString::fromUtf8(fastaContent_); }
+    const std::optional<QString>& errorMessage() const noexcept { return errorMessage_; }
+    bool showError() const noexcept { return showError_; }
+    const std::optional<QString>& successMessage() const noexcept { return successMessage_; }
+    bool showSuccess() const noexcept { return showSuccess_; }
+    bool isProcessing() const noexcept { return isProcessing_; }
+    const std::optional<QString>& detectedFileType() const noexcept { return detectedFileType_; }
+    bool showOutputWindow() const noexcept { return showOutputWindow_; }
+
+    /// The text of the "Error" alert: `errorMessage`, or "An unknown error occurred".
+    QString errorAlertText() const;
+    /// The text of the "Success" alert: `successMessage`, or "Operation completed successfully".
+    QString successAlertText() const;
+
+    /// The file chooser's filters: tables of every kind first, then CSV, TSV, text,
+    /// workbooks and "All files".
+    static QStringList importNameFilters();
+    /// The save dialog's filters: plain text, then "All files".
+    static QStringList exportNameFilters();
+    /// The file name the save dialog proposes.
+    static QString proposedExportName() { return QStringLiteral("output.fasta"); }
+
+public slots:
+    /// Opens the file chooser (`isImporting` true while it is open) and imports its choice.
+    /// Does nothing while the chooser is open or an import runs.
+    void startImport();
+    /// Imports the first file of `choice`; failures end in the "Error" alert. The reading and
+    /// rendering run on a worker; `importFinished` is emitted when the flow has ended.
+    void handleFileImport(const pellacor::FileChoice& choice);
+    /// Commits a successful import: records, type label, trace, FASTA text, panel shown.
+    void applyImportedEntries(std::vector<pellacor::SequenceEntry> entries,
+                              const QString& fileType);
+    /// Hides the output panel; records and text stay.
+    void closeOutputWindow();
+    /// Opens the save dialog (`isExporting` true while it is open) proposing "output.fasta",
+    /// saves the current text there and reports through `handleFileExport`. Does nothing while
+    /// the save dialog is open.
+    void startExport();
+    /// Reports a save: success in the "Success" alert, failure in the "Error" alert.
+    void handleFileExport(const pellacor::SaveOutcome& outcome);
+    /// Puts the FASTA text on the clipboard as plain text and reports it in the "Success" alert.
+    void copyToClipboard();
+    /// The "Error" alert was dismissed: resets `showError`, nothing else.
+    void dismissError();
+    /// The "Success" alert was dismissed: resets `showSuccess`, nothing else.
+    void dismissSuccess();
+
+signals:
+    void isImportingChanged(bool isImporting);
+    void isExportingChanged(bool isExporting);
+    void parsedEntriesChanged();
+    void fastaContentChanged();
+    void errorMessageChanged();
+    void showErrorChanged(bool showError);
+    void successMessageChanged();
+    void showSuccessChanged(bool showSuccess);
+    void isProcessingChanged(bool isProcessing);
+    void detectedFileTypeChanged();
+    void showOutputWindowChanged(bool showOutputWindow);
+    /// An import flow has ended (success, failure or empty choice); `isProcessing` is false.
+    void importFinished();
+
+private:
+    void setIsImporting(bool value);
+    void setIsExporting(bool value);
+    void setIsProcessing(bool value);
+    void setShowError(bool value);
+    void setShowSuccess(bool value);
+    void setShowOutputWindow(bool value);
+    void raiseError(const QString& message);
+    void raiseSuccess(const QString& message);
+
+    void commit(ImportOutcome&& outcome);
+    void finishImport();
+    void failImport(const QString& message);
+
+    SessionDialogs& dialogs_;
+    std::unique_ptr<FileAccess> ownAccess_;
+    FileAccess& access_;
+    std::unique_ptr<FileAccessGrant> grant_;
+    QFutureWatcher<ImportOutcome>* importWatcher_ = nullptr;
+
+    bool isImporting_ = false;
+    bool isExporting_ = false;
+    std::vector<SequenceEntry> parsedEntries_;
+    QByteArray fastaContent_;
+    std::optional<QString> errorMessage_;
+    bool showError_ = false;
+    std::optional<QString> successMessage_;
+    bool showSuccess_ = false;
+    bool isProcessing_ = false;
+    std::optional<QString> detectedFileType_;
+    bool showOutputWindow_ = false;
+};
+
+} // namespace pellacor

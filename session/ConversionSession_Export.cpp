@@ -1,0 +1,57 @@
+#include "session/ConversionSession.h"
+
+#include "readers/TableError.h"
+#include "session/FastaDocument.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPointer>
+
+namespace pellacor {
+
+void ConversionSession::startExport() {
+    if (isExporting_)
+        return;
+    setIsExporting(true);
+    // The document holds the text current when the dialog opens; it shares the session's buffer.
+    QPointer<ConversionSession> self(this);
+    dialogs_.chooseSaveTarget(
+        proposedExportName(), exportNameFilters(),
+        [self, document = FastaDocument::fromUtf8(fastaContent_)](std::optional<QString> path) {
+            if (!self)
+                return;
+            self->setIsExporting(false);
+            if (!path)
+                return;
+            try {
+                document.save(*path);
+            } catch (const TableError& e) {
+                self->handleFileExport(SaveOutcome::failed(QString::fromUtf8(e.what())));
+                return;
+            }
+            self->handleFileExport(SaveOutcome::written(*path));
+        });
+}
+
+void ConversionSession::handleFileExport(const SaveOutcome& outcome) {
+    if (outcome.failure)
+        raiseError(*outcome.failure);
+    else
+        raiseSuccess(QStringLiteral("FASTA file saved successfully!"));
+}
+
+void ConversionSession::copyToClipboard() {
+    QClipboard* clipboard = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                                ? QGuiApplication::clipboard()
+                                : nullptr;
+    if (!clipboard) {
+        // Claiming a copy that never happened would leave the user pasting stale text.
+        raiseError(QStringLiteral("The clipboard is not available."));
+        return;
+    }
+    clipboard->clear();
+    clipboard->setText(fastaText());
+    raiseSuccess(QStringLiteral("FASTA content copied to clipboard!"));
+}
+
+} // namespace pellacor

@@ -1,0 +1,116 @@
+#include "session/ConversionSession.h"
+
+#include "session/FileAccess.h"
+#include "session/FileAccessGrant.h"
+#include "session/ImportJob.h"
+
+#include <QPointer>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+#include <utility>
+
+namespace pellacor {
+namespace {
+
+void writeTrace(const std::string& lines) {
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+void ConversionSession::startImport() {
+    if (isImporting_ || isProcessing_)
+        return;
+    setIsImporting(true);
+    QPointer<ConversionSession> self(this);
+    dialogs_.chooseInputFile(importNameFilters(), [self](FileChoice choice) {
+        if (!self)
+            return;
+        self->setIsImporting(false);
+        self->handleFileImport(choice);
+    });
+}
+
+void ConversionSession::handleFileImport(const FileChoice& choice) {
+    // A second flow would race the first for the same fields; the window's disabled import
+    // control normally prevents it, this makes sure.
+    if (isProcessing_)
+        return;
+    setIsProcessing(true);
+    if (choice.failure) {
+        failImport(*choice.failure);
+        return;
+    }
+    if (choice.paths.isEmpty()) {
+        finishImport();
+        return;
+    }
+    const QString path = choice.paths.first();
+    if (!access_.startAccessing(path)) {
+        failImport(QStringLiteral("Could not access file"));
+        return;
+    }
+    grant_ = std::make_unique<FileAccessGrant>(access_, path);
+
+    // Reading and rendering run on a worker; every field is written back here, on the UI
+    // thread, in the same order as if it had all run here.
+    importWatcher_ = new QFutureWatcher<ImportOutcome>(this);
+    connect(importWatcher_, &QFutureWatcherBase::finished, this, [this] {
+        QFutureWatcher<ImportOutcome>* watcher = std::exchange(importWatcher_, nullptr);
+        ImportOutcome outcome = watcher->future().takeResult();
+        watcher->deleteLater();
+        if (outcome.failure) {
+            failImport(*outcome.failure);
+            return;
+        }
+        commit(std::move(outcome));
+        grant_.reset();
+        finishImport();
+    });
+    importWatcher_->setFuture(QtConcurrent::run(&ImportJob::run, path));
+}
+
+void ConversionSession::applyImportedEntries(std::vector<SequenceEntry> entries,
+                                             const QString& fileType) {
+    commit(ImportJob::render(std::move(entries), fileType));
+}
+
+void ConversionSession::commit(ImportOutcome&& outcome) {
+    std::vector<SequenceEntry> previous = std::exchange(parsedEntries_, std::move(outcome.entries));
+    emit parsedEntriesChanged();
+    detectedFileType_ = std::move(outcome.fileType);
+    emit detectedFileTypeChanged();
+    writeTrace(outcome.entryTrace);
+    fastaContent_ = std::move(outcome.fasta);
+    emit fastaContentChanged();
+    writeTrace(outcome.fastaTrace);
+    setShowOutputWindow(true);
+    // Freeing hundreds of thousands of records takes tens of milliseconds: not on this thread.
+    // They were allocated on a worker thread, whose heap the allocator keeps unless asked.
+    if (previous.size() > 1000)
+        QThreadPool::globalInstance()->start([discarded = std::move(previous)]() mutable {
+            discarded = {};
+#if defined(__GLIBC__)
+            ::malloc_trim(0);
+#endif
+        });
+}
+
+void ConversionSession::finishImport() {
+    setIsProcessing(false);
+    emit importFinished();
+}
+
+void ConversionSession::failImport(const QString& message) {
+    grant_.reset();
+    raiseError(message);
+    finishImport();
+}
+
+} // namespace pellacor

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/SequenceEntry.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellacor {
+
+/// Everything an import produces before it is committed: records, label, FASTA text and the
+/// trace, or the failure's message.
+struct ImportOutcome {
+    std::vector<SequenceEntry> entries;
+    QString fileType;
+    QByteArray fasta;
+    /// Trace lines written before the FASTA text is stored, and after it.
+    std::string entryTrace;
+    std::string fastaTrace;
+    /// The message for the "Error" alert; absent on success.
+    std::optional<QString> failure;
+};
+
+/// The part of an import that may run off the UI thread: reading a table and rendering it.
+/// Touches no session state.
+class ImportJob {
+public:
+    ImportJob() = delete;
+
+    /// The lower-cased file-name extension of `path`, without the dot; empty when none.
+    static QString lowerExtension(const QString& path);
+    /// True when `lowerExtension` names a workbook ("xlsx" or "xls").
+    static bool isWorkbookExtension(const QString& lowerExtension);
+
+    /// Reads the table at `path` with the reader its extension picks, then renders it. Never
+    /// throws: a failure comes back as `ImportOutcome::failure` with the reader's message.
+    static ImportOutcome run(const QString& path);
+    /// Renders records that were read already, labelled `fileType`.
+    static ImportOutcome render(std::vector<SequenceEntry> entries, QString fileType);
+    /// The FASTA text of `entries` at the session's line width, as UTF-8.
+    static QByteArray renderFasta(const std::vector<SequenceEntry>& entries);
+    /// Asks for huge pages behind the reserved storage of a large `buffer` (a hint only).
+    static void adviseHugePages(QByteArray& buffer);
+};
+
+} // namespace pellacor

@@ -1,0 +1,86 @@
+#include "ui/LineIndex.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using pellacor::LineIndex;
+
+TEST(LineIndexTest, an_empty_text_has_one_empty_line) {
+    const LineIndex index{std::string_view{}};
+    ASSERT_EQ(index.lineCount(), 1u);
+    EXPECT_EQ(index.lineStart(0), 0u);
+    EXPECT_EQ(index.lineEnd(0), 0u);
+    EXPECT_EQ(index.lineAt(0), 0u);
+}
+
+TEST(LineIndexTest, lines_end_before_their_line_feed_and_a_final_feed_opens_an_empty_line) {
+    const std::string text = ">a\nACGT\n\nTT\n";
+    const LineIndex index(text);
+    ASSERT_EQ(index.lineCount(), 5u);
+    const std::size_t starts[] = {0, 3, 8, 9, 12};
+    const std::size_t ends[] = {2, 7, 8, 11, 12};
+    for (std::size_t line = 0; line < 5; ++line) {
+        EXPECT_EQ(index.lineStart(line), starts[line]) << line;
+        EXPECT_EQ(index.lineEnd(line), ends[line]) << line;
+    }
+    EXPECT_EQ(index.longestPlainLine(), 4u);
+}
+
+TEST(LineIndexTest, an_offset_on_a_line_feed_belongs_to_the_line_it_ends) {
+    const std::string text = "AB\nCD";
+    const LineIndex index(text);
+    EXPECT_EQ(index.lineAt(0), 0u);
+    EXPECT_EQ(index.lineAt(2), 0u);
+    EXPECT_EQ(index.lineAt(3), 1u);
+    EXPECT_EQ(index.lineAt(5), 1u);
+    EXPECT_EQ(index.lineAt(500), 1u) << "offsets past the end clamp to the last line";
+}
+
+TEST(LineIndexTest, only_printable_ascii_lines_count_as_plain) {
+    const std::string text = "ACGT\n>caf\xc3\xa9\nA\tB\nCR\r\nlast";
+    const LineIndex index(text);
+    ASSERT_EQ(index.lineCount(), 5u);
+    EXPECT_TRUE(index.isPlainLine(0));
+    EXPECT_FALSE(index.isPlainLine(1)) << "multi-byte characters need shaping";
+    EXPECT_FALSE(index.isPlainLine(2)) << "a tab is not one printable column";
+    EXPECT_FALSE(index.isPlainLine(3)) << "a carriage return is a control character";
+    EXPECT_TRUE(index.isPlainLine(4));
+    EXPECT_EQ(index.complexLineCount(), 3u);
+    EXPECT_FALSE(index.allPlain());
+    EXPECT_EQ(index.longestPlainLine(), 4u);
+    EXPECT_EQ(index.longestComplexLine(), 6u);
+}
+
+TEST(LineIndexTest, many_lines_keep_exact_offsets_in_a_small_footprint) {
+    std::string text;
+    for (int record = 0; record < 20000; ++record)
+        text += std::string(80, "ACGT-"[record % 5]) + '\n';
+    const LineIndex index(text);
+    ASSERT_EQ(index.lineCount(), 20001u);
+    EXPECT_TRUE(index.allPlain());
+    EXPECT_EQ(index.lineStart(12345), 12345u * 81);
+    EXPECT_EQ(index.lineAt(12345u * 81 + 40), 12345u);
+    // Four bytes per 81-byte line is about 5%.
+    EXPECT_LT(index.memoryUsage(), text.size() / 16);
+}
+
+TEST(LineIndexTest, finds_a_single_non_printable_byte_wherever_it_sits_in_a_line) {
+    // Lines are checked eight bytes at a time; every position and both edges of the printable
+    // range must still be told apart.
+    for (const unsigned char odd : {0x00, 0x09, 0x1F, 0x7F, 0x80, 0xC3, 0xFF}) {
+        for (std::size_t position = 0; position < 21; ++position) {
+            std::string line(21, 'A');
+            line[position] = static_cast<char>(odd);
+            const std::string text = "ACGT\n" + line + "\nACGT";
+            const LineIndex index(text);
+            EXPECT_FALSE(index.isPlainLine(1)) << int(odd) << " at " << position;
+            EXPECT_TRUE(index.isPlainLine(0));
+            EXPECT_TRUE(index.isPlainLine(2));
+        }
+    }
+    for (const char edge : {' ', '~'}) {
+        const std::string text(21, edge);
+        EXPECT_TRUE(LineIndex(text).isPlainLine(0)) << edge;
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QFrame;
+class QMessageBox;
+class QMimeData;
+class QPropertyAnimation;
+
+namespace pellacor {
+
+class ConversionSession;
+class FileDialogs;
+class MainColumn;
+class OutputPanel;
+class SessionDialogs;
+
+/// The content of one window: it owns that window's conversion session, draws the main
+/// column and the output panel from the session's state and forwards clicks to it. It also
+/// shows the session's "Error" and "Success" alerts, imports dropped files and offers the
+/// shortcuts Ctrl+O (import), Ctrl+S (save) and Escape (close the panel).
+class ContentView : public QWidget {
+    Q_OBJECT
+    /// How far the output panel has slid in, from 0 (absent) to 1 (fully there).
+    Q_PROPERTY(qreal panelReveal READ panelReveal WRITE setPanelReveal)
+
+public:
+    /// A view with a new session that asks the user through file dialogs.
+    explicit ContentView(QWidget* parent = nullptr);
+    /// A view with a new session that asks through `dialogs`, which must outlive the view.
+    explicit ContentView(SessionDialogs& dialogs, QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    /// The session this view shows.
+    ConversionSession& session() const noexcept { return *session_; }
+    /// The main column.
+    MainColumn* mainColumn() const noexcept { return column_; }
+    /// The output panel; it is visible only while the session wants it and has text.
+    OutputPanel* outputPanel() const noexcept { return panel_; }
+    /// The line between the main column and the panel.
+    QFrame* divider() const noexcept { return divider_; }
+    /// The alert on screen, if any.
+    QMessageBox* currentAlert() const noexcept { return alert_; }
+
+    /// How far the panel has slid in.
+    qreal panelReveal() const noexcept { return reveal_; }
+    /// Lays the panel out slid in by `reveal` (0 to 1).
+    void setPanelReveal(qreal reveal);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void build();
+    void bindSession();
+    void refreshStatus();
+    void refreshPanel(bool animated);
+    void presentAlerts();
+    void installShortcuts();
+    QString droppedFile(const QMimeData* data) const;
+
+    // Declared before the session, which holds a reference to them.
+    std::unique_ptr<FileDialogs> ownDialogs_;
+    std::unique_ptr<ConversionSession> session_;
+
+    MainColumn* column_ = nullptr;
+    QFrame* divider_ = nullptr;
+    OutputPanel* panel_ = nullptr;
+    QPropertyAnimation* animation_ = nullptr;
+    qreal reveal_ = 0;
+    int slidePanelWidth_ = 0;
+    QPointer<QMessageBox> alert_;
+};
+
+} // namespace pellacor

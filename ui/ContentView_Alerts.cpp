@@ -1,0 +1,54 @@
+// The session's "Error" and "Success" alerts.
+#include "ui/ContentView.h"
+
+#include "session/ConversionSession.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace pellacor {
+
+void ContentView::presentAlerts() {
+    // One alert at a time; "Error" goes first when both are raised.
+    if (alert_) {
+        const bool isError = alert_->property("pellacorError").toBool();
+        const bool stillWanted = isError ? session_->showError() : session_->showSuccess();
+        if (stillWanted)
+            return;
+        // The flag was reset elsewhere: the alert has nothing left to say.
+        QMessageBox* stale = alert_;
+        alert_ = nullptr;
+        stale->disconnect(this);
+        stale->close();
+        stale->deleteLater();
+    }
+    const bool error = session_->showError();
+    if (!error && !session_->showSuccess())
+        return;
+
+    auto* box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setProperty("pellacorError", error);
+    box->setIcon(error ? QMessageBox::Critical : QMessageBox::Information);
+    box->setWindowTitle(error ? tr("Error") : tr("Success"));
+    // Messages carry file names and system text; they must never be read as markup.
+    box->setTextFormat(Qt::PlainText);
+    box->setText(error ? session_->errorAlertText() : session_->successAlertText());
+    QPushButton* ok = box->addButton(tr("OK"), QMessageBox::AcceptRole);
+    box->setDefaultButton(ok);
+    box->setEscapeButton(ok);
+    box->setWindowModality(Qt::WindowModal);
+    alert_ = box;
+    connect(box, &QMessageBox::finished, this, [this, box, error] {
+        if (alert_ == box)
+            alert_ = nullptr;
+        if (error)
+            session_->dismissError();
+        else
+            session_->dismissSuccess();
+        presentAlerts();
+    });
+    box->open();
+}
+
+} // namespace pellacor

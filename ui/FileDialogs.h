@@ -1,0 +1,28 @@
+#pragma once
+
+#include "session/SessionDialogs.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QWidget>
+
+namespace pellacor {
+
+/// The session's file chooser and save dialog as window-modal file dialogs over one window.
+class FileDialogs : public SessionDialogs {
+    Q_DECLARE_TR_FUNCTIONS(FileDialogs)
+
+public:
+    /// Dialogs shown over `window`, which may go away before a dialog closes.
+    explicit FileDialogs(QWidget* window);
+
+    void chooseInputFile(const QStringList& nameFilters,
+                         std::function<void(FileChoice)> done) override;
+    void chooseSaveTarget(const QString& proposedName, const QStringList& nameFilters,
+                          std::function<void(std::optional<QString>)> done) override;
+
+private:
+    QPointer<QWidget> window_;
+};
+
+} // namespace pellacor

@@ -1,0 +1,182 @@
+#include "ui/MainColumn.h"
+
+#include "ui/Appearance.h"
+#include "ui/BusyIndicator.h"
+#include "ui/FilledActionButton.h"
+#include "ui/Icons.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace pellacor {
+
+namespace {
+
+using Role = Appearance::TextRole;
+
+constexpr int headerIconSize = 128;
+constexpr int edgePadding = 40;
+constexpr int buttonContentWidth = 300;
+
+QLabel* makeLabel(const QString& text, Role role, QWidget* parent, bool bold = false) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    Appearance::applyText(label, role, bold);
+    return label;
+}
+
+int captionIconSize(const QWidget* widget) {
+    return QFontMetrics(Appearance::font(Role::Caption, widget->font())).height();
+}
+
+} // namespace
+
+MainColumn::MainColumn(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(20);
+    layout->addWidget(makeHeader(), 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+
+    importButton_ = new FilledActionButton(Icons::Name::Import, tr("Import File (CSV/TSV/Excel)"),
+                                           Appearance::blue(), this);
+    importButton_->setContentWidth(buttonContentWidth);
+    connect(importButton_, &QAbstractButton::clicked, this, &MainColumn::importRequested);
+    layout->addWidget(importButton_, 0, Qt::AlignHCenter);
+
+    layout->addWidget(makeProgressRow(), 0, Qt::AlignHCenter);
+    layout->addWidget(makeResultBlock(), 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+    layout->addWidget(makeInstructions(), 0, Qt::AlignHCenter);
+
+    setMinimumWidth(400);
+    refreshIcons();
+    showStatus(false, 0, std::nullopt);
+}
+
+QWidget* MainColumn::makeHeader() {
+    auto* header = new QWidget(this);
+    auto* layout = new QVBoxLayout(header);
+    layout->setContentsMargins(0, edgePadding, 0, 0);
+    layout->setSpacing(8);
+    iconLabel_ = new QLabel(header);
+    iconLabel_->setFixedSize(headerIconSize, headerIconSize);
+    layout->addWidget(iconLabel_, 0, Qt::AlignHCenter);
+    layout->addWidget(makeLabel(tr("Pellacor"), Role::LargeTitle, header, true), 0,
+                      Qt::AlignHCenter);
+    QLabel* subtitle =
+        makeLabel(tr("Convert CSV/TSV/Excel files to FASTA format"), Role::Subheadline, header);
+    Appearance::applySecondary(subtitle);
+    layout->addWidget(subtitle, 0, Qt::AlignHCenter);
+    return header;
+}
+
+QWidget* MainColumn::makeProgressRow() {
+    progressRow_ = new QWidget(this);
+    auto* layout = new QHBoxLayout(progressRow_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Appearance::defaultSpacing);
+    // The stock spinner's size, scaled by 0.8.
+    busy_ = new BusyIndicator(16, progressRow_);
+    layout->addWidget(busy_, 0, Qt::AlignVCenter);
+    QLabel* text = makeLabel(tr("Processing file..."), Role::Subheadline, progressRow_);
+    Appearance::applySecondary(text);
+    layout->addWidget(text, 0, Qt::AlignVCenter);
+    return progressRow_;
+}
+
+QWidget* MainColumn::makeResultBlock() {
+    resultBlock_ = new QWidget(this);
+    auto* layout = new QVBoxLayout(resultBlock_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    auto* summary = new QWidget(resultBlock_);
+    auto* summaryLayout = new QHBoxLayout(summary);
+    summaryLayout->setContentsMargins(0, 0, 0, 0);
+    summaryLayout->setSpacing(Appearance::defaultSpacing);
+    checkLabel_ = new QLabel(summary);
+    summaryLayout->addWidget(checkLabel_, 0, Qt::AlignVCenter);
+
+    auto* lines = new QVBoxLayout;
+    lines->setSpacing(2);
+    countLabel_ = makeLabel(QString(), Role::Subheadline, summary, true);
+    typeLabel_ = makeLabel(QString(), Role::Caption, summary);
+    Appearance::applySecondary(typeLabel_);
+    lines->addWidget(countLabel_, 0, Qt::AlignLeft);
+    lines->addWidget(typeLabel_, 0, Qt::AlignLeft);
+    summaryLayout->addLayout(lines);
+    layout->addWidget(summary, 0, Qt::AlignHCenter);
+
+    exportButton_ = new FilledActionButton(Icons::Name::Export, tr("Export as FASTA"),
+                                           Appearance::green(), resultBlock_);
+    exportButton_->setContentWidth(buttonContentWidth);
+    connect(exportButton_, &QAbstractButton::clicked, this, &MainColumn::exportRequested);
+    layout->addWidget(exportButton_, 0, Qt::AlignHCenter);
+    return resultBlock_;
+}
+
+QWidget* MainColumn::makeInstructions() {
+    auto* block = new QWidget(this);
+    auto* layout = new QVBoxLayout(block);
+    layout->setContentsMargins(edgePadding, 0, edgePadding, edgePadding);
+    layout->setSpacing(8);
+    layout->addWidget(makeLabel(tr("Instructions:"), Role::Headline, block), 0, Qt::AlignLeft);
+
+    auto* steps = new QVBoxLayout;
+    steps->setSpacing(4);
+    const QString texts[] = {tr("File should have at least 2 columns"),
+                             tr("Column 1: Sequence identifier"), tr("Column 2: Sequence data"),
+                             tr("Column 3 (optional): Description")};
+    for (const QString& text : texts) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(Appearance::defaultSpacing);
+        auto* icon = new QLabel(block);
+        stepIcons_.append(icon);
+        row->addWidget(icon, 0, Qt::AlignVCenter);
+        QLabel* label = makeLabel(text, Role::Caption, block);
+        Appearance::applySecondary(label);
+        row->addWidget(label, 0, Qt::AlignVCenter);
+        row->addStretch(1);
+        steps->addLayout(row);
+    }
+    layout->addLayout(steps);
+    return block;
+}
+
+void MainColumn::refreshIcons() {
+    const qreal ratio = devicePixelRatioF();
+    iconLabel_->setPixmap(Icons::applicationPixmap(headerIconSize, ratio));
+    const int checkSize = QFontMetrics(countLabel_->font()).height() + 4;
+    checkLabel_->setPixmap(
+        Icons::pixmap(Icons::Name::Check, Appearance::green(), checkSize, ratio));
+    const Icons::Name steps[] = {Icons::Name::Step1, Icons::Name::Step2, Icons::Name::Step3,
+                                 Icons::Name::Step4};
+    const QColor ink = Appearance::secondary(this);
+    for (int i = 0; i < stepIcons_.size(); ++i)
+        stepIcons_[i]->setPixmap(Icons::pixmap(steps[i], ink, captionIconSize(this), ratio));
+}
+
+void MainColumn::showStatus(bool processing, qsizetype entryCount,
+                            const std::optional<QString>& detectedFileType) {
+    importButton_->setEnabled(!processing);
+    progressRow_->setVisible(processing);
+    const bool showResult = !processing && entryCount > 0;
+    resultBlock_->setVisible(showResult);
+    if (showResult) {
+        countLabel_->setText(tr("Parsed %1 sequence(s)").arg(entryCount));
+        typeLabel_->setVisible(detectedFileType.has_value());
+        if (detectedFileType)
+            typeLabel_->setText(tr("Detected: %1 format").arg(*detectedFileType));
+    }
+}
+
+void MainColumn::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        refreshIcons();
+}
+
+} // namespace pellacor

@@ -1,0 +1,33 @@
+#include "ui/MainWindow.h"
+
+#include "ui/ContentView.h"
+#include "ui/Icons.h"
+
+#include <QApplication>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace pellacor {
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent), content_(new ContentView(this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QGuiApplication::applicationDisplayName());
+    setWindowIcon(Icons::application());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content_);
+    resize(560, 700);
+
+    connect(new QShortcut(QKeySequence::New, this), &QShortcut::activated, this, [] { openNew(); });
+    connect(new QShortcut(QKeySequence::Close, this), &QShortcut::activated, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, qApp,
+            &QApplication::closeAllWindows);
+}
+
+MainWindow* MainWindow::openNew() {
+    auto* window = new MainWindow;
+    window->show();
+    return window;
+}
+
+} // namespace pellacor

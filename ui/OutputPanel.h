@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QWidget>
+
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace pellacor {
+
+class FilledActionButton;
+class MonospacedTextView;
+
+/// The panel beside the main column that shows the FASTA text: title, source type, close
+/// control, the text itself, and buttons to copy and to save it. It keeps no state of its own.
+class OutputPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    /// An empty panel.
+    explicit OutputPanel(QWidget* parent = nullptr);
+
+    /// Shows `fasta` in the text area, replacing whatever it showed.
+    void setText(const QByteArray& fasta);
+    /// Shows "Converted from <type>" under the title, or no such line when `type` is absent.
+    void setSourceType(const std::optional<QString>& type);
+
+    /// Lays the parts out `width` wide, right-aligned and clipped, while the panel itself is
+    /// narrower during a slide; 0 lays them out at the panel's own width.
+    void setSlideWidth(int width);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    /// The text area.
+    MonospacedTextView* textView() const noexcept { return view_; }
+    /// The type line under the title.
+    QLabel* typeLabel() const noexcept { return typeLabel_; }
+    /// The close control.
+    QToolButton* closeButton() const noexcept { return closeButton_; }
+    /// The "Copy to Clipboard" button.
+    QPushButton* copyButton() const noexcept { return copyButton_; }
+    /// The "Save as File" button.
+    FilledActionButton* saveButton() const noexcept { return saveButton_; }
+
+signals:
+    /// The close control was pressed.
+    void closeRequested();
+    /// "Copy to Clipboard" was pressed.
+    void copyRequested();
+    /// "Save as File" was pressed.
+    void saveRequested();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void refreshIcons();
+    void placeBody();
+
+    QWidget* body_ = nullptr;
+    int slideWidth_ = 0;
+    QLabel* typeLabel_ = nullptr;
+    QToolButton* closeButton_ = nullptr;
+    MonospacedTextView* view_ = nullptr;
+    QPushButton* copyButton_ = nullptr;
+    FilledActionButton* saveButton_ = nullptr;
+};
+
+} // namespace pellacor
