@@ -14,16 +14,33 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A temporary directory of this process's own, so leftovers can be seen.
-const fs::path& privateTemporary() {
-    static const fs::path folder = [] {
+// A temporary directory of this process's own, so that leftovers can be seen; removed when the
+// process ends normally.
+class PrivateTemporary {
+public:
+    PrivateTemporary() {
         std::string pattern = (fs::temp_directory_path() / "pellacor-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         ::setenv("TMPDIR", pattern.c_str(), 1);
-        return fs::path(pattern);
-    }();
-    return folder;
+        path_ = pattern;
+    }
+    ~PrivateTemporary() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    PrivateTemporary(const PrivateTemporary&) = delete;
+    PrivateTemporary& operator=(const PrivateTemporary&) = delete;
+
+    const fs::path& path() const noexcept { return path_; }
+
+private:
+    fs::path path_;
+};
+
+const fs::path& privateTemporary() {
+    static const PrivateTemporary folder;
+    return folder.path();
 }
 
 } // namespace
