@@ -13,6 +13,8 @@ public:
 
     /// Reserves `capacity` bytes in `buffer` and advises huge pages for its storage.
     static void reserve(std::string& buffer, std::size_t capacity);
+    /// Advises huge pages for the 2 MiB-aligned interior of `bytes` bytes at `data`.
+    static void advise(void* data, std::size_t bytes) noexcept;
 };
 
 } // namespace pellacor

@@ -2,16 +2,13 @@
 
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
+#include "core/HugePages.h"
 #include "readers/ExcelParser.h"
 #include "readers/TableError.h"
 #include "session/ConversionSession.h"
 #include "session/DelimitedImport.h"
 
 #include <QFile>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #include <cstdint>
 #include <filesystem>
@@ -66,19 +63,7 @@ ImportOutcome ImportJob::run(const QString& path) {
 // Filling hundreds of megabytes of fresh memory costs a page fault per 4 KiB page; huge pages
 // make that a few hundred. Only a hint: the kernel may ignore it.
 void ImportJob::adviseHugePages(QByteArray& buffer) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
-    const auto capacity = static_cast<std::uintptr_t>(buffer.capacity());
-    if (capacity < 4 * hugePage)
-        return;
-    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
-    const std::uintptr_t alignedBegin = (begin + hugePage - 1) & ~(hugePage - 1);
-    const std::uintptr_t alignedEnd = (begin + capacity) & ~(hugePage - 1);
-    if (alignedEnd > alignedBegin)
-        ::madvise(reinterpret_cast<void*>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
-#else
-    (void)buffer;
-#endif
+    HugePages::advise(buffer.data(), static_cast<std::size_t>(buffer.capacity()));
 }
 
 ImportOutcome ImportJob::render(std::vector<SequenceEntry> entries, QString fileType) {
