@@ -73,6 +73,14 @@ std::size_t asciiGraphemeCount(std::string_view text) noexcept {
 bool UnicodeText::isAscii(std::string_view text) noexcept {
     const char* p = text.data();
     std::size_t n = text.size();
+    while (n >= 32) {
+        std::uint64_t words[4];
+        std::memcpy(words, p, 32);
+        if ((words[0] | words[1] | words[2] | words[3]) & highBits)
+            return false;
+        p += 32;
+        n -= 32;
+    }
     while (n >= 8) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
@@ -92,7 +100,14 @@ bool UnicodeText::isValidUtf8(std::string_view text) noexcept {
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n) {
-        // Skip ASCII eight bytes at a time; ordinary tables are almost all ASCII.
+        // Skip ASCII 32, then 8 bytes at a time; ordinary tables are almost all ASCII.
+        while (i + 32 <= n) {
+            std::uint64_t words[4];
+            std::memcpy(words, s + i, 32);
+            if ((words[0] | words[1] | words[2] | words[3]) & highBits)
+                break;
+            i += 32;
+        }
         while (i + 8 <= n) {
             std::uint64_t word;
             std::memcpy(&word, s + i, 8);
