@@ -57,46 +57,35 @@ void ConversionSession::dismissSuccess() {
     setShowSuccess(false);
 }
 
-void ConversionSession::setIsImporting(bool value) {
-    if (isImporting_ != value) {
-        isImporting_ = value;
-        emit isImportingChanged(value);
+void ConversionSession::setFlag(bool& flag, bool value, void (ConversionSession::*changed)(bool)) {
+    if (flag != value) {
+        flag = value;
+        emit(this->*changed)(value);
     }
+}
+
+void ConversionSession::setIsImporting(bool value) {
+    setFlag(isImporting_, value, &ConversionSession::isImportingChanged);
 }
 
 void ConversionSession::setIsExporting(bool value) {
-    if (isExporting_ != value) {
-        isExporting_ = value;
-        emit isExportingChanged(value);
-    }
+    setFlag(isExporting_, value, &ConversionSession::isExportingChanged);
 }
 
 void ConversionSession::setIsProcessing(bool value) {
-    if (isProcessing_ != value) {
-        isProcessing_ = value;
-        emit isProcessingChanged(value);
-    }
+    setFlag(isProcessing_, value, &ConversionSession::isProcessingChanged);
 }
 
 void ConversionSession::setShowError(bool value) {
-    if (showError_ != value) {
-        showError_ = value;
-        emit showErrorChanged(value);
-    }
+    setFlag(showError_, value, &ConversionSession::showErrorChanged);
 }
 
 void ConversionSession::setShowSuccess(bool value) {
-    if (showSuccess_ != value) {
-        showSuccess_ = value;
-        emit showSuccessChanged(value);
-    }
+    setFlag(showSuccess_, value, &ConversionSession::showSuccessChanged);
 }
 
 void ConversionSession::setShowOutputWindow(bool value) {
-    if (showOutputWindow_ != value) {
-        showOutputWindow_ = value;
-        emit showOutputWindowChanged(value);
-    }
+    setFlag(showOutputWindow_, value, &ConversionSession::showOutputWindowChanged);
 }
 
 void ConversionSession::raiseError(const QString& message) {

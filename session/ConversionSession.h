@@ -162,6 +162,8 @@ signals:
     void importFinished();
 
 private:
+    /// Sets `flag` and, when it changed, emits `changed` with the new value.
+    void setFlag(bool& flag, bool value, void (ConversionSession::*changed)(bool));
     void setIsImporting(bool value);
     void setIsExporting(bool value);
     void setIsProcessing(bool value);

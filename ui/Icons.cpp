@@ -20,27 +20,11 @@ namespace pellacor {
 namespace {
 
 QString pathOf(Icons::Name name) {
-    switch (name) {
-    case Icons::Name::Import:
-        return QStringLiteral(":/pellacor/icons/import.svg");
-    case Icons::Name::Export:
-        return QStringLiteral(":/pellacor/icons/export.svg");
-    case Icons::Name::Check:
-        return QStringLiteral(":/pellacor/icons/check.svg");
-    case Icons::Name::Close:
-        return QStringLiteral(":/pellacor/icons/close.svg");
-    case Icons::Name::Copy:
-        return QStringLiteral(":/pellacor/icons/copy.svg");
-    case Icons::Name::Step1:
-        return QStringLiteral(":/pellacor/icons/step1.svg");
-    case Icons::Name::Step2:
-        return QStringLiteral(":/pellacor/icons/step2.svg");
-    case Icons::Name::Step3:
-        return QStringLiteral(":/pellacor/icons/step3.svg");
-    case Icons::Name::Step4:
-        return QStringLiteral(":/pellacor/icons/step4.svg");
-    }
-    return {};
+    // In the order of Icons::Name.
+    static constexpr const char* files[] = {"import", "export", "check", "close", "copy",
+                                            "step1",  "step2",  "step3", "step4"};
+    return QStringLiteral(":/pellacor/icons/%1.svg")
+        .arg(QLatin1String(files[static_cast<int>(name)]));
 }
 
 QImage render(const QString& path, int size, qreal pixelRatio) {
