@@ -1,6 +1,7 @@
 #include "readers/FileBytes.h"
 
 #include "core/HugePages.h"
+#include "readers/FileDescriptor.h"
 #include "readers/TableError.h"
 
 #include <cerrno>
@@ -9,30 +10,10 @@
 #include <unistd.h>
 
 namespace pellacor {
-namespace {
-
-// Owns one open descriptor.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) noexcept : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const noexcept { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
-
-std::string FileBytes::read(const std::filesystem::path& path) {
+FileBytes::RegularFile FileBytes::openRegular(const std::filesystem::path& path) {
     const std::string name = path.string();
     // O_NONBLOCK keeps a FIFO from hanging the open; it is refused just below.
-    Descriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
         throw FileError("Cannot open", name, errno);
     struct stat info {};
@@ -46,10 +27,16 @@ std::string FileBytes::read(const std::filesystem::path& path) {
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0)
         ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    return {std::move(fd), static_cast<std::size_t>(info.st_size)};
+}
 
+std::string FileBytes::read(const std::filesystem::path& path) {
+    const std::string name = path.string();
+    const RegularFile file = openRegular(path);
+    const FileDescriptor& fd = file.fd;
     std::string bytes;
-    HugePages::reserve(bytes, static_cast<std::size_t>(info.st_size));
-    bytes.resize(static_cast<std::size_t>(info.st_size));
+    HugePages::reserve(bytes, file.size);
+    bytes.resize(file.size);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);

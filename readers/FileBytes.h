@@ -1,5 +1,8 @@
 #pragma once
 
+#include "readers/FileDescriptor.h"
+
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -9,6 +12,15 @@ namespace pellacor {
 class FileBytes {
 public:
     FileBytes() = delete;
+
+    /// An open regular file and its size when opened.
+    struct RegularFile {
+        FileDescriptor fd;
+        std::size_t size;
+    };
+    /// Opens the file at `path` for reading. Throws `FileError` for a missing or unreadable
+    /// file, a directory, a FIFO or a device, naming the file and the cause; never blocks.
+    static RegularFile openRegular(const std::filesystem::path& path);
 
     /// The bytes of the regular file at `path`. Throws `FileError` for a missing or unreadable
     /// file, a directory, a FIFO or a device, naming the file and the cause.
