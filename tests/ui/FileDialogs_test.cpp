@@ -7,90 +7,50 @@
 
 #include <gtest/gtest.h>
 
-using pellacor::FileChoice;
-using pellacor::FileDialogs;
-
-namespace {
-
-class FileDialogsTest : public ::testing::Test {
-protected:
-    QFileDialog* openDialog() {
-        QFileDialog* found = nullptr;
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            found = window.findChild<QFileDialog*>();
-            return found && found->isVisible();
-        }));
-        return found;
-    }
-
+// Both dialogs report exactly once whether accepted or cancelled, so the session always moves on.
+TEST(FileDialogsTest, the_chooser_and_the_save_dialog_report_the_path_or_nothing_when_cancelled) {
     QWidget window;
-    FileDialogs dialogs{&window};
+    pellacor::FileDialogs dialogs{&window};
     QTemporaryDir dir;
-};
-
-} // namespace
-
-TEST_F(FileDialogsTest, the_chooser_offers_one_existing_file_with_the_session_filters) {
-    const QString path = dir.filePath(QStringLiteral("table.csv"));
-    QFile(path).open(QIODevice::WriteOnly);
-    std::optional<FileChoice> result;
+    const QString table = dir.filePath(QStringLiteral("table.csv"));
+    const QString target = dir.filePath(QStringLiteral("output.fasta"));
+    QFile(table).open(QIODevice::WriteOnly);
     const QStringList filters = {QStringLiteral("Tables (*.csv *.tsv)"),
                                  QStringLiteral("All files (*)")};
-    dialogs.chooseInputFile(filters, [&](FileChoice choice) { result = std::move(choice); });
+    const auto answer = [&](bool cancel) {
+        QFileDialog* dialog = nullptr;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            dialog = window.findChild<QFileDialog*>();
+            return dialog && dialog->isVisible();
+        }));
+        if (!dialog)
+            return;
+        const bool open = dialog->acceptMode() == QFileDialog::AcceptOpen;
+        if (open) {
+            EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+            EXPECT_EQ(dialog->nameFilters(), filters);
+        } else {
+            ASSERT_FALSE(dialog->selectedFiles().isEmpty());
+            EXPECT_TRUE(dialog->selectedFiles().first().endsWith(QStringLiteral("/output.fasta")));
+        }
+        dialog->setDirectory(dir.path());
+        dialog->selectFile(open ? table : target);
+        cancel ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    for (const bool cancel : {false, true}) {
+        std::vector<pellacor::FileChoice> choices;
+        dialogs.chooseInputFile(filters, [&](auto choice) { choices.push_back(choice); });
+        answer(cancel);
+        ASSERT_EQ(choices.size(), 1u);
+        EXPECT_FALSE(choices[0].failure.has_value());
+        EXPECT_EQ(choices[0].paths, cancel ? QStringList() : QStringList{table});
 
-    QFileDialog* dialog = openDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-    EXPECT_EQ(dialog->nameFilters(), filters);
-    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
-    dialog->selectFile(path);
-    static_cast<QDialog*>(dialog)->accept(); // as the dialog's own button does
-    ASSERT_TRUE(result.has_value());
-    EXPECT_FALSE(result->failure.has_value());
-    EXPECT_EQ(result->paths, QStringList{path});
-}
-
-TEST_F(FileDialogsTest, cancelling_the_chooser_reports_an_empty_choice_so_the_session_moves_on) {
-    int calls = 0;
-    std::optional<FileChoice> result;
-    dialogs.chooseInputFile({QStringLiteral("All files (*)")}, [&](FileChoice choice) {
-        ++calls;
-        result = std::move(choice);
-    });
-    QFileDialog* dialog = openDialog();
-    ASSERT_NE(dialog, nullptr);
-    dialog->reject();
-    EXPECT_EQ(calls, 1);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_TRUE(result->paths.isEmpty());
-    EXPECT_FALSE(result->failure.has_value());
-}
-
-TEST_F(FileDialogsTest, the_save_dialog_proposes_the_name_and_reports_the_chosen_path) {
-    std::optional<std::optional<QString>> result;
-    dialogs.chooseSaveTarget(QStringLiteral("output.fasta"), {QStringLiteral("Text (*.txt)")},
-                             [&](std::optional<QString> path) { result = std::move(path); });
-    QFileDialog* dialog = openDialog();
-    ASSERT_NE(dialog, nullptr);
-    dialog->setDirectory(dir.path());
-    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-    ASSERT_FALSE(dialog->selectedFiles().isEmpty());
-    EXPECT_TRUE(dialog->selectedFiles().first().endsWith(QStringLiteral("/output.fasta")));
-    dialog->selectFile(dir.filePath(QStringLiteral("output.fasta")));
-    static_cast<QDialog*>(dialog)->accept(); // as the dialog's own button does
-    ASSERT_TRUE(result.has_value());
-    ASSERT_TRUE(result->has_value());
-    EXPECT_EQ(**result, dir.filePath(QStringLiteral("output.fasta")));
-}
-
-TEST_F(FileDialogsTest, cancelling_the_save_dialog_reports_no_path) {
-    std::optional<std::optional<QString>> result;
-    dialogs.chooseSaveTarget(QStringLiteral("output.fasta"), {},
-                             [&](std::optional<QString> path) { result = std::move(path); });
-    QFileDialog* dialog = openDialog();
-    ASSERT_NE(dialog, nullptr);
-    dialog->reject();
-    ASSERT_TRUE(result.has_value());
-    EXPECT_FALSE(result->has_value());
+        std::vector<std::optional<QString>> targets;
+        dialogs.chooseSaveTarget(QStringLiteral("output.fasta"), {},
+                                 [&](auto target) { targets.push_back(target); });
+        answer(cancel);
+        ASSERT_EQ(targets.size(), 1u);
+        EXPECT_EQ(targets[0], cancel ? std::nullopt : std::optional(target));
+    }
 }

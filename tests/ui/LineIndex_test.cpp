@@ -6,14 +6,6 @@
 
 using pellacor::LineIndex;
 
-TEST(LineIndexTest, an_empty_text_has_one_empty_line) {
-    const LineIndex index{std::string_view{}};
-    ASSERT_EQ(index.lineCount(), 1u);
-    EXPECT_EQ(index.lineStart(0), 0u);
-    EXPECT_EQ(index.lineEnd(0), 0u);
-    EXPECT_EQ(index.lineAt(0), 0u);
-}
-
 TEST(LineIndexTest, lines_end_before_their_line_feed_and_a_final_feed_opens_an_empty_line) {
     const std::string text = ">a\nACGT\n\nTT\n";
     const LineIndex index(text);
@@ -25,16 +17,17 @@ TEST(LineIndexTest, lines_end_before_their_line_feed_and_a_final_feed_opens_an_e
         EXPECT_EQ(index.lineEnd(line), ends[line]) << line;
     }
     EXPECT_EQ(index.longestPlainLine(), 4u);
-}
 
-TEST(LineIndexTest, an_offset_on_a_line_feed_belongs_to_the_line_it_ends) {
-    const std::string text = "AB\nCD";
-    const LineIndex index(text);
-    EXPECT_EQ(index.lineAt(0), 0u);
-    EXPECT_EQ(index.lineAt(2), 0u);
-    EXPECT_EQ(index.lineAt(3), 1u);
-    EXPECT_EQ(index.lineAt(5), 1u);
-    EXPECT_EQ(index.lineAt(500), 1u) << "offsets past the end clamp to the last line";
+    // An offset on a line feed belongs to the line it ends; past the end, to the last line.
+    const std::size_t lineOf[][2] = {{0, 0}, {2, 0}, {3, 1}, {7, 1}, {8, 2}, {12, 4}, {500, 4}};
+    for (const auto& [offset, line] : lineOf)
+        EXPECT_EQ(index.lineAt(offset), line) << offset;
+
+    const LineIndex empty{std::string_view{}};
+    ASSERT_EQ(empty.lineCount(), 1u) << "an empty text has one empty line";
+    EXPECT_EQ(empty.lineStart(0), 0u);
+    EXPECT_EQ(empty.lineEnd(0), 0u);
+    EXPECT_EQ(empty.lineAt(0), 0u);
 }
 
 TEST(LineIndexTest, only_printable_ascii_lines_count_as_plain) {
