@@ -7,4 +7,4 @@ out=${1:-"$root/build/screens"}
 table=${2:-"$root/examples/example.csv"}
 cmake --build "$root/build/release" --target ui_screenshots >/dev/null
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1000x24" \
-    "$root/build/release/tests/ui/ui_screenshots" "$out" "$table"
+    "$root/build/release/scripts/screenshots/ui_screenshots" "$out" "$table"
