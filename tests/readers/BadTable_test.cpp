@@ -63,14 +63,19 @@ TEST(BadTable, fiveMillionOneResidueRowsAreAllKept) {
     EXPECT_EQ(last, "r4999999");
 }
 
-TEST(BadTable, aChosenDirectoryIsRefusedByBothReaders) {
+TEST(BadTable, aDirectoryOrAMissingFileIsRefusedByBothReadersByName) {
     ScratchFolder folder;
     fs::create_directory(folder / "table.csv");
     fs::create_directory(folder / "book.xlsx");
+    writeFile(folder / "gone.tsv", "s1\tACGT\n");
+    fs::remove(folder / "gone.tsv");
     EXPECT_EQ(messageOf([&] { CSVParser::parse(folder / "table.csv"); }),
               "Cannot read \u201Ctable.csv\u201D: Is a directory.");
-    EXPECT_EQ(messageOf([&] { ExcelParser::parse(folder / "book.xlsx"); }),
-              "Cannot read Excel file. Please check file permissions.");
+    EXPECT_EQ(messageOf([&] { CSVParser::parse(folder / "gone.tsv"); }),
+              "Cannot open \u201Cgone.tsv\u201D: No such file or directory.");
+    for (const char* name : {"book.xlsx", "missing.xlsx"})
+        EXPECT_EQ(messageOf([&] { ExcelParser::parse(folder / name); }),
+                  "Cannot read Excel file. Please check file permissions.");
 }
 
 TEST(BadTable, aFifoIsRefusedWithoutWaitingForAWriter) {
@@ -105,12 +110,4 @@ TEST(BadTable, aFileWithoutReadPermissionIsRefusedByBothReaders) {
         runInChild([&] { return ExcelParser::parse(folder / "locked.xlsx").at(0).sequence; }, true);
     EXPECT_EQ(book.status, 1);
     EXPECT_EQ(book.err, "Cannot read Excel file. Please check file permissions.");
-}
-
-TEST(BadTable, aFileDeletedAfterItWasChosenIsReportedByName) {
-    ScratchFolder folder;
-    writeFile(folder / "gone.tsv", "s1\tACGT\n");
-    fs::remove(folder / "gone.tsv");
-    EXPECT_EQ(messageOf([&] { CSVParser::parse(folder / "gone.tsv"); }),
-              "Cannot open \u201Cgone.tsv\u201D: No such file or directory.");
 }

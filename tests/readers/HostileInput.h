@@ -6,17 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <grp.h>
 #include <map>
 #include <optional>
-#include <poll.h>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -56,14 +53,7 @@ private:
 };
 
 inline void writeFile(const fs::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-/// Makes `folder` and everything in it enterable and readable by any user.
-inline void openToEveryone(const fs::path& folder) {
-    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                fs::perms::others_read | fs::perms::others_exec);
+    std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 /// Names inside `folder`, or none when it does not exist.
@@ -85,13 +75,6 @@ inline std::string randomBinary(std::size_t size) {
     return bytes;
 }
 
-/// Turns the calling process into the user "nobody"; true on success.
-inline bool becomeNobody() {
-    if (::geteuid() != 0)
-        return true; // already unprivileged: permissions apply as they are
-    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
-}
-
 /// How a child process ended.
 struct ChildOutcome {
     bool started = false;  ///< false when the child could not drop privileges or exec
@@ -103,71 +86,51 @@ struct ChildOutcome {
 
 namespace detail {
 
-inline void drain(int fd, std::string& into) {
-    char buffer[1 << 16];
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got > 0)
-        into.append(buffer, static_cast<std::size_t>(got));
+// An unnamed file for a child's output, and reading it back.
+inline int outputFile() {
+    char name[] = "/tmp/pellacor-output-XXXXXX";
+    const int fd = ::mkstemp(name);
+    ::unlink(name);
+    return fd;
 }
-
-// Collects both pipes until the child ends or `limit` passes; kills it then.
-inline ChildOutcome collect(pid_t child, int outFd, int errFd, std::chrono::seconds limit) {
-    ChildOutcome outcome;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    int open = 2;
-    while (open > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left <= 0ms) {
-            outcome.timedOut = true;
-            ::kill(child, SIGKILL);
-            break;
-        }
-        if (::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000))) < 0 &&
-            errno != EINTR)
-            break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            const std::size_t before = (i == 0 ? outcome.out : outcome.err).size();
-            drain(fds[i].fd, i == 0 ? outcome.out : outcome.err);
-            if ((i == 0 ? outcome.out : outcome.err).size() == before) {
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(outFd);
-    ::close(errFd);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.started = !(outcome.status == 126 && outcome.err == "cannot start\n");
-    return outcome;
+inline std::string readBack(int fd) {
+    std::string text;
+    char buffer[1 << 16];
+    ::lseek(fd, 0, SEEK_SET);
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(got));
+    ::close(fd);
+    return text;
 }
 
 template <typename Body> ChildOutcome fork(bool asNobody, std::chrono::seconds limit, Body body) {
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0)
-        return {};
+    const int out = outputFile(), err = outputFile();
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
-        ::close(out[0]);
-        ::close(err[0]);
-        if (asNobody && !becomeNobody()) {
-            (void)!::write(STDERR_FILENO, "cannot start\n", 13);
-            ::_exit(126);
-        }
-        body();
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        // Root reads anything, so the child becomes "nobody" for permissions to apply.
+        if (!asNobody || ::geteuid() != 0 ||
+            (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0))
+            body();
         (void)!::write(STDERR_FILENO, "cannot start\n", 13);
         ::_exit(126);
     }
-    ::close(out[1]);
-    ::close(err[1]);
-    return collect(child, out[0], err[0], limit);
+    ChildOutcome outcome;
+    int status = 0;
+    for (const auto deadline = std::chrono::steady_clock::now() + limit;
+         ::waitpid(child, &status, WNOHANG) == 0; std::this_thread::sleep_for(5ms)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            outcome.timedOut = true;
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+        }
+    }
+    outcome.out = readBack(out);
+    outcome.err = readBack(err);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.started = !(outcome.status == 126 && outcome.err == "cannot start\n");
+    return outcome;
 }
 
 } // namespace detail
@@ -198,8 +161,7 @@ inline ChildOutcome runProgram(const std::string& program,
     return detail::fork(asNobody, limit, [&] {
         for (const auto& [name, value] : environment)
             ::setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : arguments)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -210,11 +172,8 @@ inline ChildOutcome runProgram(const std::string& program,
 /// Watches the total size of the files under a folder from a second thread while alive.
 class PeakSizeWatcher {
 public:
-    explicit PeakSizeWatcher(fs::path folder)
-        : folder_(std::move(folder)), thread_([this] { watch(); }) {}
+    explicit PeakSizeWatcher(fs::path folder) : folder_(std::move(folder)) {}
     ~PeakSizeWatcher() { stop(); }
-    PeakSizeWatcher(const PeakSizeWatcher&) = delete;
-    PeakSizeWatcher& operator=(const PeakSizeWatcher&) = delete;
 
     /// Stops watching and returns the largest total seen, in bytes.
     std::uintmax_t stop() {
@@ -226,24 +185,23 @@ public:
 
 private:
     void watch() {
-        while (running_) {
+        for (; running_; std::this_thread::sleep_for(2ms)) {
             std::uintmax_t total = 0;
             std::error_code error;
             for (auto it = fs::recursive_directory_iterator(folder_, error);
                  !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-                std::error_code sizeError;
-                if (it->is_regular_file(sizeError))
-                    total += it->file_size(sizeError);
+                std::error_code vanished;
+                if (it->is_regular_file(vanished))
+                    total += it->file_size(vanished);
             }
             peak_ = std::max<std::uintmax_t>(peak_, total);
-            std::this_thread::sleep_for(2ms);
         }
     }
 
     fs::path folder_;
     std::atomic<bool> running_{true};
     std::atomic<std::uintmax_t> peak_{0};
-    std::thread thread_;
+    std::thread thread_{[this] { watch(); }};
 };
 
 } // namespace pellacor::hostile
