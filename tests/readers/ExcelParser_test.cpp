@@ -67,16 +67,6 @@ TEST_F(ExcelParserTest, damaged_or_sheetless_archives_fail_with_their_message) {
     EXPECT_EQ(read(zip({{sheetPart, sheetOf("ID", "Sequence")}})), noData);
 }
 
-TEST_F(ExcelParserTest, bytes_that_are_no_archive_raise_the_unwrapped_error) {
-    try {
-        ExcelParser::parseData("plain text");
-        FAIL() << "no failure";
-    } catch (const ExcelParser::ExcelError& error) {
-        EXPECT_EQ(error.kind(), ExcelParser::ExcelError::Case::invalidFileFormat);
-        EXPECT_EQ("Failed to parse Excel file: " + std::string(error.what()), invalidFormat);
-    }
-}
-
 TEST_F(ExcelParserTest, the_work_directory_is_made_where_it_can_be_and_failures_reported) {
     {
         writeFile(folder / "not-a-directory", "");

@@ -48,21 +48,6 @@ TEST(SharedStringsDelegate, items_give_the_text_of_their_t_elements) {
     }
 }
 
-TEST(SharedStringsDelegate, prefixed_elements_read_like_plain_ones) {
-    SharedStringsDelegate delegate;
-    XmlParser::run("<x:sst xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-                   "<x:si><x:t>AC</x:t></x:si><x:si><x:r><x:t>G</x:t></x:r><x:r><x:t>T</x:t>"
-                   "</x:r></x:si></x:sst>",
-                   delegate);
-    EXPECT_EQ(delegate.strings, (Strings{"AC", "GT"}));
-}
-
-TEST(SharedStringsDelegate, a_part_that_breaks_off_keeps_the_items_before_the_break) {
-    SharedStringsDelegate delegate;
-    EXPECT_FALSE(XmlParser::run("<sst><si><t>one</t></si><si><t>tw", delegate));
-    EXPECT_EQ(delegate.strings, (Strings{"one"}));
-}
-
 TEST(SharedStringsDelegate, escapes_decode_and_malformed_ones_stay_as_written) {
     // Excel stores a literal "_x0041_" by escaping its first underscore.
     EXPECT_EQ(SharedStringsDelegate::decodeEscapes("_x005F_x0041_"), "_x0041_");

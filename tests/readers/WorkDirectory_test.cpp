@@ -6,16 +6,15 @@
 #include <sys/stat.h>
 
 using pellacor::WorkDirectory;
-using namespace pellacor::testing;
+using WorkDirectoryTest = pellacor::testing::WorkbookTest;
 
-TEST(WorkDirectory, lives_under_tmpdir_privately_and_is_removed_with_its_contents) {
-    ScratchFolder root;
-    ScopedEnvironment tmpdir("TMPDIR", root.path().string());
+// The fixture checks that TMPDIR is empty again at the end.
+TEST_F(WorkDirectoryTest, lives_under_tmpdir_privately_and_is_removed_with_its_contents) {
     fs::path made;
     {
         WorkDirectory work;
         made = work.path();
-        EXPECT_EQ(made.parent_path(), fs::absolute(root.path()));
+        EXPECT_EQ(made.parent_path(), fs::absolute(temporary));
         struct stat info {};
         ASSERT_EQ(::stat(made.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -32,5 +31,4 @@ TEST(WorkDirectory, lives_under_tmpdir_privately_and_is_removed_with_its_content
         EXPECT_TRUE(fs::exists(made));
     }
     EXPECT_FALSE(fs::exists(made));
-    EXPECT_TRUE(namesIn(root.path()).empty());
 }

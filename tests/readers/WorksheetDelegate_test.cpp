@@ -124,21 +124,6 @@ TEST(WorksheetDelegate, shared_indices_that_do_not_resolve_keep_their_text) {
     EXPECT_EQ(read(row(cell("A1", "x") + cell("B1", "3")), table)[0].sequence, "3");
 }
 
-TEST(WorksheetDelegate, columns_are_read_from_references) {
-    const std::vector<std::pair<const char*, std::size_t>> cases = {
-        {"A1", 1},
-        {"C7", 3},
-        {"Z1", 26},
-        {"AA10", 27},
-        {"XFD1048576", 16384},
-        {"b2", 2},
-        {"12", 0},
-        {"XFE1", WorksheetDelegate::maximumColumns + 1},
-        {"ZZZZZZZZZZZZZZZZ1", WorksheetDelegate::maximumColumns + 1}};
-    for (const auto& [reference, column] : cases)
-        EXPECT_EQ(WorksheetDelegate::columnOf(reference), column) << reference;
-}
-
 TEST(WorksheetDelegate, prefixed_elements_read_like_plain_ones) {
     WorksheetDelegate delegate({"s1", "ACGT"});
     XmlParser::run("<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/"
