@@ -30,15 +30,16 @@ Case failure(std::string_view text) {
 } // namespace
 
 TEST(CSVParser, rows_are_split_cleaned_and_stripped_of_their_header) {
-    // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
         // The extension decides the delimiter before the text does; semicolons win only when
         // strictly most frequent.
-        {"x.TSV", "a,b\tACGT\n", "a,b|ACGT\n"}, {"x.Tab", "a,b\tACGT\n", "a,b|ACGT\n"},
+        {"x.TSV", "a,b\tACGT\n", "a,b|ACGT\n"},
+        {"x.Tab", "a,b\tACGT\n", "a,b|ACGT\n"},
         {"x.csv", "a\tb,ACGT\n", "a\tb|ACGT\n"},
         {"eu.csv", "s1;AC,GT;d\ns2;GG;e\n", "s1|AC,GT|d\ns2|GG|e\n"},
         // Blank lines and every line end read alike.
-        {"t.csv", "s1,AC\ns2,GT\n", "s1|AC\ns2|GT\n"}, {"t.csv", "s1,AC\r\ns2,GT\r\n", "s1|AC\ns2|GT\n"},
+        {"t.csv", "s1,AC\ns2,GT\n", "s1|AC\ns2|GT\n"},
+        {"t.csv", "s1,AC\r\ns2,GT\r\n", "s1|AC\ns2|GT\n"},
         {"t.csv", "s1,AC\rs2,GT", "s1|AC\ns2|GT\n"},
         {"t.csv", "\n  \n\t\ns1,AC\n\u00A0\ns2,GT\n\n", "s1|AC\ns2|GT\n"},
         {"t.csv", "s1,AC\u2028s2,GT\u0085", "s1|AC\ns2|GT\n"},
@@ -56,17 +57,20 @@ TEST(CSVParser, rows_are_split_cleaned_and_stripped_of_their_header) {
         {"t.csv", "Gene ID,Sequence\ns1,AC\n", "s1|AC\n"},
         {"t.csv", "Primer,Sequence (5'-3'),Tm\np1,ACGT,60\n", "p1|ACGT|60\n"},
         {"t.tsv", "SeqID\tDNA Sequence\ns1\tAC\n", "s1|AC\n"},
-        {"t.csv", "IDs,Protein sequence\ns1,MK\n", "s1|MK\n"}, {"t.csv", "  ID  ,x\ns1,AC\n", "s1|AC\n"},
+        {"t.csv", "IDs,Protein sequence\ns1,MK\n", "s1|MK\n"},
+        {"t.csv", "  ID  ,x\ns1,AC\n", "s1|AC\n"},
         {"t.csv", "\xEF\xBB\xBFName,Sequence\ns1,AC\n", "s1|AC\n"},
         // ...but first records that merely contain keywords are kept, only the first row can be a
         // header, and a field of 50 or more characters is not examined.
-        {"t.csv", "seq1,ACGT\n", "seq1|ACGT\n"}, {"t.csv", "seq_1,ACGT\n", "seq_1|ACGT\n"},
-        {"t.csv", "p1,MKIDLL\n", "p1|MKIDLL\n"}, {"t.csv", "Acid_phosphatase,MKL\n", "Acid_phosphatase|MKL\n"},
+        {"t.csv", "seq1,ACGT\n", "seq1|ACGT\n"},
+        {"t.csv", "seq_1,ACGT\n", "seq_1|ACGT\n"},
+        {"t.csv", "p1,MKIDLL\n", "p1|MKIDLL\n"},
+        {"t.csv", "Acid_phosphatase,MKL\n", "Acid_phosphatase|MKL\n"},
         {"t.csv", "gene2,AC,partial gene sequence\n", "gene2|AC|partial gene sequence\n"},
         {"t.csv", "s1,AC\nid,sequence\n", "s1|AC\nid|sequence\n"},
-        {"t.csv", "s1," + std::string(49, 'A') + " sequence\n", "s1|" + std::string(49, 'A') + "sequence\n"},
+        {"t.csv", "s1," + std::string(49, 'A') + " sequence\n",
+         "s1|" + std::string(49, 'A') + "sequence\n"},
     };
-    // clang-format on
     for (const auto& [name, text, expected] : cases)
         EXPECT_EQ(read(text, name), expected) << name << ": " << text;
 }

@@ -65,16 +65,18 @@ protected:
         return builder.bytes();
     }
 
-    // Reads `archive` saved as `name`: one line per record, or the reader's message.
+    // Reads `archive` saved as `name`: "identifier sequence[ description]" a record, or the
+    // reader's message.
     std::string read(std::string_view archive, const std::string& name = "book.xlsx") {
         writeFile(folder / name, archive);
         return readFile(folder / name);
     }
-    static std::string readFile(const fs::path& file) {
+    static std::string readFile(const fs::path& file, bool descriptions = false) {
         try {
             std::string lines;
             for (const SequenceEntry& e : ExcelParser::parse(file))
-                lines += e.identifier + " " + e.sequence + "\n";
+                lines += e.identifier + " " + e.sequence +
+                         (descriptions ? " " + e.description.value_or("") : "") + "\n";
             return lines;
         } catch (const ExcelParser::ExcelError& e) {
             return e.what();
