@@ -2,7 +2,9 @@
 // error and status 1 for what cannot be converted, status 2 for a wrong command line.
 #include "tests/readers/HostileInput.h"
 
+#include <algorithm>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace pellacor::hostile;
 

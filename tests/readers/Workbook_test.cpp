@@ -289,8 +289,7 @@ TEST_F(BadWorkbook, aRowOfAllSixteenThousandColumnsKeepsItsFirstThree) {
     EXPECT_EQ(read(zip({{sheetPart, worksheet(row)}})), "s1 ACGT\n");
 }
 
-TEST_F(WorkbookTest,
-       a_work_directory_ lives_under_tmpdir_privately_and_is_removed_with_its_contents) {
+TEST_F(WorkbookTest, aWorkDirectoryLivesUnderTmpdirPrivatelyAndGoesWithItsContents) {
     fs::path made;
     {
         WorkDirectory work;

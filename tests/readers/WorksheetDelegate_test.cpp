@@ -49,6 +49,15 @@ std::string inlineCell(const std::string& reference, const std::string& content)
     return "<c r=\"" + reference + "\" t=\"inlineStr\"><is>" + content + "</is></c>";
 }
 
+// Short names for the table below.
+std::string c(const std::string& reference, const std::string& value,
+              const std::string& type = "") {
+    return cell(reference, value, type);
+}
+std::string is(const std::string& reference, const std::string& content) {
+    return inlineCell(reference, content);
+}
+
 std::string row(const std::string& cells) {
     return "<row>" + cells + "</row>";
 }
@@ -64,8 +73,6 @@ struct Case {
 } // namespace
 
 TEST(WorksheetDelegate, rows_give_records_of_their_cleaned_values) {
-    const auto c = pellacor::testing::cell;
-    const auto is = inlineCell;
     const std::string formulaCell = R"(<c r="A2" t="str"><f>CONCAT("s",1)</f><v>s1</v></c>)";
     // clang-format off
     const std::vector<Case> cases = {
