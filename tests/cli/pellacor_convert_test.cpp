@@ -1,13 +1,12 @@
-// Black-box tests of the pellacor-convert binary.
-#include <gtest/gtest.h>
+// The pellacor-convert binary: FASTA on standard output or saved whole, one line on standard
+// error and status 1 for what cannot be converted, status 2 for a wrong command line.
+#include "tests/readers/HostileInput.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 #include <sys/wait.h>
+#include <unistd.h>
 
-namespace fs = std::filesystem;
+using namespace pellacor::hostile;
 
 namespace {
 
@@ -17,53 +16,50 @@ struct Outcome {
     std::string err;
 };
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class ConvertCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("pellacor-cli-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+// Runs the converter with `arguments` (shell words) and `environment` (assignments) under a time
+// limit, as the user "nobody" when asked, since root ignores permissions.
+Outcome convert(const std::string& arguments, bool asNobody = false,
+                const std::string& environment = "") {
+    const ScratchFolder streams;
+    const std::string nobody =
+        asNobody && ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string command = environment + " timeout 300 " + nobody + PELLACOR_CONVERT + " " +
+                                arguments + " >" + (streams / "out").string() + " 2>" +
+                                (streams / "err").string();
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(streams / "out"),
+            slurp(streams / "err")};
+}
 
-    fs::path write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
-        return dir / name;
-    }
-
-    Outcome run(const std::string& args, const std::string& stdinText = "") {
-        const fs::path in = write("stdin.txt", stdinText);
-        const std::string command = std::string(PELLACOR_CONVERT) + " " + args + " <" +
-                                    in.string() + " >" + (dir / "out").string() + " 2>" +
-                                    (dir / "err").string();
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
-    }
-
-    fs::path dir;
-};
+const std::string workbooks = std::string(PELLACOR_FIXTURES) + "/workbooks/";
 
 } // namespace
 
-TEST_F(ConvertCli, converts_a_table_to_standard_output) {
-    const fs::path table = write("t.csv", "Name,Sequence\ns1,\"AC GT\",E. coli\ns2,ACGTA\n");
-    const Outcome r = run(table.string() + " -w 4");
+TEST(ConvertCli, converts_tables_and_workbooks_to_standard_output) {
+    ScratchFolder folder;
+    writeFile(folder / "t.csv", "Name,Sequence\ns1,\"AC GT\",E. coli\ns2,ACGTA\n");
+    const Outcome r = convert((folder / "t.csv").string() + " -w 4");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, ">s1 E. coli\nACGT\n>s2\nACGT\nA\n");
     EXPECT_EQ(r.err, "");
+    const Outcome csv = convert(workbooks + "table.csv");
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    for (const char* name : {"libreoffice.xlsx", "openpyxl.xlsx"}) {
+        const Outcome book = convert(workbooks + name);
+        EXPECT_EQ(book.status, 0) << name;
+        EXPECT_EQ(book.out, csv.out) << name;
+    }
 }
 
-TEST_F(ConvertCli, reads_standard_input_and_writes_the_trace_to_standard_error) {
-    const Outcome r = run("--trace -", "s1\tA-C\ns2\tGG\n");
+TEST(ConvertCli, reads_standard_input_and_writes_the_trace_to_standard_error) {
+    ScratchFolder folder;
+    writeFile(folder / "in.tsv", "s1\tA-C\ns2\tGG\n");
+    const Outcome r = convert("--trace - <" + (folder / "in.tsv").string());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, ">s1\nA-C\n>s2\nGG\n");
     EXPECT_EQ(r.err, "DEBUG: Total entries: 2\n"
@@ -73,49 +69,68 @@ TEST_F(ConvertCli, reads_standard_input_and_writes_the_trace_to_standard_error) 
                      "DEBUG: First 200 chars of FASTA:\n>s1\nA-C\n>s2\nGG\n\n");
 }
 
-TEST_F(ConvertCli, a_failure_prints_the_apps_message_and_nothing_else) {
-    const Outcome empty = run(write("e.csv", "").string());
-    EXPECT_EQ(empty.status, 1);
-    EXPECT_EQ(empty.out, "");
-    EXPECT_EQ(empty.err, "pellacor-convert: The file is empty or contains no valid data.\n");
-
-    const Outcome quote = run(write("q.csv", "s1,AC\ns2,\"GT\n").string());
-    EXPECT_EQ(quote.status, 1);
-    EXPECT_EQ(quote.out, "");
-    EXPECT_EQ(quote.err, "pellacor-convert: Unterminated quoted field starting on line 2.\n");
-
-    const Outcome missing = run((dir / "nope.csv").string());
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("nope.csv"), std::string::npos);
+TEST(ConvertCli, a_failure_prints_the_readers_message_alone_and_leaves_no_work_directory) {
+    ScratchFolder folder;
+    fs::create_directory(folder / "tmp");
+    writeFile(folder / "empty.xlsx", "");
+    const Outcome r =
+        convert((folder / "empty.xlsx").string(), false, "TMPDIR=" + (folder / "tmp").string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "pellacor-convert: Failed to parse Excel file: Invalid Excel file format. "
+                     "The file does not appear to be a valid .xlsx file.\n");
+    EXPECT_EQ(namesIn(folder / "tmp"), std::vector<std::string>());
 }
 
-TEST_F(ConvertCli, usage_errors_exit_with_two) {
-    EXPECT_EQ(run("").status, 2);
-    EXPECT_EQ(run("-w 0 x.csv").status, 2);
-    EXPECT_EQ(run("-w abc x.csv").status, 2);
-    EXPECT_EQ(run("--bogus x.csv").status, 2);
-    EXPECT_EQ(run("a.csv b.csv").status, 2);
-    const Outcome help = run("-h");
+TEST(ConvertCli, a_file_without_read_permission_is_refused_by_both_readers) {
+    ScratchFolder folder;
+    writeFile(folder / "locked.csv", "s1,ACGT\n");
+    writeFile(folder / "locked.xlsx", "PK");
+    fs::permissions(folder / "locked.csv", fs::perms::none);
+    fs::permissions(folder / "locked.xlsx", fs::perms::none);
+    EXPECT_EQ(convert((folder / "locked.csv").string(), true).err,
+              "pellacor-convert: Cannot open \u201Clocked.csv\u201D: Permission denied.\n");
+    EXPECT_EQ(convert((folder / "locked.xlsx").string(), true).err,
+              "pellacor-convert: Cannot read Excel file. Please check file permissions.\n");
+}
+
+TEST(ConvertCli, usage_errors_exit_with_two) {
+    for (const char* arguments : {"", "-w 0 x.csv", "-w abc x.csv", "--bogus x.csv", "a.csv b.csv"})
+        EXPECT_EQ(convert(arguments).status, 2) << arguments;
+    const Outcome help = convert("-h");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: pellacor-convert"), std::string::npos);
 }
 
-TEST_F(ConvertCli, output_file_is_replaced_whole_or_not_at_all) {
-    const fs::path target = write("result.fasta", "previous result\n");
-    const Outcome bad = run("-o " + target.string() + " " + write("bad.csv", "Name,Sequence\n").string());
-    EXPECT_EQ(bad.status, 1);
+TEST(ConvertCli, the_output_file_is_replaced_whole_or_not_at_all) {
+    ScratchFolder folder;
+    const std::string target = (folder / "result.fasta").string();
+    const std::string ok = (folder / "ok.csv").string();
+    writeFile(target, "previous result\n");
+    writeFile(folder / "bad.csv", "Name,Sequence\n");
+    writeFile(ok, "s1,AC\n");
+    EXPECT_EQ(convert("-o " + target + " " + (folder / "bad.csv").string()).status, 1);
     EXPECT_EQ(slurp(target), "previous result\n");
-
-    const Outcome good = run("-o " + target.string() + " " + write("ok.csv", "s1,AC\n").string());
+    const Outcome good = convert("-o " + target + " " + ok);
     EXPECT_EQ(good.status, 0);
     EXPECT_EQ(good.out, "");
     EXPECT_EQ(slurp(target), ">s1\nAC\n");
-    for (const auto& entry : fs::directory_iterator(dir))
-        EXPECT_FALSE(entry.path().filename().string().starts_with("result.fasta."))
-            << "temporary left behind: " << entry.path();
+    std::vector<std::string> names = namesIn(folder.path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"bad.csv", "ok.csv", "result.fasta"}));
 
-    const Outcome noDir = run("-o " + (dir / "missing" / "x.fasta").string() + " " +
-                          (dir / "ok.csv").string());
-    EXPECT_EQ(noDir.status, 1);
-    EXPECT_NE(noDir.err.find("x.fasta"), std::string::npos);
+    EXPECT_EQ(convert("-o " + (folder / "nowhere" / "x.fasta").string() + " " + ok).err,
+              "pellacor-convert: Cannot write \u201Cx.fasta\u201D: No such file or directory.\n");
+    // A read-only folder: the earlier result stays and nothing is added beside it.
+    fs::permissions(ok, fs::perms::all);
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::others_read);
+    const Outcome denied = convert("-o " + target + " " + ok, true);
+    EXPECT_EQ(denied.status, 1);
+    EXPECT_EQ(denied.out, "");
+    EXPECT_EQ(denied.err,
+              "pellacor-convert: Cannot write \u201Cresult.fasta\u201D: Permission denied.\n");
+    EXPECT_EQ(namesIn(folder.path()).size(), 3u);
+    EXPECT_EQ(slurp(target), ">s1\nAC\n");
 }

@@ -1,27 +1,18 @@
 #pragma once
-// Helpers for the bad-input tests: scratch folders others may enter, running code or the
-// converter in a child process (as the unprivileged user "nobody" when asked, since root
-// ignores permissions) with a time limit, and watching how much a folder grows.
+// Helpers for the bad-input tests: scratch folders others may enter, noise that is not text,
+// and watching how much a folder grows.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <grp.h>
-#include <map>
 #include <optional>
-#include <poll.h>
 #include <random>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace pellacor::hostile {
@@ -56,14 +47,7 @@ private:
 };
 
 inline void writeFile(const fs::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-/// Makes `folder` and everything in it enterable and readable by any user.
-inline void openToEveryone(const fs::path& folder) {
-    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                fs::perms::others_read | fs::perms::others_exec);
+    std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 /// Names inside `folder`, or none when it does not exist.
@@ -85,136 +69,11 @@ inline std::string randomBinary(std::size_t size) {
     return bytes;
 }
 
-/// Turns the calling process into the user "nobody"; true on success.
-inline bool becomeNobody() {
-    if (::geteuid() != 0)
-        return true; // already unprivileged: permissions apply as they are
-    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
-}
-
-/// How a child process ended.
-struct ChildOutcome {
-    bool started = false;  ///< false when the child could not drop privileges or exec
-    bool timedOut = false; ///< killed at the time limit
-    int status = -1;       ///< exit status
-    std::string out;       ///< standard output
-    std::string err;       ///< standard error
-};
-
-namespace detail {
-
-inline void drain(int fd, std::string& into) {
-    char buffer[1 << 16];
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got > 0)
-        into.append(buffer, static_cast<std::size_t>(got));
-}
-
-// Collects both pipes until the child ends or `limit` passes; kills it then.
-inline ChildOutcome collect(pid_t child, int outFd, int errFd, std::chrono::seconds limit) {
-    ChildOutcome outcome;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    int open = 2;
-    while (open > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left <= 0ms) {
-            outcome.timedOut = true;
-            ::kill(child, SIGKILL);
-            break;
-        }
-        if (::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000))) < 0 &&
-            errno != EINTR)
-            break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            const std::size_t before = (i == 0 ? outcome.out : outcome.err).size();
-            drain(fds[i].fd, i == 0 ? outcome.out : outcome.err);
-            if ((i == 0 ? outcome.out : outcome.err).size() == before) {
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(outFd);
-    ::close(errFd);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.started = !(outcome.status == 126 && outcome.err == "cannot start\n");
-    return outcome;
-}
-
-template <typename Body> ChildOutcome fork(bool asNobody, std::chrono::seconds limit, Body body) {
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0)
-        return {};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
-        ::close(out[0]);
-        ::close(err[0]);
-        if (asNobody && !becomeNobody()) {
-            (void)!::write(STDERR_FILENO, "cannot start\n", 13);
-            ::_exit(126);
-        }
-        body();
-        (void)!::write(STDERR_FILENO, "cannot start\n", 13);
-        ::_exit(126);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    return collect(child, out[0], err[0], limit);
-}
-
-} // namespace detail
-
-/// Runs `work` in a child process; what it returns comes back as `out` with status 0, and a
-/// thrown exception's message as `err` with status 1.
-inline ChildOutcome runInChild(const std::function<std::string()>& work, bool asNobody,
-                               std::chrono::seconds limit = 60s) {
-    return detail::fork(asNobody, limit, [&] {
-        int status = 0;
-        std::string text;
-        try {
-            text = work();
-        } catch (const std::exception& e) {
-            text = e.what();
-            status = 1;
-        }
-        (void)!::write(status == 0 ? STDOUT_FILENO : STDERR_FILENO, text.data(), text.size());
-        ::_exit(status);
-    });
-}
-
-/// Runs `program` with `arguments`, its environment changed by `environment`.
-inline ChildOutcome runProgram(const std::string& program,
-                               const std::vector<std::string>& arguments,
-                               const std::map<std::string, std::string>& environment = {},
-                               bool asNobody = false, std::chrono::seconds limit = 120s) {
-    return detail::fork(asNobody, limit, [&] {
-        for (const auto& [name, value] : environment)
-            ::setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& a : arguments)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-    });
-}
-
 /// Watches the total size of the files under a folder from a second thread while alive.
 class PeakSizeWatcher {
 public:
-    explicit PeakSizeWatcher(fs::path folder)
-        : folder_(std::move(folder)), thread_([this] { watch(); }) {}
+    explicit PeakSizeWatcher(fs::path folder) : folder_(std::move(folder)) {}
     ~PeakSizeWatcher() { stop(); }
-    PeakSizeWatcher(const PeakSizeWatcher&) = delete;
-    PeakSizeWatcher& operator=(const PeakSizeWatcher&) = delete;
 
     /// Stops watching and returns the largest total seen, in bytes.
     std::uintmax_t stop() {
@@ -226,24 +85,23 @@ public:
 
 private:
     void watch() {
-        while (running_) {
+        for (; running_; std::this_thread::sleep_for(2ms)) {
             std::uintmax_t total = 0;
             std::error_code error;
             for (auto it = fs::recursive_directory_iterator(folder_, error);
                  !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-                std::error_code sizeError;
-                if (it->is_regular_file(sizeError))
-                    total += it->file_size(sizeError);
+                std::error_code vanished;
+                if (it->is_regular_file(vanished))
+                    total += it->file_size(vanished);
             }
             peak_ = std::max<std::uintmax_t>(peak_, total);
-            std::this_thread::sleep_for(2ms);
         }
     }
 
     fs::path folder_;
     std::atomic<bool> running_{true};
     std::atomic<std::uintmax_t> peak_{0};
-    std::thread thread_;
+    std::thread thread_{[this] { watch(); }};
 };
 
 } // namespace pellacor::hostile

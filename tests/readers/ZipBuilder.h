@@ -15,9 +15,11 @@ namespace pellacor::hostile {
 
 class ZipBuilder {
 public:
-    /// Adds `data` stored as it is under `name`.
-    void addStored(const std::string& name, std::string_view data) {
-        add(name, 0, std::string(data), crcOf(data), data.size(), data.size());
+    /// Adds `data` stored as it is under `name`; the headers claim `claimedSize` when given.
+    void addStored(const std::string& name, std::string_view data,
+                   std::optional<std::uint64_t> claimedSize = std::nullopt) {
+        add(name, 0, std::string(data), crcOf(data), claimedSize.value_or(data.size()),
+            data.size());
     }
 
     /// Adds `mebibytes` MiB of zero bytes, deflated (about 1 KiB per MiB). The headers claim

@@ -1,0 +1,314 @@
+// The workbook reader: real workbooks, how the sheet is found, and broken or malicious archives,
+// each ending in records or the reader's message, in bounded time and space, with nothing
+// written outside the work directory and the work directory removed.
+#include "readers/CSVParser.h"
+#include "readers/TableError.h"
+#include "readers/UnzipProcess.h"
+#include "readers/WorkDirectory.h"
+#include "readers/WorksheetDelegate.h"
+#include "readers/XmlParser.h"
+
+#include "WorkbookFiles.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+using namespace pellacor;
+using namespace pellacor::testing;
+
+namespace {
+
+const fs::path fixtures = fs::path(PELLACOR_FIXTURES) / "workbooks";
+using Parts = std::map<std::string, std::string>;
+
+std::string workbookPart(const std::string& id) {
+    return "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+           "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+           "<sheets><sheet name=\"A\" sheetId=\"1\" r:id=\"" +
+           id + "\"/></sheets></workbook>";
+}
+
+std::string relationshipsPart(const std::vector<std::pair<std::string, std::string>>& targets) {
+    std::string xml =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    for (const auto& [id, target] : targets)
+        xml += "<Relationship Id=\"" + id +
+               "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+               "worksheet\" Target=\"" +
+               target + "\"/>";
+    return xml + "</Relationships>";
+}
+
+std::string sheetOf(const std::string& identifier, const std::string& sequence) {
+    return worksheet("<row>" + cell("A1", identifier, "str") + cell("B1", sequence, "str") +
+                     "</row>");
+}
+
+using ExcelParserTest = WorkbookTest;
+using BadWorkbook = WorkbookTest;
+
+const std::string twoRows = "<row r=\"1\">" + cell("A1", "s1") + cell("B1", "ACGT") +
+                            "</row><row r=\"2\">" + cell("A2", "s2") + cell("B2", "GGCC") +
+                            "</row>";
+
+} // namespace
+
+TEST_F(ExcelParserTest, workbooks_from_common_writers_read_like_their_csv_twin_whatever_the_name) {
+    std::string expected;
+    for (const SequenceEntry& e : CSVParser::parse(fixtures / "table.csv").entries)
+        expected += e.identifier + " " + e.sequence + " " + e.description.value_or("") + "\n";
+    for (const char* name :
+         {"libreoffice.xlsx", "openpyxl.xlsx", "TABLE.XLSX", "old.xls", "none"}) {
+        if (!fs::exists(fixtures / name))
+            fs::copy_file(fixtures / "openpyxl.xlsx", folder / name);
+        const fs::path file = fs::exists(fixtures / name) ? fixtures / name : folder / name;
+        EXPECT_EQ(readFile(file, true), expected) << name;
+    }
+}
+
+TEST_F(ExcelParserTest, a_damaged_read_part_or_no_sheet_fails_and_other_parts_are_not_unpacked) {
+    const std::string blanks(2000, ' ');
+    std::string book = zip({{sheetPart, sheetOf("s1", "ACGT") + blanks},
+                            {"xl/media/image1.png", std::string(5000, 'x') + "tail"}});
+    book[book.find("xxxxtail") - 100] = 'y'; // unpacking the picture would fail
+    EXPECT_EQ(read(book), "s1 ACGT\n");
+    book[book.find(blanks) + 100] = 'x';
+    EXPECT_EQ(read(book), invalidFormat);
+    EXPECT_EQ(read(zip({{"word/document.xml", "<document/>"},
+                        {"xl/sharedStrings.xml", sharedStrings({"s1", "ACGT"})}})),
+              noData);
+    EXPECT_EQ(read(zip({{sheetPart, sheetOf("ID", "Sequence")}})), noData);
+}
+
+TEST_F(ExcelParserTest, the_work_directory_is_made_where_it_can_be_and_failures_reported) {
+    {
+        writeFile(folder / "not-a-directory", "");
+        ScopedEnvironment blocked("TMPDIR", (folder / "not-a-directory").string());
+        const std::string failure = readFile(fixtures / "openpyxl.xlsx");
+        EXPECT_EQ(failure.rfind("Failed to parse Excel file: Cannot create", 0), 0u) << failure;
+    }
+    {
+        ScopedEnvironment nested("TMPDIR", (temporary / "a/b").string());
+        EXPECT_EQ(ExcelParser::parse(fixtures / "openpyxl.xlsx").size(), 5u);
+        EXPECT_TRUE(fs::is_empty(temporary / "a/b"));
+        fs::remove_all(temporary / "a");
+    }
+    const fs::path original = UnzipProcess::program();
+    UnzipProcess::useProgram(folder / "no-such-unzip");
+    const std::string failure = readFile(fixtures / "openpyxl.xlsx");
+    UnzipProcess::useProgram(original);
+    EXPECT_EQ(failure, "Failed to parse Excel file: Cannot start \u201Cno-such-unzip\u201D: No "
+                       "such file or directory.");
+}
+
+TEST_F(ExcelParserTest, the_first_tab_is_read_and_sheet1_when_the_workbook_leads_nowhere) {
+    const Parts sheets = {{sheetPart, sheetOf("fallback", "AAAA")},
+                          {"xl/worksheets/sheet2.xml", sheetOf("first", "CCCC")},
+                          {"xl/sharedStrings.xml", sharedStrings({"x", "y"})}};
+    const auto rels = [](const std::string& id, const std::string& target) {
+        return Parts{{"xl/workbook.xml", workbookPart("rId2")},
+                     {"xl/_rels/workbook.xml.rels", relationshipsPart({{id, target}})}};
+    };
+    const std::vector<std::pair<Parts, std::string>> cases = {
+        {rels("rId2", "worksheets/sheet2.xml"), "first"},
+        {rels("rId2", "/xl/worksheets/sheet2.xml"), "first"},
+        {rels("rId2", "./worksheets/../worksheets/sheet2.xml"), "first"},
+        {rels("rId2", "../xl/worksheets/sheet2.xml"), "first"},
+        {{{"xl/workbook.xml",
+           "<x:workbook xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+           "xmlns:rel=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+           "<x:sheets><x:sheet name=\"B\" sheetId=\"9\" rel:id=\"R9\"/><x:sheet name=\"A\" "
+           "sheetId=\"1\" rel:id=\"R1\"/></x:sheets></x:workbook>"},
+          {"xl/_rels/workbook.xml.rels",
+           relationshipsPart({{"R1", "worksheets/sheet1.xml"}, {"R9", "worksheets/sheet2.xml"}})}},
+         "first"},
+        {{}, "fallback"},
+        {{{"xl/workbook.xml", workbookPart("rId2")}}, "fallback"},
+        {rels("rId3", "worksheets/sheet2.xml"), "fallback"},
+        {rels("rId2", "worksheets/missing.xml"), "fallback"},
+        {rels("rId2", "../../../etc/passwd"), "fallback"},
+        {rels("rId2", "worksheets/sheet*.xml"), "fallback"},
+        {rels("rId2", "workbook.xml"), "fallback"},
+        {rels("rId2", "sharedStrings.xml"), "fallback"},
+    };
+    for (auto [parts, expected] : cases) {
+        parts.insert(sheets.begin(), sheets.end());
+        const std::string got = read(zip(parts));
+        EXPECT_EQ(got.substr(0, got.find(' ')), expected) << parts["xl/_rels/workbook.xml.rels"];
+    }
+}
+
+TEST_F(ExcelParserTest, large_parts_are_read_whole_while_they_are_unpacked) {
+    // Big enough that parsing starts before unzip has finished writing.
+    std::string rows;
+    std::vector<std::string> strings;
+    const std::string residues(1000, 'A');
+    for (int i = 0; i < 4000; ++i) {
+        const std::string n = std::to_string(i);
+        strings.push_back(residues + n);
+        rows += "<row r=\"" + n + "\">" + cell("A" + n, "id" + n, "str") + cell("B" + n, n, "s") +
+                "</row>";
+    }
+    writeFile(folder / "large.xlsx", zip({{sheetPart, worksheet(rows)},
+                                          {"xl/sharedStrings.xml", sharedStrings(strings)}}));
+    const std::vector<SequenceEntry> entries = ExcelParser::parse(folder / "large.xlsx");
+    ASSERT_EQ(entries.size(), 4000u);
+    EXPECT_EQ(entries.front().identifier, "id0");
+    EXPECT_EQ(entries.back().identifier, "id3999");
+    EXPECT_EQ(entries.back().sequence, residues + "3999");
+}
+
+TEST_F(BadWorkbook, emptyTruncatedAndNonArchiveFilesAreNotValidWorkbooks) {
+    const std::string whole = zip({{sheetPart, worksheet(twoRows)}});
+    ASSERT_EQ(read(whole), "s1 ACGT\ns2 GGCC\n");
+    for (const std::string& bytes :
+         {std::string(), whole.substr(0, whole.size() / 2), whole.substr(0, whole.size() - 10),
+          std::string("ID,Sequence\ns1,ACGT\n"),
+          std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(4096, '\0')})
+        EXPECT_EQ(read(bytes), invalidFormat) << bytes.size();
+}
+
+TEST_F(BadWorkbook, entryNamesThatClimbOutOfTheFolderWriteNothingOutsideIt) {
+    const fs::path absolute = folder / "absolute.txt";
+    const std::string climbed = "/tmp/pellacor-climbed-" + std::to_string(::getpid()) + ".txt";
+    ZipBuilder zip;
+    zip.addStored("../../../climbed.txt", "x");
+    zip.addStored("../../../../../../../../../.." + climbed, "x");
+    zip.addStored(absolute.string(), "x");
+    zip.addStored("xl/../../../../climbed-inside.txt", "x");
+    zip.addStored(sheetPart, worksheet(twoRows));
+    EXPECT_EQ(read(zip.bytes()), "s1 ACGT\ns2 GGCC\n");
+    std::vector<std::string> names = namesIn(folder.path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"book.xlsx", "tmp"}));
+    EXPECT_FALSE(fs::exists(climbed));
+    EXPECT_FALSE(fs::exists(absolute));
+}
+
+TEST_F(BadWorkbook, aSheetListedPastFourGibibytesIsRefusedBeforeUnpacking) {
+    ZipBuilder zip;
+    zip.addZeros(sheetPart, 4200); // 4.3 MB that inflate to 4.4 GB
+    const std::string bomb = zip.bytes();
+    ASSERT_LT(bomb.size(), 5'000'000u);
+    PeakSizeWatcher watcher(temporary);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(read(bomb), invalidFormat);
+    EXPECT_LT(watcher.stop(), 64u << 20) << "unpacked the bomb";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 60s);
+}
+
+TEST_F(BadWorkbook, readPartsListedAtMoreThanFourGibibytesTogetherAreRefused) {
+    const auto book = [](std::optional<std::uint64_t> sheet, std::optional<std::uint64_t> strings) {
+        ZipBuilder zip;
+        zip.addStored(sheetPart, worksheet(twoRows), sheet);
+        zip.addStored("xl/sharedStrings.xml", sharedStrings({"a"}), strings);
+        zip.addStored("xl/media/huge.bin", "only the read parts count", 0xFFFFFFFEu);
+        return zip.bytes();
+    };
+    EXPECT_EQ(read(book(std::nullopt, std::nullopt)), "s1 ACGT\ns2 GGCC\n");
+    EXPECT_EQ(read(book(0xC0000000u, 0x40000001u)), invalidFormat);
+}
+
+TEST_F(BadWorkbook, aSheetThatInflatesPastItsListedSizeIsStoppedEarly) {
+    // The headers claim 1,000 bytes; the data inflates to 1 GiB. unzip does not check the
+    // claim, so only the reader can keep such an archive from filling the disk.
+    ZipBuilder zip;
+    zip.addZeros(sheetPart, 1024, 1000);
+    PeakSizeWatcher watcher(temporary);
+    EXPECT_EQ(read(zip.bytes()), invalidFormat);
+    EXPECT_LT(watcher.stop(), 256u << 20) << "unpacked far past the listed size";
+}
+
+TEST_F(BadWorkbook, anEntityBombStopsTheSheetWithTheRowsReadBeforeIt) {
+    std::string doctype = "<!DOCTYPE worksheet [<!ENTITY l0 \"lollollollollollollollollollol\">";
+    for (int i = 1; i <= 9; ++i) {
+        doctype += "<!ENTITY l" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k)
+            doctype += "&l" + std::to_string(i - 1) + ";";
+        doctype += "\">";
+    }
+    const std::string rows = "<row>" + cell("A1", "s1") + cell("B1", "ACGT") + "</row><row>" +
+                             cell("A2", "s2") + cell("B2", "&l9;") + "</row>";
+    const auto start = std::chrono::steady_clock::now();
+    const std::string result = read(zip({{sheetPart, worksheet(rows, doctype + "]>")}}));
+    EXPECT_TRUE(result == "s1 ACGT\n" || result == invalidFormat || result == noData) << result;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+}
+
+TEST_F(BadWorkbook, externalEntitiesAndLinkedPartsAreNeverFollowed) {
+    writeFile(folder / "secret.xml",
+              worksheet("<row>" + cell("A1", "leaked") + cell("B1", "SECRETSEQ") + "</row>"));
+    const std::string entity =
+        "<!DOCTYPE w [<!ENTITY x SYSTEM \"file://" + (folder / "secret.xml").string() + "\">]>";
+    const std::string rows = "<row>" + cell("A1", "s1") + cell("B1", "AC&x;GT") + "</row>";
+    const std::string result = read(zip({{sheetPart, worksheet(rows, entity)}}));
+    EXPECT_EQ(result.rfind("s1 AC", 0), 0u) << result;
+    EXPECT_EQ(result.find("SECRET"), std::string::npos) << result;
+
+    const fs::path staging = folder / "linked";
+    fs::create_directories(staging / "xl/worksheets");
+    fs::create_symlink(folder / "secret.xml", staging / sheetPart);
+    const std::string command = "cd '" + staging.string() + "' && zip -q -y -r '" +
+                                (folder / "linked.xlsx").string() + "' xl";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string failure = readFile(folder / "linked.xlsx");
+    EXPECT_EQ(failure.find("leaked"), std::string::npos);
+    EXPECT_EQ(failure.rfind("Failed to parse Excel file: ", 0), 0u) << failure;
+    // Whatever unzip's timing, the reader itself refuses to open a link.
+    WorksheetDelegate sheet({});
+    EXPECT_THROW(XmlParser::runFile(staging / sheetPart, sheet), FileError);
+}
+
+TEST_F(BadWorkbook, deeplyNestedElementsAroundTheRowsAreWalkedWithoutRecursion) {
+    const int depth = 200'000;
+    std::string nested;
+    for (int i = 0; i < depth; ++i)
+        nested += "<x:n>";
+    nested += twoRows;
+    for (int i = 0; i < depth; ++i)
+        nested += "</x:n>";
+    const std::string xml =
+        "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+        "xmlns:x=\"urn:x\"><sheetData>" +
+        nested + "</sheetData></worksheet>";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(read(zip({{sheetPart, xml}})), "s1 ACGT\ns2 GGCC\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 60s);
+}
+
+TEST_F(BadWorkbook, aRowOfAllSixteenThousandColumnsKeepsItsFirstThree) {
+    std::string row = "<row r=\"1\">";
+    for (int column = 1; column <= 16'384; ++column) {
+        std::string letters;
+        for (int n = column; n > 0; n = (n - 1) / 26)
+            letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+        row += cell(letters + "1", column == 1 ? "s1" : column == 2 ? "ACGT" : "x");
+    }
+    // Past the widest sheet, and far past it: ignored, and no room is made for them.
+    row += cell("XFE1", "y") + cell("ZZZZZZZZZZZZZZZZZZZZ1", "z") + "</row>";
+    EXPECT_EQ(read(zip({{sheetPart, worksheet(row)}})), "s1 ACGT\n");
+}
+
+TEST_F(WorkbookTest, aWorkDirectoryLivesUnderTmpdirPrivatelyAndGoesWithItsContents) {
+    fs::path made;
+    {
+        WorkDirectory work;
+        made = work.path();
+        EXPECT_EQ(made.parent_path(), fs::absolute(temporary));
+        struct stat info {};
+        ASSERT_EQ(::stat(made.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        work.writeFile("temp.xlsx", "first");
+        // An existing file is never written through.
+        EXPECT_THROW(work.writeFile("temp.xlsx", "second"), pellacor::FileError);
+        EXPECT_THROW(work.makeDirectory("temp.xlsx"), pellacor::FileError);
+        work.makeDirectory("extracted");
+        fs::create_directories(work.path() / "extracted/xl/worksheets");
+        writeFile(work.path() / "extracted/xl/worksheets/sheet1.xml", "<x/>");
+        // Only the last owner removes it; a moved-from one leaves it alone.
+        const WorkDirectory owner(std::move(work));
+        { const WorkDirectory none(std::move(work)); }
+        EXPECT_TRUE(fs::exists(made));
+    }
+    EXPECT_FALSE(fs::exists(made));
+}
