@@ -11,6 +11,8 @@ struct SequenceEntry {
     std::string identifier;
     std::string sequence;
     std::optional<std::string> description;
+
+    bool operator==(const SequenceEntry&) const = default;
 };
 
 } // namespace pellacor

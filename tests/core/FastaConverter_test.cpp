@@ -51,3 +51,39 @@ TEST(FastaConverter, slices_never_split_a_letter_from_its_combining_mark) {
     EXPECT_EQ(out, ">u\n" + accented + accented + "\n" + accented + "\n");
     EXPECT_EQ(render({{"w", "A\u00E9\u00E9A", std::nullopt}}, 3), ">w\nA\u00E9\u00E9\nA\n");
 }
+
+TEST(FastaConverter, writing_in_place_matches_appending_and_stays_within_the_bound) {
+    // Headers whose line breaks shrink (CR LF, a three-byte LINE SEPARATOR), sequences sliced
+    // by characters rather than bytes, and an LF inside the residues.
+    const std::vector<SequenceEntry> records = {
+        {"plain", std::string(161, 'A'), "desc"},
+        {"id\r\nx", "AC\r\nGT", "a\u2028b"},
+        {"caf\u00E9", "e\u0301e\u0301A\u00E9", std::nullopt},
+        {"lf", "AC\nGT", std::string()},
+        {"", "", std::nullopt},
+    };
+    for (const int width : {1, 3, 80}) {
+        for (const SequenceEntry& e : records) {
+            const std::optional<std::string_view> description =
+                e.description ? std::optional<std::string_view>(*e.description) : std::nullopt;
+            std::string appended;
+            const auto expected =
+                FastaConverter::appendRecord(appended, e.identifier, e.sequence, description, width);
+            // Exactly the bound, so a write past it is caught by the sanitizer build.
+            std::vector<char> room(FastaConverter::recordSizeBound(
+                e.identifier.size(), e.sequence.size(), description ? description->size() : 0,
+                width));
+            const auto layout =
+                FastaConverter::writeRecord(room.data(), e.identifier, e.sequence, description, width);
+            ASSERT_LE(layout.end, room.size()) << e.identifier << " at width " << width;
+            EXPECT_EQ(std::string(room.data(), layout.end), appended);
+            EXPECT_EQ(layout.end, expected.end);
+            EXPECT_EQ(appended.substr(layout.sequenceStart - 1, 1), "\n");
+        }
+    }
+    std::string out;
+    EXPECT_FALSE(FastaConverter::appendRecord(out, "a\nb", "A", std::nullopt, 80).headerVerbatim);
+    EXPECT_FALSE(FastaConverter::appendRecord(out, "a", "A\nC", std::nullopt, 80).sequenceVerbatim);
+    const auto plain = FastaConverter::appendRecord(out, "a", "AC", "d", 80);
+    EXPECT_TRUE(plain.headerVerbatim && plain.sequenceVerbatim);
+}
