@@ -64,6 +64,8 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
             FastaConverter::appendRecord(result.fasta, r.identifier, r.sequence, r.description,
                                          lineWidth);
         });
+    if (mapped)
+        mapped->verifyUnchanged();
     if (withTrace)
         result.trace =
             ConversionTrace::entryLines(total, first) + ConversionTrace::fastaLines(result.fasta);

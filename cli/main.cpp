@@ -5,7 +5,6 @@
 #include "readers/TableError.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -33,18 +32,9 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// The input is memory-mapped: a file cut short while we read it must end the run cleanly.
-extern "C" void onBusError(int) {
-    static const char message[] =
-        "pellacor-convert: the input file changed while it was being read. Try again.\n";
-    [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, message, sizeof message - 1);
-    ::_exit(1);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGBUS, onBusError);
     ConvertOptions options;
     try {
         options = ConvertOptions::parse(std::vector<std::string>(argv + 1, argv + argc));

@@ -1,0 +1,86 @@
+// A mapped table that changes under the reader must neither crash it nor pass for intact.
+#include "readers/MappedFile.h"
+
+#include "readers/TableError.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+
+namespace pellacor {
+namespace {
+
+class MappedFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = std::filesystem::temp_directory_path() /
+                ("mapped-" + std::to_string(::getpid()) + ".tsv");
+        std::ofstream(path_, std::ios::binary) << std::string(1 << 20, 'A');
+        // An old time, so that any write made by a test shows in the modification time.
+        const timespec old[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+        ::utimensat(AT_FDCWD, path_.c_str(), old, 0);
+    }
+    void TearDown() override { std::filesystem::remove(path_); }
+
+    static std::size_t sum(std::string_view bytes) {
+        return std::accumulate(bytes.begin(), bytes.end(), std::size_t(0),
+                               [](std::size_t s, char c) { return s + static_cast<unsigned char>(c); });
+    }
+
+    std::filesystem::path path_;
+};
+
+TEST_F(MappedFileTest, an_untouched_file_is_read_whole_and_verifies) {
+    const MappedFile file(path_);
+    EXPECT_EQ(sum(file.bytes()), std::size_t('A') << 20);
+    EXPECT_NO_THROW(file.verifyUnchanged());
+}
+
+TEST_F(MappedFileTest, a_file_cut_short_while_mapped_reads_on_and_then_fails_the_check) {
+    const MappedFile file(path_);
+    ASSERT_EQ(::truncate(path_.c_str(), 4096), 0);
+    // Reading past the new end would raise SIGBUS and end the process without the guard.
+    sum(file.bytes());
+    try {
+        file.verifyUnchanged();
+        FAIL() << "a cut file passed";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("changed while it was being read"), std::string::npos);
+    }
+}
+
+TEST_F(MappedFileTest, a_file_rewritten_in_place_fails_the_check) {
+    const MappedFile file(path_);
+    {
+        std::fstream out(path_, std::ios::binary | std::ios::in | std::ios::out);
+        out << "CHANGED";
+    }
+    EXPECT_THROW(file.verifyUnchanged(), FileError);
+}
+
+TEST_F(MappedFileTest, faults_outside_a_mapped_file_still_end_the_process) {
+    // Our handler must hand foreign faults on, not swallow them.
+    EXPECT_DEATH(
+        {
+            const MappedFile file(path_);
+            const std::filesystem::path other = path_.string() + ".other";
+            std::ofstream(other, std::ios::binary) << std::string(1 << 16, 'B');
+            const int fd = ::open(other.c_str(), O_RDONLY);
+            auto* raw = static_cast<volatile const char*>(
+                ::mmap(nullptr, 1 << 16, PROT_READ, MAP_PRIVATE, fd, 0));
+            ::ftruncate(::open(other.c_str(), O_WRONLY), 0);
+            std::filesystem::remove(other);
+            (void)raw[8192];
+        },
+        "");
+}
+
+} // namespace
+} // namespace pellacor
