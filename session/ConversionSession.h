@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SequenceEntry.h"
+#include "session/EntryTable.h"
 #include "session/SessionDialogs.h"
 
 #include <QByteArray>
@@ -52,8 +53,7 @@ class ConversionSession : public QObject {
     /// True while the save dialog is open.
     Q_PROPERTY(bool isExporting READ isExporting NOTIFY isExportingChanged)
     /// The records of the last successful import.
-    Q_PROPERTY(std::vector<pellacor::SequenceEntry> parsedEntries READ parsedEntries NOTIFY
-                   parsedEntriesChanged)
+    Q_PROPERTY(pellacor::EntryTable parsedEntries READ parsedEntries NOTIFY parsedEntriesChanged)
     /// How many records `parsedEntries` holds (for "Parsed N sequence(s)").
     Q_PROPERTY(qsizetype parsedEntryCount READ parsedEntryCount NOTIFY parsedEntriesChanged)
     /// The FASTA text of the last successful import, as UTF-8.
@@ -92,7 +92,7 @@ public:
     // Readers of the properties above, each as its property describes it.
     bool isImporting() const noexcept { return isImporting_; }
     bool isExporting() const noexcept { return isExporting_; }
-    const std::vector<SequenceEntry>& parsedEntries() const noexcept { return parsedEntries_; }
+    const EntryTable& parsedEntries() const noexcept { return parsedEntries_; }
     qsizetype parsedEntryCount() const noexcept {
         return static_cast<qsizetype>(parsedEntries_.size());
     }
@@ -185,7 +185,7 @@ private:
 
     bool isImporting_ = false;
     bool isExporting_ = false;
-    std::vector<SequenceEntry> parsedEntries_;
+    EntryTable parsedEntries_;
     QByteArray fastaContent_;
     std::optional<QString> errorMessage_;
     bool showError_ = false;

@@ -78,28 +78,30 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
 
 void ConversionSession::applyImportedEntries(std::vector<SequenceEntry> entries,
                                              const QString& fileType) {
-    commit(ImportJob::render(std::move(entries), fileType));
+    commit(ImportJob::render(entries, fileType));
 }
 
 void ConversionSession::commit(ImportOutcome&& outcome) {
-    std::vector<SequenceEntry> previous = std::exchange(parsedEntries_, std::move(outcome.entries));
+    EntryTable previous = std::exchange(parsedEntries_, std::move(outcome.entries));
     emit parsedEntriesChanged();
     detectedFileType_ = std::move(outcome.fileType);
     emit detectedFileTypeChanged();
     writeTrace(outcome.entryTrace);
-    fastaContent_ = std::move(outcome.fasta);
+    QByteArray previousText = std::exchange(fastaContent_, parsedEntries_.fasta());
     emit fastaContentChanged();
     writeTrace(outcome.fastaTrace);
     setShowOutputWindow(true);
-    // Freeing hundreds of thousands of records takes tens of milliseconds: not on this thread.
-    // They were allocated on a worker thread, whose heap the allocator keeps unless asked.
-    if (previous.size() > 1000)
-        QThreadPool::globalInstance()->start([discarded = std::move(previous)]() mutable {
-            discarded = {};
+    // Handing hundreds of megabytes back to the system takes tens of milliseconds: not on
+    // this thread. The view has let go of the old text by now, unless it still shows it.
+    if (previousText.size() > (qsizetype(1) << 20))
+        QThreadPool::globalInstance()->start(
+            [discarded = std::move(previous), text = std::move(previousText)]() mutable {
+                discarded = EntryTable();
+                text = QByteArray();
 #if defined(__GLIBC__)
-            ::malloc_trim(0);
+                ::malloc_trim(0);
 #endif
-        });
+            });
 }
 
 void ConversionSession::finishImport() {

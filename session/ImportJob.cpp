@@ -1,8 +1,6 @@
 #include "session/ImportJob.h"
 
 #include "core/ConversionTrace.h"
-#include "core/FastaConverter.h"
-#include "core/HugePages.h"
 #include "readers/ExcelParser.h"
 #include "readers/TableError.h"
 #include "session/ConversionSession.h"
@@ -10,7 +8,6 @@
 
 #include <QFile>
 
-#include <cstdint>
 #include <filesystem>
 #include <new>
 #include <string_view>
@@ -60,43 +57,20 @@ ImportOutcome ImportJob::run(const QString& path) {
     }
 }
 
-// Filling hundreds of megabytes of fresh memory costs a page fault per 4 KiB page; huge pages
-// make that a few hundred. Only a hint: the kernel may ignore it.
-void ImportJob::adviseHugePages(QByteArray& buffer) {
-    HugePages::advise(buffer.data(), static_cast<std::size_t>(buffer.capacity()));
-}
-
-ImportOutcome ImportJob::render(std::vector<SequenceEntry> entries, QString fileType) {
+ImportOutcome ImportJob::render(const std::vector<SequenceEntry>& entries, QString fileType) {
     ImportOutcome outcome;
-    outcome.entryTrace = ConversionTrace::entryLines(entries.size(), entries);
-    outcome.fasta = renderFasta(entries);
-    outcome.fastaTrace = ConversionTrace::fastaLines(std::string_view(
-        outcome.fasta.constData(), static_cast<std::size_t>(outcome.fasta.size())));
-    outcome.entries = std::move(entries);
+    outcome.entries = EntryTable::render(entries, ConversionSession::fastaLineWidth);
     outcome.fileType = std::move(fileType);
+    trace(outcome);
     return outcome;
 }
 
-QByteArray ImportJob::renderFasta(const std::vector<SequenceEntry>& entries) {
-    // Rendered record by record into the shared byte array, so huge outputs never exist twice.
-    constexpr int width = ConversionSession::fastaLineWidth;
-    std::size_t estimate = 0;
-    for (const SequenceEntry& e : entries)
-        estimate +=
-            FastaConverter::asciiRecordSize(e.identifier.size(), e.sequence.size(),
-                                            e.description ? e.description->size() : 0, width);
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(estimate));
-    adviseHugePages(out);
-    std::string record;
-    for (const SequenceEntry& e : entries) {
-        record.clear();
-        FastaConverter::appendRecord(
-            record, e.identifier, e.sequence,
-            e.description ? std::optional<std::string_view>(*e.description) : std::nullopt, width);
-        out.append(record.data(), static_cast<qsizetype>(record.size()));
-    }
-    return out;
+void ImportJob::trace(ImportOutcome& outcome) {
+    const EntryTable& entries = outcome.entries;
+    outcome.entryTrace =
+        ConversionTrace::entryLines(entries.size(), entries.first(ConversionTrace::detailedEntries));
+    outcome.fastaTrace = ConversionTrace::fastaLines(std::string_view(
+        entries.fasta().constData(), static_cast<std::size_t>(entries.fasta().size())));
 }
 
 } // namespace pellacor

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/SequenceEntry.h"
+#include "session/EntryTable.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -14,9 +14,9 @@ namespace pellacor {
 /// Everything an import produces before it is committed: records, label, FASTA text and the
 /// trace, or the failure's message.
 struct ImportOutcome {
-    std::vector<SequenceEntry> entries;
+    /// The records with their FASTA text.
+    EntryTable entries;
     QString fileType;
-    QByteArray fasta;
     /// Trace lines written before the FASTA text is stored, and after it.
     std::string entryTrace;
     std::string fastaTrace;
@@ -39,11 +39,9 @@ public:
     /// throws: a failure comes back as `ImportOutcome::failure` with the reader's message.
     static ImportOutcome run(const QString& path);
     /// Renders records that were read already, labelled `fileType`.
-    static ImportOutcome render(std::vector<SequenceEntry> entries, QString fileType);
-    /// The FASTA text of `entries` at the session's line width, as UTF-8.
-    static QByteArray renderFasta(const std::vector<SequenceEntry>& entries);
-    /// Asks for huge pages behind the reserved storage of a large `buffer` (a hint only).
-    static void adviseHugePages(QByteArray& buffer);
+    static ImportOutcome render(const std::vector<SequenceEntry>& entries, QString fileType);
+    /// Fills in the trace of `outcome`'s records and text.
+    static void trace(ImportOutcome& outcome);
 };
 
 } // namespace pellacor

@@ -1,0 +1,100 @@
+#include "session/EntryTable.h"
+
+#include "core/FastaConverter.h"
+#include "core/HugePages.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace pellacor {
+
+EntryTable::EntryTable(int lineWidth) : lineWidth_(lineWidth) {}
+
+void EntryTable::reserve(std::size_t textBytes) {
+    text_.reserve(static_cast<qsizetype>(textBytes));
+    // Filling hundreds of megabytes of fresh memory costs a page fault per 4 KiB page; huge
+    // pages make that a few hundred. Only a hint: the kernel may ignore it.
+    HugePages::advise(text_.data(), static_cast<std::size_t>(text_.capacity()));
+}
+
+void EntryTable::append(std::string_view identifier, std::string_view sequence,
+                        std::optional<std::string_view> description) {
+    const std::size_t descriptionBytes = description ? description->size() : 0;
+    const std::size_t bound = FastaConverter::recordSizeBound(identifier.size(), sequence.size(),
+                                                              descriptionBytes, lineWidth_);
+    const auto start = static_cast<std::size_t>(text_.size());
+    if (start + bound > static_cast<std::size_t>(text_.capacity()))
+        reserve(std::max(start + bound, 2 * start));
+    // Growing a QByteArray leaves the new bytes unset; the record fills them.
+    text_.resize(static_cast<qsizetype>(start + bound));
+    const FastaConverter::RecordLayout layout = FastaConverter::writeRecord(
+        text_.data() + start, identifier, sequence, description, lineWidth_);
+    text_.resize(static_cast<qsizetype>(start + layout.end));
+
+    constexpr std::size_t widest = std::numeric_limits<std::uint32_t>::max();
+    const bool inText = layout.headerVerbatim && layout.sequenceVerbatim &&
+                        identifier.size() <= widest && descriptionBytes <= widest;
+    if (!inText)
+        keptWhole_.emplace(rows_.size(),
+                           SequenceEntry{std::string(identifier), std::string(sequence),
+                                         description ? std::optional<std::string>(*description)
+                                                     : std::nullopt});
+    rows_.push_back({start, layout.end - layout.sequenceStart,
+                     static_cast<std::uint32_t>(inText ? identifier.size() : 0),
+                     static_cast<std::uint32_t>(inText ? descriptionBytes : 0),
+                     description.has_value()});
+}
+
+EntryTable EntryTable::render(const std::vector<SequenceEntry>& entries, int lineWidth) {
+    EntryTable table(lineWidth);
+    std::size_t bytes = 0;
+    for (const SequenceEntry& e : entries)
+        bytes += FastaConverter::recordSizeBound(e.identifier.size(), e.sequence.size(),
+                                                 e.description ? e.description->size() : 0,
+                                                 lineWidth);
+    table.reserve(bytes);
+    table.rows_.reserve(entries.size());
+    for (const SequenceEntry& e : entries)
+        table.append(e.identifier, e.sequence,
+                     e.description ? std::optional<std::string_view>(*e.description)
+                                   : std::nullopt);
+    return table;
+}
+
+SequenceEntry EntryTable::operator[](std::size_t index) const {
+    if (const auto whole = keptWhole_.find(index); whole != keptWhole_.end())
+        return whole->second;
+    const Row& row = rows_[index];
+    const char* record = text_.constData() + row.start;
+    SequenceEntry entry;
+    entry.identifier.assign(record + 1, row.identifierBytes);
+    std::size_t headerBytes = 1 + row.identifierBytes;
+    if (row.hasDescription) {
+        entry.description.emplace();
+        // An empty description is not written, so it takes no space in the header.
+        if (row.descriptionBytes > 0) {
+            entry.description->assign(record + headerBytes + 1, row.descriptionBytes);
+            headerBytes += 1 + row.descriptionBytes;
+        }
+    }
+    const char* lines = record + headerBytes + 1;
+    entry.sequence.reserve(row.sequenceBytes);
+    for (const char* p = lines; p < lines + row.sequenceBytes; ++p)
+        if (*p != '\n')
+            entry.sequence += *p;
+    return entry;
+}
+
+std::vector<SequenceEntry> EntryTable::first(std::size_t count) const {
+    std::vector<SequenceEntry> entries;
+    for (std::size_t i = 0; i < std::min(count, size()); ++i)
+        entries.push_back((*this)[i]);
+    return entries;
+}
+
+std::vector<SequenceEntry> EntryTable::toVector() const {
+    return first(size());
+}
+
+} // namespace pellacor

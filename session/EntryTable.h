@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/FastaConverter.h"
+#include "core/SequenceEntry.h"
+
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace pellacor {
+
+/// The records of an import together with their FASTA text. A record is kept as its place in
+/// that text, not as strings of its own: the text already holds every identifier, description
+/// and residue, so the records of a huge table cost a few bytes each instead of a second copy
+/// of the table. The few records that do not stand in the text unchanged (a line break in a
+/// header, an LF in a sequence) are kept whole.
+class EntryTable {
+public:
+    /// An empty table whose text will have sequence lines of `lineWidth` characters.
+    explicit EntryTable(int lineWidth = FastaConverter::defaultLineWidth);
+
+    /// Makes room for about `textBytes` of FASTA text, so that appending never moves it.
+    void reserve(std::size_t textBytes);
+    /// Renders one record at the end of the text and records where it went.
+    void append(std::string_view identifier, std::string_view sequence,
+                std::optional<std::string_view> description);
+    /// Renders every record of `entries`.
+    static EntryTable render(const std::vector<SequenceEntry>& entries, int lineWidth);
+
+    std::size_t size() const noexcept { return rows_.size(); }
+    bool empty() const noexcept { return rows_.empty(); }
+    /// Record `index` (below `size()`), as it was appended.
+    SequenceEntry operator[](std::size_t index) const;
+    /// The first `count` records (fewer when the table is shorter).
+    std::vector<SequenceEntry> first(std::size_t count) const;
+    /// Every record, in order.
+    std::vector<SequenceEntry> toVector() const;
+
+    /// The FASTA text of all records, as UTF-8. Shares its buffer; copying it is cheap.
+    const QByteArray& fasta() const noexcept { return text_; }
+
+private:
+    struct Row {
+        std::uint64_t start;         // the record's '>' in the text
+        std::uint64_t sequenceBytes; // its sequence lines, LFs included
+        std::uint32_t identifierBytes;
+        std::uint32_t descriptionBytes;
+        bool hasDescription;
+    };
+
+    int lineWidth_;
+    QByteArray text_;
+    std::vector<Row> rows_;
+    // Records that the text cannot give back, by index.
+    std::unordered_map<std::size_t, SequenceEntry> keptWhole_;
+};
+
+} // namespace pellacor
