@@ -35,18 +35,18 @@ MappedFile::MappedFile(const std::filesystem::path& path) : name_(path.filename(
     flags |= MAP_POPULATE;
 #endif
     void* mapped = ::mmap(nullptr, size_, PROT_READ, flags, fd_.get(), 0);
-    if (mapped == MAP_FAILED)
-        throw FileError("Cannot read", path.string(), errno);
-    data_ = static_cast<const char*>(mapped);
-    guard_.emplace(data_, size_);
-    if (!guard_->isActive()) {
+    if (mapped != MAP_FAILED) {
+        data_ = static_cast<const char*>(mapped);
+        guard_.emplace(data_, size_);
+        if (guard_->isActive())
+            return;
         guard_.reset();
         ::munmap(mapped, size_);
-        data_ = nullptr;
-        copy_ = FileBytes::read(path);
-        data_ = copy_.data();
-        size_ = copy_.size();
     }
+    // Some file systems cannot map files, and guards are few: then the file is read instead.
+    copy_ = FileBytes::read(path);
+    data_ = copy_.data();
+    size_ = copy_.size();
 }
 
 MappedFile::~MappedFile() {
