@@ -52,7 +52,7 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
     }
     // Records go straight into the FASTA text: the table is never held twice.
     TableConversion result;
-    HugePages::reserve(result.fasta, bytes.size() + bytes.size() / 64 + 64);
+    HugePages::reserve(result.fasta, CSVParser::fastaSizeBound(bytes.size(), lineWidth));
     std::size_t total = 0;
     std::vector<SequenceEntry> first;
     CSVParser::scan(

@@ -137,6 +137,10 @@ bool CSVParser::detectTabDelimiter(std::string_view fileName, std::string_view t
     return detectDelimiter(fileName, text) == '\t';
 }
 
+std::size_t CSVParser::fastaSizeBound(std::size_t tableBytes, int lineWidth) noexcept {
+    return tableBytes + tableBytes / static_cast<std::size_t>(lineWidth) + tableBytes / 3 + 64;
+}
+
 std::string CSVParser::cleanSequence(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -78,6 +78,12 @@ public:
     static bool isHeaderRow(std::span<const std::string_view> fields);
     static bool isHeaderRow(std::span<const std::string> fields);
 
+    /// The most bytes of FASTA text, at `lineWidth`, that the records of a table of
+    /// `tableBytes` can render to. A record's text outgrows its row only by the line breaks of
+    /// its sequence, and a row takes at least four bytes. Reserving this much costs address
+    /// space, not memory: pages count only once written.
+    static std::size_t fastaSizeBound(std::size_t tableBytes, int lineWidth) noexcept;
+
     /// `text` without LF, CR, space and tab anywhere.
     static std::string cleanSequence(std::string_view text);
 };

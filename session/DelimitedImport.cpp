@@ -13,8 +13,7 @@ ImportOutcome DelimitedImport::run(const std::filesystem::path& file) {
         const MappedFile mapped(file);
         const std::string_view bytes = mapped.bytes();
         EntryTable entries(ConversionSession::fastaLineWidth);
-        // The text of a table is about as long as the table: a little more for line breaks.
-        entries.reserve(bytes.size() + bytes.size() / 64 + 64);
+        entries.reserve(CSVParser::fastaSizeBound(bytes.size(), ConversionSession::fastaLineWidth));
         isTabDelimited = CSVParser::scan(bytes, file.filename().string(),
                                          [&entries](const CSVParser::RecordView& r) {
                                              entries.append(r.identifier, r.sequence,

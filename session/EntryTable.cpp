@@ -32,18 +32,23 @@ void EntryTable::append(std::string_view identifier, std::string_view sequence,
         text_.data() + start, identifier, sequence, description, lineWidth_);
     text_.resize(static_cast<qsizetype>(start + layout.end));
 
-    constexpr std::size_t widest = std::numeric_limits<std::uint32_t>::max();
+    constexpr std::size_t widest = hasDescription - 1;
     const bool inText = layout.headerVerbatim && layout.sequenceVerbatim &&
                         identifier.size() <= widest && descriptionBytes <= widest;
     if (!inText)
-        keptWhole_.emplace(rows_.size(),
+        keptWhole_.emplace(size_,
                            SequenceEntry{std::string(identifier), std::string(sequence),
                                          description ? std::optional<std::string>(*description)
                                                      : std::nullopt});
-    rows_.push_back({start, layout.end - layout.sequenceStart,
-                     static_cast<std::uint32_t>(inText ? identifier.size() : 0),
-                     static_cast<std::uint32_t>(inText ? descriptionBytes : 0),
-                     description.has_value()});
+    if (blocks_.empty() || blocks_.back().size() == blockRows) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(blockRows);
+    }
+    blocks_.back().push_back(
+        {start, static_cast<std::uint32_t>(inText ? identifier.size() : 0),
+         static_cast<std::uint32_t>(inText ? descriptionBytes : 0) |
+             (description ? hasDescription : 0)});
+    ++size_;
 }
 
 EntryTable EntryTable::render(const std::vector<SequenceEntry>& entries, int lineWidth) {
@@ -54,7 +59,6 @@ EntryTable EntryTable::render(const std::vector<SequenceEntry>& entries, int lin
                                                  e.description ? e.description->size() : 0,
                                                  lineWidth);
     table.reserve(bytes);
-    table.rows_.reserve(entries.size());
     for (const SequenceEntry& e : entries)
         table.append(e.identifier, e.sequence,
                      e.description ? std::optional<std::string_view>(*e.description)
@@ -65,22 +69,26 @@ EntryTable EntryTable::render(const std::vector<SequenceEntry>& entries, int lin
 SequenceEntry EntryTable::operator[](std::size_t index) const {
     if (const auto whole = keptWhole_.find(index); whole != keptWhole_.end())
         return whole->second;
-    const Row& row = rows_[index];
-    const char* record = text_.constData() + row.start;
+    const Row& r = row(index);
+    const char* record = text_.constData() + r.start;
     SequenceEntry entry;
-    entry.identifier.assign(record + 1, row.identifierBytes);
-    std::size_t headerBytes = 1 + row.identifierBytes;
-    if (row.hasDescription) {
+    entry.identifier.assign(record + 1, r.identifierBytes);
+    std::size_t headerBytes = 1 + r.identifierBytes;
+    if (r.description & hasDescription) {
+        const std::size_t descriptionBytes = r.description & ~hasDescription;
         entry.description.emplace();
         // An empty description is not written, so it takes no space in the header.
-        if (row.descriptionBytes > 0) {
-            entry.description->assign(record + headerBytes + 1, row.descriptionBytes);
-            headerBytes += 1 + row.descriptionBytes;
+        if (descriptionBytes > 0) {
+            entry.description->assign(record + headerBytes + 1, descriptionBytes);
+            headerBytes += 1 + descriptionBytes;
         }
     }
+    // The sequence lines run up to the next record.
     const char* lines = record + headerBytes + 1;
-    entry.sequence.reserve(row.sequenceBytes);
-    for (const char* p = lines; p < lines + row.sequenceBytes; ++p)
+    const char* end = text_.constData() + (index + 1 < size_ ? row(index + 1).start
+                                                              : std::size_t(text_.size()));
+    entry.sequence.reserve(static_cast<std::size_t>(end - lines));
+    for (const char* p = lines; p < end; ++p)
         if (*p != '\n')
             entry.sequence += *p;
     return entry;

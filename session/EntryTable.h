@@ -32,8 +32,8 @@ public:
     /// Renders every record of `entries`.
     static EntryTable render(const std::vector<SequenceEntry>& entries, int lineWidth);
 
-    std::size_t size() const noexcept { return rows_.size(); }
-    bool empty() const noexcept { return rows_.empty(); }
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
     /// Record `index` (below `size()`), as it was appended.
     SequenceEntry operator[](std::size_t index) const;
     /// The first `count` records (fewer when the table is shorter).
@@ -45,17 +45,26 @@ public:
     const QByteArray& fasta() const noexcept { return text_; }
 
 private:
+    // 16 bytes a record: a table of millions of short rows stays small.
     struct Row {
-        std::uint64_t start;         // the record's '>' in the text
-        std::uint64_t sequenceBytes; // its sequence lines, LFs included
+        std::uint64_t start; // the record's '>' in the text
         std::uint32_t identifierBytes;
-        std::uint32_t descriptionBytes;
-        bool hasDescription;
+        std::uint32_t description; // its byte count, with `hasDescription` set when present
     };
+    static constexpr std::uint32_t hasDescription = 0x8000'0000u;
+    // Rows are stored in blocks of fixed size, so growing never copies them all nor leaves
+    // half of a doubled array unused.
+    static constexpr unsigned blockBits = 16;
+    static constexpr std::size_t blockRows = std::size_t(1) << blockBits;
+
+    const Row& row(std::size_t index) const {
+        return blocks_[index >> blockBits][index & (blockRows - 1)];
+    }
 
     int lineWidth_;
     QByteArray text_;
-    std::vector<Row> rows_;
+    std::vector<std::vector<Row>> blocks_;
+    std::size_t size_ = 0;
     // Records that the text cannot give back, by index.
     std::unordered_map<std::size_t, SequenceEntry> keptWhole_;
 };

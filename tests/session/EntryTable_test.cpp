@@ -32,11 +32,11 @@ TEST(EntryTableTest, every_kind_of_record_comes_back_unchanged_beside_the_conver
     }
 }
 
-TEST(EntryTableTest, appending_past_the_room_made_keeps_every_record) {
+TEST(EntryTableTest, appending_past_the_room_made_and_across_row_blocks_keeps_every_record) {
     EntryTable table;
     table.reserve(8);
     std::vector<SequenceEntry> entries;
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 70'000; ++i) {
         entries.push_back({std::to_string(i), std::string(1 + i % 200, 'C'), "d"});
         table.append(entries.back().identifier, entries.back().sequence, "d");
     }
