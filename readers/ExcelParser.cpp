@@ -6,6 +6,7 @@
 #include "readers/UnzipProcess.h"
 #include "readers/WorkDirectory.h"
 #include "readers/WorksheetDelegate.h"
+#include "readers/WorksheetThread.h"
 #include "readers/XmlParser.h"
 
 #include <new>
@@ -80,7 +81,7 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
                                                   const std::string& sheet,
                                                   const std::filesystem::path& extracted) {
     // One unzip run per part, all started at once: while they inflate, each part is parsed as
-    // it is written, shared strings first since the sheet refers to them.
+    // it is written, the sheet on a thread of its own beside the shared strings.
     const bool hasSharedStrings = listing.contains(sharedStringsPart);
     std::optional<UnzipProcess> stringsWriter;
     if (hasSharedStrings)
@@ -91,15 +92,27 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
         return sheetWriter.finish() && stringsWell;
     };
 
-    SharedStringsDelegate sharedStrings;
-    std::optional<WorksheetDelegate> worksheet;
+    std::vector<SequenceEntry> entries;
+    // Made after the writers, so that it is stopped before they go.
+    std::optional<WorksheetThread> sheetReader;
     try {
-        if (stringsWriter)
+        if (stringsWriter) {
+            sheetReader.emplace(extracted / sheet, [&] { return !sheetWriter.hasExited(); });
+            SharedStringsDelegate sharedStrings;
             XmlParser::runFile(extracted / sharedStringsPart, sharedStrings,
                                [&] { return !stringsWriter->hasExited(); });
-        worksheet.emplace(std::move(sharedStrings.strings));
-        XmlParser::runFile(extracted / sheet, *worksheet, [&] { return !sheetWriter.hasExited(); });
+            sheetReader->supplySharedStrings(std::move(sharedStrings.strings));
+            entries = sheetReader->finish();
+        } else {
+            WorksheetDelegate worksheet({});
+            XmlParser::runFile(extracted / sheet, worksheet,
+                               [&] { return !sheetWriter.hasExited(); });
+            entries = std::move(worksheet.entries);
+        }
     } catch (const FileError& error) {
+        // The sheet's writer is asked below: the thread that watches it must be gone.
+        if (sheetReader)
+            sheetReader->stop();
         // A part that unzip could not write, or skipped, is the archive's fault, not the file
         // system's.
         if (!unpackedWell() || isUnwrittenPart(error))
@@ -109,7 +122,7 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
     // What was parsed counts only if unzip vouches for every byte of it.
     if (!unpackedWell())
         throw ExcelError(ExcelError::Case::invalidFileFormat);
-    return std::move(worksheet->entries);
+    return entries;
 }
 
 } // namespace pellacor

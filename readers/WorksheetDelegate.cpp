@@ -25,7 +25,49 @@ std::string cleanedSequence(std::string_view text) {
 } // namespace
 
 WorksheetDelegate::WorksheetDelegate(std::vector<std::string> sharedStrings)
-    : sharedStrings(std::move(sharedStrings)) {}
+    : sharedStrings_(std::move(sharedStrings)) {}
+
+WorksheetDelegate WorksheetDelegate::awaitingSharedStrings() {
+    WorksheetDelegate delegate({});
+    delegate.isAwaitingTable_ = true;
+    return delegate;
+}
+
+void WorksheetDelegate::resolveSharedStrings(std::vector<std::string> table) {
+    if (!isAwaitingTable_)
+        return;
+    sharedStrings_ = std::move(table);
+    isAwaitingTable_ = false;
+    // The kept rows are finished in order through `currentRow`; the row being read, if any,
+    // steps aside meanwhile.
+    std::vector<Cell> openRow = std::move(currentRow);
+    std::size_t start = 0;
+    for (const std::size_t end : waitingRowEnds_) {
+        currentRow.assign(std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(start)),
+                          std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(end)));
+        for (Cell& cell : currentRow)
+            resolve(cell);
+        finishRow();
+        start = end;
+    }
+    waitingCells_ = {};
+    waitingRowEnds_ = {};
+    waitingBytes_ = 0;
+    currentRow = std::move(openRow);
+    for (Cell& cell : currentRow)
+        resolve(cell);
+}
+
+void WorksheetDelegate::resolve(Cell& cell) const {
+    if (!cell.awaitsTable)
+        return;
+    cell.awaitsTable = false;
+    cell.shared = sharedString(cell.ownText, sharedStrings_);
+    if (cell.shared)
+        cell.ownText = {};
+    else if (cell.ownText.find("_x") != std::string::npos)
+        cell.ownText = SharedStringsDelegate::decodeEscapes(cell.ownText);
+}
 
 void WorksheetDelegate::didStartElement(std::string_view localName,
                                         const XmlAttributes& attributes) {
@@ -75,11 +117,14 @@ void WorksheetDelegate::didEndElement(std::string_view localName) {
 }
 
 void WorksheetDelegate::endCell() {
-    const std::string* shared = nullptr;
-    if (currentCellType == "s" && !currentValue.empty())
-        shared = sharedString(currentValue, sharedStrings);
     if (previousColumn > maximumColumns)
         return;
+    const bool isShared = currentCellType == "s" && !currentValue.empty();
+    if (isShared && isAwaitingTable_) {
+        currentRow.push_back({previousColumn, std::move(currentValue), nullptr, true});
+        return;
+    }
+    const std::string* shared = isShared ? sharedString(currentValue, sharedStrings_) : nullptr;
     // Shared strings were decoded when the table was read; decoding twice would turn a
     // literal "_x0041_" (stored escaped) into "A".
     if (shared)
@@ -92,6 +137,21 @@ void WorksheetDelegate::endCell() {
 }
 
 void WorksheetDelegate::endRow() {
+    if (!isAwaitingTable_) {
+        finishRow();
+        return;
+    }
+    // Copied, not moved: cells met before the next <row> starts still join this row, as they
+    // would without the wait.
+    for (const Cell& cell : currentRow) {
+        waitingBytes_ += sizeof(Cell) + cell.ownText.capacity();
+        waitingCells_.push_back(cell);
+    }
+    waitingRowEnds_.push_back(waitingCells_.size());
+    waitingBytes_ += sizeof(std::size_t);
+}
+
+void WorksheetDelegate::finishRow() {
     bool isLeadingRow = false;
     if (!isHeaderDecided) {
         const bool hasValue = std::any_of(currentRow.begin(), currentRow.end(),
