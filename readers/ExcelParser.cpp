@@ -37,14 +37,19 @@ std::string ExcelParser::ExcelError::message(Case kind, const std::string& detai
 }
 
 std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file) {
-    std::string bytes;
+    std::optional<FileBytes::RegularFile> source;
     try {
-        bytes = FileBytes::read(file);
+        source.emplace(FileBytes::openRegular(file));
     } catch (const std::exception&) {
         throw ExcelError(ExcelError::Case::cannotReadFile);
     }
     try {
-        return parseData(bytes);
+        const WorkDirectory work;
+        const std::filesystem::path archive = work.copyFile("temp.xlsx", source->fd.get(), file);
+        source.reset();
+        return readArchive(work, archive);
+    } catch (const WorkDirectory::UnreadableSource&) {
+        throw ExcelError(ExcelError::Case::cannotReadFile);
     } catch (const std::bad_alloc&) {
         throw ExcelError(ExcelError::Case::parsingFailed,
                          "There is not enough memory to read this workbook.");
@@ -55,9 +60,12 @@ std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file)
 
 std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
     const WorkDirectory work;
-    const std::filesystem::path archive = work.writeFile("temp.xlsx", bytes);
-    const std::filesystem::path extracted = work.makeDirectory("extracted");
+    return readArchive(work, work.writeFile("temp.xlsx", bytes));
+}
 
+std::vector<SequenceEntry> ExcelParser::readArchive(const WorkDirectory& work,
+                                                    const std::filesystem::path& archive) {
+    const std::filesystem::path extracted = work.makeDirectory("extracted");
     const std::optional<ArchiveListing> listing = ArchiveListing::read(archive);
     if (!listing)
         throw ExcelError(ExcelError::Case::invalidFileFormat);

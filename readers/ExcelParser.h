@@ -13,6 +13,7 @@ namespace pellacor {
 
 class ArchiveListing;
 class UnzipProcess;
+class WorkDirectory;
 
 /// Reads the first sheet of an .xlsx workbook into records: extracts the parts it needs with
 /// /usr/bin/unzip into a private work directory and reads them. Stateless; operations are static.
@@ -49,6 +50,9 @@ public:
     static constexpr const char* defaultSheetPart = "xl/worksheets/sheet1.xml";
 
 private:
+    // The records of the workbook copied to `archive` inside `work`.
+    static std::vector<SequenceEntry> readArchive(const WorkDirectory& work,
+                                                  const std::filesystem::path& archive);
     // The archive path of the part holding the first tab, extracting what that takes.
     static std::string firstSheetPart(const ArchiveListing& listing,
                                       const std::filesystem::path& archive,
