@@ -11,6 +11,7 @@
 
 #include <new>
 #include <optional>
+#include <system_error>
 
 namespace pellacor {
 namespace {
@@ -69,16 +70,30 @@ std::vector<SequenceEntry> ExcelParser::readArchive(const WorkDirectory& work,
     const std::optional<ArchiveListing> listing = ArchiveListing::read(archive);
     if (!listing)
         throw ExcelError(ExcelError::Case::invalidFileFormat);
-    std::uint64_t extractedBytes = 0;
+    Allowance allowance;
+    std::error_code unknown;
+    const std::filesystem::space_info space = std::filesystem::space(extracted, unknown);
+    if (!unknown)
+        allowance.freeBytes = space.available;
 
-    const std::string sheet = firstSheetPart(*listing, archive, extracted, extractedBytes);
+    std::optional<UnzipProcess> workbookWriter =
+        startWorkbookExtraction(*listing, archive, extracted, allowance);
+    // Which part holds the shared strings does not hang on the sheet: it unpacks meanwhile.
+    const bool hasSharedStrings = listing->contains(sharedStringsPart);
+    const bool stringsFit =
+        hasSharedStrings && reserveSpace(*listing, {sharedStringsPart}, allowance);
+    std::optional<UnzipProcess> stringsWriter;
+    if (stringsFit)
+        stringsWriter.emplace(startExtraction(*listing, archive, {sharedStringsPart}, extracted));
+
+    const std::string sheet = firstSheetPart(*listing, extracted, std::move(workbookWriter));
     if (!listing->contains(sheet))
         throw ExcelError(ExcelError::Case::noDataFound);
-    std::vector<std::string> parts = {sheet};
-    if (listing->contains(sharedStringsPart))
-        parts.push_back(sharedStringsPart);
-    reserveSpace(*listing, parts, extracted, extractedBytes);
-    std::vector<SequenceEntry> entries = readParts(*listing, archive, sheet, extracted);
+    // Shared strings too large are refused only now: a missing sheet is told first.
+    if ((hasSharedStrings && !stringsFit) || !reserveSpace(*listing, {sheet}, allowance))
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    std::vector<SequenceEntry> entries =
+        readParts(*listing, archive, sheet, extracted, std::move(stringsWriter));
     if (entries.empty())
         throw ExcelError(ExcelError::Case::noDataFound);
     return entries;
@@ -87,13 +102,10 @@ std::vector<SequenceEntry> ExcelParser::readArchive(const WorkDirectory& work,
 std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
                                                   const std::filesystem::path& archive,
                                                   const std::string& sheet,
-                                                  const std::filesystem::path& extracted) {
-    // One unzip run per part, all started at once: while they inflate, each part is parsed as
-    // it is written, the sheet on a thread of its own beside the shared strings.
-    const bool hasSharedStrings = listing.contains(sharedStringsPart);
-    std::optional<UnzipProcess> stringsWriter;
-    if (hasSharedStrings)
-        stringsWriter.emplace(startExtraction(listing, archive, {sharedStringsPart}, extracted));
+                                                  const std::filesystem::path& extracted,
+                                                  std::optional<UnzipProcess> stringsWriter) {
+    // One unzip run per part, all going at once: while they inflate, each part is parsed as it
+    // is written, the sheet on a thread of its own beside the shared strings.
     UnzipProcess sheetWriter = startExtraction(listing, archive, {sheet}, extracted);
     const auto unpackedWell = [&] {
         const bool stringsWell = !stringsWriter || stringsWriter->finish();
