@@ -78,8 +78,9 @@ public:
     void didEndElement(std::string_view localName) override;
 
     /// Appends the record of one row, given as its cells by column (index 0 is column 1), to
-    /// `entries`, or nothing when the identifier or the cleaned sequence is empty.
-    void processRow(std::span<const std::string_view> cells);
+    /// `entries`, or nothing when the identifier or the cleaned sequence is empty. When given,
+    /// `sequenceSource` holds the text of cells[1], which may be moved out of it, not copied.
+    void processRow(std::span<const std::string_view> cells, std::string* sequenceSource = nullptr);
 
     /// The column of a cell reference such as "C7" (3), or 0 when it starts with no letters.
     /// Columns past `maximumColumns` come back as `maximumColumns + 1`.
@@ -96,11 +97,20 @@ private:
     void finishRow();
     // Resolves a cell that waited for the table as it would have been on arrival.
     void resolve(Cell& cell) const;
+    // The table entry that the sequence cell of `currentRow` names and no other cell of the
+    // sheet does, free to be taken; null when there is none.
+    std::string* soleSequenceEntry();
     // Cells of `currentRow` as texts by column, at most `limit` of them.
     std::vector<std::string_view> columns(std::size_t limit) const;
 
     std::vector<std::string> sharedStrings_;
     bool isAwaitingTable_ = false;
+    // Elements open, and whether the root has ended: then no cell can follow.
+    std::size_t depth_ = 0;
+    bool hasEnded_ = false;
+    // While the kept rows of a whole sheet are finished: how many cells name each table
+    // entry, counted up to 2.
+    std::vector<std::uint8_t> namings_;
     // Cells of the rows ended before the table came, row after row, and where each row ends.
     std::vector<Cell> waitingCells_;
     std::vector<std::size_t> waitingRowEnds_;
