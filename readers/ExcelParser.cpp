@@ -76,15 +76,20 @@ std::vector<SequenceEntry> ExcelParser::readArchive(const WorkDirectory& work,
     if (!unknown)
         allowance.freeBytes = space.available;
 
-    std::optional<UnzipProcess> workbookWriter =
-        startWorkbookExtraction(*listing, archive, extracted, allowance);
-    // Which part holds the shared strings does not hang on the sheet: it unpacks meanwhile.
+    const std::vector<std::string> workbook = workbookParts(*listing);
+    if (!reserveSpace(*listing, workbook, allowance))
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    // Which part holds the shared strings does not hang on the sheet, so the longest unpacking
+    // starts first, while the sheet is looked up.
     const bool hasSharedStrings = listing->contains(sharedStringsPart);
     const bool stringsFit =
         hasSharedStrings && reserveSpace(*listing, {sharedStringsPart}, allowance);
     std::optional<UnzipProcess> stringsWriter;
     if (stringsFit)
         stringsWriter.emplace(startExtraction(*listing, archive, {sharedStringsPart}, extracted));
+    std::optional<UnzipProcess> workbookWriter;
+    if (!workbook.empty())
+        workbookWriter.emplace(startExtraction(*listing, archive, workbook, extracted));
 
     const std::string sheet = firstSheetPart(*listing, extracted, std::move(workbookWriter));
     if (!listing->contains(sheet))

@@ -61,10 +61,9 @@ private:
     // The records of the workbook copied to `archive` inside `work`.
     static std::vector<SequenceEntry> readArchive(const WorkDirectory& work,
                                                   const std::filesystem::path& archive);
-    // Starts extracting the workbook part and its relationships, when both are listed.
-    static std::optional<UnzipProcess>
-    startWorkbookExtraction(const ArchiveListing& listing, const std::filesystem::path& archive,
-                            const std::filesystem::path& extracted, Allowance& allowance);
+    // The workbook part and its relationships, which say where the first sheet is, when both
+    // are listed; else none.
+    static std::vector<std::string> workbookParts(const ArchiveListing& listing);
     // The archive path of the part holding the first tab, read from what `workbookWriter`
     // extracts; the default part when there is none.
     static std::string firstSheetPart(const ArchiveListing& listing,

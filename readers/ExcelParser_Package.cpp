@@ -27,16 +27,10 @@ std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
 
 } // namespace
 
-std::optional<UnzipProcess>
-ExcelParser::startWorkbookExtraction(const ArchiveListing& listing,
-                                     const std::filesystem::path& archive,
-                                     const std::filesystem::path& extracted, Allowance& allowance) {
+std::vector<std::string> ExcelParser::workbookParts(const ArchiveListing& listing) {
     if (!listing.contains(workbookPart) || !listing.contains(workbookRelationshipsPart))
-        return std::nullopt;
-    const std::vector<std::string> parts = {workbookPart, workbookRelationshipsPart};
-    if (!reserveSpace(listing, parts, allowance))
-        throw ExcelError(ExcelError::Case::invalidFileFormat);
-    return startExtraction(listing, archive, parts, extracted);
+        return {};
+    return {workbookPart, workbookRelationshipsPart};
 }
 
 std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
