@@ -1,5 +1,6 @@
 // Arbitrary XML through the two workbook readers: whatever the document, the collected texts
-// are UTF-8, the records are clean, and feeding the document in two pieces changes nothing.
+// are UTF-8, the records are clean, and feeding the document in two pieces, or the shared strings
+// arriving between them, changes nothing.
 #include "FuzzTargets.h"
 
 #include "core/UnicodeText.h"
@@ -7,6 +8,7 @@
 #include "readers/WorksheetDelegate.h"
 #include "readers/XmlParser.h"
 
+#include <string>
 #include <string_view>
 
 namespace pellacor::fuzz {
@@ -64,15 +66,25 @@ void worksheet(Input data) {
                     (!e.description || UnicodeText::isValidUtf8(*e.description)),
                 "a record is not UTF-8");
     }
+    const auto requireSame = [&](const WorksheetDelegate& other, const std::string& what) {
+        require(other.entries.size() == whole.entries.size(), what + " changed the records");
+        for (std::size_t i = 0; i < whole.entries.size(); ++i)
+            require(other.entries[i].identifier == whole.entries[i].identifier &&
+                        other.entries[i].sequence == whole.entries[i].sequence &&
+                        other.entries[i].description == whole.entries[i].description,
+                    what + " changed a record");
+    };
     WorksheetDelegate pieces(table);
     runInTwoPieces(pieces, document);
-    require(pieces.entries.size() == whole.entries.size(),
-            "splitting the document changed the records");
-    for (std::size_t i = 0; i < whole.entries.size(); ++i)
-        require(pieces.entries[i].identifier == whole.entries[i].identifier &&
-                    pieces.entries[i].sequence == whole.entries[i].sequence &&
-                    pieces.entries[i].description == whole.entries[i].description,
-                "splitting the document changed a record");
+    requireSame(pieces, "splitting the document");
+    // The table arriving where the document is split, as it does for a sheet read beside it.
+    WorksheetDelegate late = WorksheetDelegate::awaitingSharedStrings();
+    XmlParser parser(late);
+    const bool wellFormed = parser.feed(document.text.substr(0, document.cut), false);
+    late.resolveSharedStrings(table);
+    if (wellFormed)
+        parser.feed(document.text.substr(document.cut), true);
+    requireSame(late, "a table arriving late");
 }
 
 } // namespace pellacor::fuzz

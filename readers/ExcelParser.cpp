@@ -6,10 +6,12 @@
 #include "readers/UnzipProcess.h"
 #include "readers/WorkDirectory.h"
 #include "readers/WorksheetDelegate.h"
+#include "readers/WorksheetThread.h"
 #include "readers/XmlParser.h"
 
 #include <new>
 #include <optional>
+#include <system_error>
 
 namespace pellacor {
 namespace {
@@ -36,14 +38,19 @@ std::string ExcelParser::ExcelError::message(Case kind, const std::string& detai
 }
 
 std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file) {
-    std::string bytes;
+    std::optional<FileBytes::RegularFile> source;
     try {
-        bytes = FileBytes::read(file);
+        source.emplace(FileBytes::openRegular(file));
     } catch (const std::exception&) {
         throw ExcelError(ExcelError::Case::cannotReadFile);
     }
     try {
-        return parseData(bytes);
+        const WorkDirectory work;
+        const std::filesystem::path archive = work.copyFile("temp.xlsx", source->fd.get(), file);
+        source.reset();
+        return readArchive(work, archive);
+    } catch (const WorkDirectory::UnreadableSource&) {
+        throw ExcelError(ExcelError::Case::cannotReadFile);
     } catch (const std::bad_alloc&) {
         throw ExcelError(ExcelError::Case::parsingFailed,
                          "There is not enough memory to read this workbook.");
@@ -54,22 +61,44 @@ std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file)
 
 std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
     const WorkDirectory work;
-    const std::filesystem::path archive = work.writeFile("temp.xlsx", bytes);
-    const std::filesystem::path extracted = work.makeDirectory("extracted");
+    return readArchive(work, work.writeFile("temp.xlsx", bytes));
+}
 
+std::vector<SequenceEntry> ExcelParser::readArchive(const WorkDirectory& work,
+                                                    const std::filesystem::path& archive) {
+    const std::filesystem::path extracted = work.makeDirectory("extracted");
     const std::optional<ArchiveListing> listing = ArchiveListing::read(archive);
     if (!listing)
         throw ExcelError(ExcelError::Case::invalidFileFormat);
-    std::uint64_t extractedBytes = 0;
+    Allowance allowance;
+    std::error_code unknown;
+    const std::filesystem::space_info space = std::filesystem::space(extracted, unknown);
+    if (!unknown)
+        allowance.freeBytes = space.available;
 
-    const std::string sheet = firstSheetPart(*listing, archive, extracted, extractedBytes);
+    const std::vector<std::string> workbook = workbookParts(*listing);
+    if (!reserveSpace(*listing, workbook, allowance))
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    // Which part holds the shared strings does not hang on the sheet, so the longest unpacking
+    // starts first, while the sheet is looked up.
+    const bool hasSharedStrings = listing->contains(sharedStringsPart);
+    const bool stringsFit =
+        hasSharedStrings && reserveSpace(*listing, {sharedStringsPart}, allowance);
+    std::optional<UnzipProcess> stringsWriter;
+    if (stringsFit)
+        stringsWriter.emplace(startExtraction(*listing, archive, {sharedStringsPart}, extracted));
+    std::optional<UnzipProcess> workbookWriter;
+    if (!workbook.empty())
+        workbookWriter.emplace(startExtraction(*listing, archive, workbook, extracted));
+
+    const std::string sheet = firstSheetPart(*listing, extracted, std::move(workbookWriter));
     if (!listing->contains(sheet))
         throw ExcelError(ExcelError::Case::noDataFound);
-    std::vector<std::string> parts = {sheet};
-    if (listing->contains(sharedStringsPart))
-        parts.push_back(sharedStringsPart);
-    reserveSpace(*listing, parts, extracted, extractedBytes);
-    std::vector<SequenceEntry> entries = readParts(*listing, archive, sheet, extracted);
+    // Shared strings too large are refused only now: a missing sheet is told first.
+    if ((hasSharedStrings && !stringsFit) || !reserveSpace(*listing, {sheet}, allowance))
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    std::vector<SequenceEntry> entries =
+        readParts(*listing, archive, sheet, extracted, std::move(stringsWriter));
     if (entries.empty())
         throw ExcelError(ExcelError::Case::noDataFound);
     return entries;
@@ -78,28 +107,37 @@ std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
 std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
                                                   const std::filesystem::path& archive,
                                                   const std::string& sheet,
-                                                  const std::filesystem::path& extracted) {
-    // One unzip run per part, all started at once: while they inflate, each part is parsed as
-    // it is written, shared strings first since the sheet refers to them.
-    const bool hasSharedStrings = listing.contains(sharedStringsPart);
-    std::optional<UnzipProcess> stringsWriter;
-    if (hasSharedStrings)
-        stringsWriter.emplace(startExtraction(listing, archive, {sharedStringsPart}, extracted));
+                                                  const std::filesystem::path& extracted,
+                                                  std::optional<UnzipProcess> stringsWriter) {
+    // One unzip run per part, all going at once: while they inflate, each part is parsed as it
+    // is written, the sheet on a thread of its own beside the shared strings.
     UnzipProcess sheetWriter = startExtraction(listing, archive, {sheet}, extracted);
     const auto unpackedWell = [&] {
         const bool stringsWell = !stringsWriter || stringsWriter->finish();
         return sheetWriter.finish() && stringsWell;
     };
 
-    SharedStringsDelegate sharedStrings;
-    std::optional<WorksheetDelegate> worksheet;
+    std::vector<SequenceEntry> entries;
+    // Made after the writers, so that it is stopped before they go.
+    std::optional<WorksheetThread> sheetReader;
     try {
-        if (stringsWriter)
+        if (stringsWriter) {
+            sheetReader.emplace(extracted / sheet, [&] { return !sheetWriter.hasExited(); });
+            SharedStringsDelegate sharedStrings;
             XmlParser::runFile(extracted / sharedStringsPart, sharedStrings,
                                [&] { return !stringsWriter->hasExited(); });
-        worksheet.emplace(std::move(sharedStrings.strings));
-        XmlParser::runFile(extracted / sheet, *worksheet, [&] { return !sheetWriter.hasExited(); });
+            sheetReader->supplySharedStrings(std::move(sharedStrings.strings));
+            entries = sheetReader->finish();
+        } else {
+            WorksheetDelegate worksheet({});
+            XmlParser::runFile(extracted / sheet, worksheet,
+                               [&] { return !sheetWriter.hasExited(); });
+            entries = std::move(worksheet.entries);
+        }
     } catch (const FileError& error) {
+        // The sheet's writer is asked below: the thread that watches it must be gone.
+        if (sheetReader)
+            sheetReader->stop();
         // A part that unzip could not write, or skipped, is the archive's fault, not the file
         // system's.
         if (!unpackedWell() || isUnwrittenPart(error))
@@ -109,7 +147,7 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
     // What was parsed counts only if unzip vouches for every byte of it.
     if (!unpackedWell())
         throw ExcelError(ExcelError::Case::invalidFileFormat);
-    return std::move(worksheet->entries);
+    return entries;
 }
 
 } // namespace pellacor

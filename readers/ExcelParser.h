@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@ namespace pellacor {
 
 class ArchiveListing;
 class UnzipProcess;
+class WorkDirectory;
 
 /// Reads the first sheet of an .xlsx workbook into records: extracts the parts it needs with
 /// /usr/bin/unzip into a private work directory and reads them. Stateless; operations are static.
@@ -49,27 +51,42 @@ public:
     static constexpr const char* defaultSheetPart = "xl/worksheets/sheet1.xml";
 
 private:
-    // The archive path of the part holding the first tab, extracting what that takes.
+    // What the parts unpacked so far take, counted against the limit and against the free
+    // space found before any of them was unpacked (absent when it could not be found).
+    struct Allowance {
+        std::optional<std::uint64_t> freeBytes;
+        std::uint64_t reservedBytes = 0;
+    };
+
+    // The records of the workbook copied to `archive` inside `work`.
+    static std::vector<SequenceEntry> readArchive(const WorkDirectory& work,
+                                                  const std::filesystem::path& archive);
+    // The workbook part and its relationships, which say where the first sheet is, when both
+    // are listed; else none.
+    static std::vector<std::string> workbookParts(const ArchiveListing& listing);
+    // The archive path of the part holding the first tab, read from what `workbookWriter`
+    // extracts; the default part when there is none.
     static std::string firstSheetPart(const ArchiveListing& listing,
-                                      const std::filesystem::path& archive,
                                       const std::filesystem::path& extracted,
-                                      std::uint64_t& extractedBytes);
+                                      std::optional<UnzipProcess> workbookWriter);
     // True when `error` says a part is missing or no regular file after unzip reported success.
     static bool isUnwrittenPart(const FileError& error) noexcept;
-    // Refuses `parts` when their listed sizes would pass the limits; else counts them in.
-    static void reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
-                             const std::filesystem::path& extracted, std::uint64_t& extractedBytes);
+    // Counts `parts` in, or returns false when their listed sizes would pass the limits.
+    static bool reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
+                             Allowance& allowance);
     // Starts unzip on `parts`, their folders made beforehand so that parallel runs never race
     // to create them. No file it writes may grow past the size `listing` gives its part.
     static UnzipProcess startExtraction(const ArchiveListing& listing,
                                         const std::filesystem::path& archive,
                                         const std::vector<std::string>& parts,
                                         const std::filesystem::path& extracted);
-    // The records of `sheet`, each part parsed while its own unzip run is still writing it.
+    // The records of `sheet`, each part parsed while its own unzip run is still writing it; the
+    // shared strings, if any, come from `stringsWriter`.
     static std::vector<SequenceEntry> readParts(const ArchiveListing& listing,
                                                 const std::filesystem::path& archive,
                                                 const std::string& sheet,
-                                                const std::filesystem::path& extracted);
+                                                const std::filesystem::path& extracted,
+                                                std::optional<UnzipProcess> stringsWriter);
 };
 
 } // namespace pellacor

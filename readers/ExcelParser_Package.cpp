@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
-#include <system_error>
 
 namespace pellacor {
 namespace {
@@ -28,15 +27,18 @@ std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
 
 } // namespace
 
-std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
-                                        const std::filesystem::path& archive,
-                                        const std::filesystem::path& extracted,
-                                        std::uint64_t& extractedBytes) {
+std::vector<std::string> ExcelParser::workbookParts(const ArchiveListing& listing) {
     if (!listing.contains(workbookPart) || !listing.contains(workbookRelationshipsPart))
+        return {};
+    return {workbookPart, workbookRelationshipsPart};
+}
+
+std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
+                                        const std::filesystem::path& extracted,
+                                        std::optional<UnzipProcess> workbookWriter) {
+    if (!workbookWriter)
         return defaultSheetPart;
-    const std::vector<std::string> parts = {workbookPart, workbookRelationshipsPart};
-    reserveSpace(listing, parts, extracted, extractedBytes);
-    if (!startExtraction(listing, archive, parts, extracted).finish())
+    if (!workbookWriter->finish())
         throw ExcelError(ExcelError::Case::invalidFileFormat);
 
     WorkbookDelegate workbook;
@@ -70,20 +72,18 @@ bool ExcelParser::isUnwrittenPart(const FileError& error) noexcept {
     return e == ENOENT || e == ELOOP || e == EISDIR || e == EINVAL || e == ENOTDIR;
 }
 
-void ExcelParser::reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
-                               const std::filesystem::path& extracted,
-                               std::uint64_t& extractedBytes) {
-    std::uint64_t needed = 0;
-    for (const std::string& part : parts)
-        needed = saturatingSum(needed, listing.sizeOf(part));
+bool ExcelParser::reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
+                               Allowance& allowance) {
     // The listed sizes are checked before anything is unpacked, so that a small archive
-    // claiming huge contents cannot fill the disk.
-    const std::uint64_t total = saturatingSum(extractedBytes, needed);
-    std::error_code unknown;
-    const std::filesystem::space_info space = std::filesystem::space(extracted, unknown);
-    if (total > maximumExtractedBytes || (!unknown && needed > space.available))
-        throw ExcelError(ExcelError::Case::invalidFileFormat);
-    extractedBytes = total;
+    // claiming huge contents cannot fill the disk. Parts unpack side by side, so all of them
+    // together are held against the space that was free before the first.
+    std::uint64_t total = allowance.reservedBytes;
+    for (const std::string& part : parts)
+        total = saturatingSum(total, listing.sizeOf(part));
+    if (total > maximumExtractedBytes || (allowance.freeBytes && total > *allowance.freeBytes))
+        return false;
+    allowance.reservedBytes = total;
+    return true;
 }
 
 UnzipProcess ExcelParser::startExtraction(const ArchiveListing& listing,

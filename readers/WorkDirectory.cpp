@@ -52,12 +52,23 @@ WorkDirectory& WorkDirectory::operator=(WorkDirectory&& other) noexcept {
     return *this;
 }
 
-std::filesystem::path WorkDirectory::writeFile(const std::string& name,
-                                               std::string_view bytes) const {
-    const std::filesystem::path file = path_ / name;
+FileDescriptor WorkDirectory::createFile(const std::filesystem::path& file) const {
     FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (fd.get() < 0)
         throw FileError("Cannot write", file.string(), errno);
+    return fd;
+}
+
+void WorkDirectory::closeWritten(FileDescriptor fd, const std::filesystem::path& file) {
+    // close() is where some file systems report a full disk.
+    if (::close(fd.release()) != 0)
+        throw FileError("Cannot write", file.string(), errno);
+}
+
+std::filesystem::path WorkDirectory::writeFile(const std::string& name,
+                                               std::string_view bytes) const {
+    const std::filesystem::path file = path_ / name;
+    FileDescriptor fd = createFile(file);
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd.get(), bytes.data(), bytes.size());
         if (written < 0) {
@@ -67,9 +78,47 @@ std::filesystem::path WorkDirectory::writeFile(const std::string& name,
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    // close() is where some file systems report a full disk.
-    if (::close(fd.release()) != 0)
-        throw FileError("Cannot write", file.string(), errno);
+    closeWritten(std::move(fd), file);
+    return file;
+}
+
+std::filesystem::path WorkDirectory::copyFile(const std::string& name, int source,
+                                              const std::filesystem::path& sourceName) const {
+    const std::filesystem::path file = path_ / name;
+    FileDescriptor fd = createFile(file);
+    // The kernel copies without passing the bytes through this process. Where it cannot, or
+    // fails, plain reads and writes go on from where it stopped and tell which side failed.
+    for (;;) {
+        const ssize_t copied =
+            ::copy_file_range(source, nullptr, fd.get(), nullptr, std::size_t(1) << 30, 0);
+        if (copied == 0) {
+            closeWritten(std::move(fd), file);
+            return file;
+        }
+        if (copied < 0 && errno != EINTR)
+            break;
+    }
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(source, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw UnreadableSource("Cannot read", sourceName.string(), errno);
+        }
+        if (got == 0)
+            break;
+        for (std::string_view rest(chunk, static_cast<std::size_t>(got)); !rest.empty();) {
+            const ssize_t written = ::write(fd.get(), rest.data(), rest.size());
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw FileError("Cannot write", file.string(), errno);
+            }
+            rest.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+    closeWritten(std::move(fd), file);
     return file;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "readers/FileDescriptor.h"
+#include "readers/TableError.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -22,9 +25,20 @@ public:
 
     /// The directory's full path.
     const std::filesystem::path& path() const noexcept { return path_; }
+    /// A failure to read the file being copied in, as opposed to writing the copy.
+    class UnreadableSource : public FileError {
+    public:
+        using FileError::FileError;
+    };
+
     /// Writes `bytes` to a new file `name` in the directory and returns its path. Throws
     /// `FileError`.
     std::filesystem::path writeFile(const std::string& name, std::string_view bytes) const;
+    /// Copies what is left to read of the open file `source` (named `sourceName`) to a new file
+    /// `name` in the directory and returns its path. Throws `UnreadableSource` when `source`
+    /// cannot be read, else `FileError`.
+    std::filesystem::path copyFile(const std::string& name, int source,
+                                   const std::filesystem::path& sourceName) const;
     /// Creates the subdirectory `name` and returns its path. Throws `FileError`.
     std::filesystem::path makeDirectory(const std::string& name) const;
 
@@ -34,6 +48,11 @@ public:
     static std::string newIdentifier();
 
 private:
+    // Opens a new file `name` in the directory for writing, never through an existing one.
+    FileDescriptor createFile(const std::filesystem::path& file) const;
+    // Closes `fd`, the finished file `file`, reporting what the file system reports then.
+    static void closeWritten(FileDescriptor fd, const std::filesystem::path& file);
+
     std::filesystem::path path_;
 };
 

@@ -11,24 +11,96 @@
 namespace pellacor {
 namespace {
 
-// The sequence without LF, CR, space and tab. Most sequence cells hold none of them; four
+// True when `text` holds LF, CR, space or tab. Most sequence cells hold none of them; four
 // memchr passes (vectorised in the C library) find that out faster than one byte loop.
-std::string cleanedSequence(std::string_view text) {
+bool hasSpace(std::string_view text) {
     if (text.empty())
-        return {}; // an omitted cell has no data pointer, and memchr must never see null
+        return false; // an omitted cell has no data pointer, and memchr must never see null
     for (char c : {'\n', '\r', ' ', '\t'})
         if (std::memchr(text.data(), c, text.size()))
-            return CSVParser::cleanSequence(text);
-    return std::string(text);
+            return true;
+    return false;
+}
+
+// The sequence without LF, CR, space and tab.
+std::string cleanedSequence(std::string_view text) {
+    return hasSpace(text) ? CSVParser::cleanSequence(text) : std::string(text);
 }
 
 } // namespace
 
 WorksheetDelegate::WorksheetDelegate(std::vector<std::string> sharedStrings)
-    : sharedStrings(std::move(sharedStrings)) {}
+    : sharedStrings_(std::move(sharedStrings)) {}
+
+WorksheetDelegate WorksheetDelegate::awaitingSharedStrings() {
+    WorksheetDelegate delegate({});
+    delegate.isAwaitingTable_ = true;
+    return delegate;
+}
+
+void WorksheetDelegate::resolveSharedStrings(std::vector<std::string> table) {
+    if (!isAwaitingTable_)
+        return;
+    sharedStrings_ = std::move(table);
+    isAwaitingTable_ = false;
+    for (Cell& cell : waitingCells_)
+        resolve(cell);
+    // With the whole sheet read, an entry named by one cell only is read by nobody else: its
+    // record can take it over rather than copy it.
+    if (hasEnded_) {
+        namings_.assign(sharedStrings_.size(), 0);
+        for (const Cell& cell : waitingCells_)
+            if (cell.shared) {
+                std::uint8_t& count = namings_[std::size_t(cell.shared - sharedStrings_.data())];
+                count = count < 2 ? count + 1 : 2;
+            }
+    }
+    // The kept rows are finished in order through `currentRow`; the row being read, if any,
+    // steps aside meanwhile.
+    std::vector<Cell> openRow = std::move(currentRow);
+    std::size_t start = 0;
+    for (const std::size_t end : waitingRowEnds_) {
+        currentRow.assign(std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(start)),
+                          std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(end)));
+        finishRow();
+        start = end;
+    }
+    namings_ = {};
+    waitingCells_ = {};
+    waitingRowEnds_ = {};
+    waitingBytes_ = 0;
+    currentRow = std::move(openRow);
+    for (Cell& cell : currentRow)
+        resolve(cell);
+}
+
+void WorksheetDelegate::resolve(Cell& cell) const {
+    if (!cell.awaitsTable)
+        return;
+    cell.awaitsTable = false;
+    cell.shared = sharedString(cell.ownText, sharedStrings_);
+    if (cell.shared)
+        cell.ownText = {};
+    else if (cell.ownText.find("_x") != std::string::npos)
+        cell.ownText = SharedStringsDelegate::decodeEscapes(cell.ownText);
+}
+
+std::string* WorksheetDelegate::soleSequenceEntry() {
+    if (namings_.empty())
+        return nullptr;
+    const Cell* sequence = nullptr;
+    for (const Cell& cell : currentRow)
+        if (cell.column == 2)
+            sequence = &cell;
+    if (!sequence || !sequence->shared)
+        return nullptr;
+    const std::size_t index = std::size_t(sequence->shared - sharedStrings_.data());
+    return namings_[index] == 1 ? &sharedStrings_[index] : nullptr;
+}
 
 void WorksheetDelegate::didStartElement(std::string_view localName,
                                         const XmlAttributes& attributes) {
+    ++depth_;
     if (localName == "c") {
         const char* type = attributes.find("t");
         currentCellType = type ? std::optional<std::string>(type) : std::nullopt;
@@ -57,6 +129,8 @@ void WorksheetDelegate::foundCharacters(std::string_view text) {
 }
 
 void WorksheetDelegate::didEndElement(std::string_view localName) {
+    if (depth_ > 0 && --depth_ == 0)
+        hasEnded_ = true;
     if (localName == "v") {
         isInValue = false;
     } else if (localName == "c") {
@@ -75,11 +149,14 @@ void WorksheetDelegate::didEndElement(std::string_view localName) {
 }
 
 void WorksheetDelegate::endCell() {
-    const std::string* shared = nullptr;
-    if (currentCellType == "s" && !currentValue.empty())
-        shared = sharedString(currentValue, sharedStrings);
     if (previousColumn > maximumColumns)
         return;
+    const bool isShared = currentCellType == "s" && !currentValue.empty();
+    if (isShared && isAwaitingTable_) {
+        currentRow.push_back({previousColumn, std::move(currentValue), nullptr, true});
+        return;
+    }
+    const std::string* shared = isShared ? sharedString(currentValue, sharedStrings_) : nullptr;
     // Shared strings were decoded when the table was read; decoding twice would turn a
     // literal "_x0041_" (stored escaped) into "A".
     if (shared)
@@ -92,6 +169,21 @@ void WorksheetDelegate::endCell() {
 }
 
 void WorksheetDelegate::endRow() {
+    if (!isAwaitingTable_) {
+        finishRow();
+        return;
+    }
+    // Copied, not moved: cells met before the next <row> starts still join this row, as they
+    // would without the wait.
+    for (const Cell& cell : currentRow) {
+        waitingBytes_ += sizeof(Cell) + cell.ownText.capacity();
+        waitingCells_.push_back(cell);
+    }
+    waitingRowEnds_.push_back(waitingCells_.size());
+    waitingBytes_ += sizeof(std::size_t);
+}
+
+void WorksheetDelegate::finishRow() {
     bool isLeadingRow = false;
     if (!isHeaderDecided) {
         const bool hasValue = std::any_of(currentRow.begin(), currentRow.end(),
@@ -106,7 +198,7 @@ void WorksheetDelegate::endRow() {
     }
     if (!isLeadingRow || !skipFirstRow) {
         const std::vector<std::string_view> firstThree = columns(3);
-        processRow(firstThree);
+        processRow(firstThree, soleSequenceEntry());
     }
     ++rowIndex;
 }
@@ -124,11 +216,13 @@ std::vector<std::string_view> WorksheetDelegate::columns(std::size_t limit) cons
     return texts;
 }
 
-void WorksheetDelegate::processRow(std::span<const std::string_view> cells) {
+void WorksheetDelegate::processRow(std::span<const std::string_view> cells,
+                                   std::string* sequenceSource) {
     if (cells.size() < 2)
         return;
     std::string identifier(UnicodeText::trim(cells[0], false));
-    std::string sequence = cleanedSequence(cells[1]);
+    std::string sequence = sequenceSource && !hasSpace(cells[1]) ? std::move(*sequenceSource)
+                                                                 : cleanedSequence(cells[1]);
     if (identifier.empty() || sequence.empty())
         return;
     std::optional<std::string> description;

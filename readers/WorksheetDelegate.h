@@ -15,7 +15,8 @@ namespace pellacor {
 
 /// Reads one worksheet part row by row into records: column 1 identifier, column 2 sequence,
 /// optional column 3 description. A cell's column comes from its reference ("C7" is column 3);
-/// shared-string cells are resolved through the table given at construction.
+/// shared-string cells are resolved through the table given at construction, or through one
+/// that comes later, so that the sheet can be read while the table is still being read.
 class WorksheetDelegate : public XmlDelegate {
 public:
     /// One cell of the row being read, placed by its column (1 for A).
@@ -23,6 +24,9 @@ public:
         std::size_t column;
         std::string ownText;                 ///< the value, unless it is a shared string
         const std::string* shared = nullptr; ///< the shared-string entry it refers to, if any
+        /// True for a shared-string cell read before the table came: `ownText` is its index
+        /// text, undecoded.
+        bool awaitsTable = false;
         /// The cell's value.
         std::string_view value() const noexcept { return shared ? *shared : ownText; }
     };
@@ -32,9 +36,18 @@ public:
 
     /// A reader that resolves shared-string cells through `sharedStrings`.
     explicit WorksheetDelegate(std::vector<std::string> sharedStrings);
+    /// A reader whose table comes later, through `resolveSharedStrings`. Until then the rows
+    /// ended are kept as they are, since the header test needs their resolved values.
+    static WorksheetDelegate awaitingSharedStrings();
 
-    /// The shared-string table, fixed at construction.
-    const std::vector<std::string> sharedStrings;
+    /// Takes the table of a reader made by `awaitingSharedStrings`, between any two events:
+    /// the rows kept so far become records, and the rest of the sheet resolves as it is read.
+    void resolveSharedStrings(std::vector<std::string> table);
+    /// True until a reader made by `awaitingSharedStrings` has its table.
+    bool isAwaitingSharedStrings() const noexcept { return isAwaitingTable_; }
+    /// About how much memory the rows kept for the table hold.
+    std::size_t waitingBytes() const noexcept { return waitingBytes_; }
+
     /// The records read so far, in row order.
     std::vector<SequenceEntry> entries;
     /// Resolved cells of the row being read, in document order.
@@ -65,8 +78,9 @@ public:
     void didEndElement(std::string_view localName) override;
 
     /// Appends the record of one row, given as its cells by column (index 0 is column 1), to
-    /// `entries`, or nothing when the identifier or the cleaned sequence is empty.
-    void processRow(std::span<const std::string_view> cells);
+    /// `entries`, or nothing when the identifier or the cleaned sequence is empty. When given,
+    /// `sequenceSource` holds the text of cells[1], which may be moved out of it, not copied.
+    void processRow(std::span<const std::string_view> cells, std::string* sequenceSource = nullptr);
 
     /// The column of a cell reference such as "C7" (3), or 0 when it starts with no letters.
     /// Columns past `maximumColumns` come back as `maximumColumns + 1`.
@@ -79,8 +93,28 @@ public:
 private:
     void endCell();
     void endRow();
+    // The header test and the record of `currentRow`, its cells resolved.
+    void finishRow();
+    // Resolves a cell that waited for the table as it would have been on arrival.
+    void resolve(Cell& cell) const;
+    // The table entry that the sequence cell of `currentRow` names and no other cell of the
+    // sheet does, free to be taken; null when there is none.
+    std::string* soleSequenceEntry();
     // Cells of `currentRow` as texts by column, at most `limit` of them.
     std::vector<std::string_view> columns(std::size_t limit) const;
+
+    std::vector<std::string> sharedStrings_;
+    bool isAwaitingTable_ = false;
+    // Elements open, and whether the root has ended: then no cell can follow.
+    std::size_t depth_ = 0;
+    bool hasEnded_ = false;
+    // While the kept rows of a whole sheet are finished: how many cells name each table
+    // entry, counted up to 2.
+    std::vector<std::uint8_t> namings_;
+    // Cells of the rows ended before the table came, row after row, and where each row ends.
+    std::vector<Cell> waitingCells_;
+    std::vector<std::size_t> waitingRowEnds_;
+    std::size_t waitingBytes_ = 0;
 };
 
 } // namespace pellacor

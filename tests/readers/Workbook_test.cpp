@@ -74,6 +74,23 @@ TEST_F(ExcelParserTest, a_damaged_read_part_or_no_sheet_fails_and_other_parts_ar
     EXPECT_EQ(read(book), "s1 ACGT\n");
     book[book.find(blanks) + 100] = 'x';
     EXPECT_EQ(read(book), invalidFormat);
+    // With shared strings the sheet is read on a thread of its own; damage to either part, or
+    // to both, still fails the workbook.
+    const std::string lines(2000, '\n');
+    const std::string rows = "<row>" + cell("A1", "0", "s") + cell("B1", "1", "s") + "</row>";
+    const std::string shared =
+        zip({{sheetPart, worksheet(rows) + blanks},
+             {"xl/sharedStrings.xml", sharedStrings({"s1", "ACGT"}) + lines}});
+    EXPECT_EQ(read(shared), "s1 ACGT\n");
+    for (const auto& [sheetDamaged, stringsDamaged] :
+         {std::pair{true, false}, {false, true}, {true, true}}) {
+        std::string damaged = shared;
+        if (sheetDamaged)
+            damaged[damaged.find(blanks) + 100] = 'x';
+        if (stringsDamaged)
+            damaged[damaged.find(lines) + 100] = 'x';
+        EXPECT_EQ(read(damaged), invalidFormat) << sheetDamaged << stringsDamaged;
+    }
     EXPECT_EQ(read(zip({{"word/document.xml", "<document/>"},
                         {"xl/sharedStrings.xml", sharedStrings({"s1", "ACGT"})}})),
               noData);
@@ -156,6 +173,13 @@ TEST_F(ExcelParserTest, large_parts_are_read_whole_while_they_are_unpacked) {
     EXPECT_EQ(entries.front().identifier, "id0");
     EXPECT_EQ(entries.back().identifier, "id3999");
     EXPECT_EQ(entries.back().sequence, residues + "3999");
+    // From another kind of file system the kernel does not copy the workbook in; it is read.
+    const fs::path elsewhere = "/dev/shm/pellacor-" + std::to_string(::getpid()) + ".xlsx";
+    if (fs::is_directory(elsewhere.parent_path()) &&
+        fs::copy_file(folder / "large.xlsx", elsewhere)) {
+        EXPECT_EQ(readFile(elsewhere), readFile(folder / "large.xlsx"));
+        fs::remove(elsewhere);
+    }
 }
 
 TEST_F(BadWorkbook, emptyTruncatedAndNonArchiveFilesAreNotValidWorkbooks) {

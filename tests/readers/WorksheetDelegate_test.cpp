@@ -45,6 +45,20 @@ Records read(const std::string& rows, std::vector<std::string> shared = {}, bool
     return records(delegate);
 }
 
+// Reads the rows with the table arriving after the first `cut` bytes, or after the whole
+// document when `cut` is past its end.
+Records readWithTableAfter(std::size_t cut, const std::string& rows,
+                           const std::vector<std::string>& shared) {
+    WorksheetDelegate delegate = WorksheetDelegate::awaitingSharedStrings();
+    const std::string document = worksheet(rows);
+    XmlParser parser(delegate);
+    parser.feed(std::string_view(document).substr(0, cut), cut >= document.size());
+    delegate.resolveSharedStrings(shared);
+    if (cut < document.size())
+        parser.feed(std::string_view(document).substr(cut), true);
+    return records(delegate);
+}
+
 std::string inlineCell(const std::string& reference, const std::string& content) {
     return "<c r=\"" + reference + "\" t=\"inlineStr\"><is>" + content + "</is></c>";
 }
@@ -86,6 +100,8 @@ TEST(WorksheetDelegate, rows_give_records_of_their_cleaned_values) {
         {row(c("A1", "0", "s") + c("B1", "1", "s")), {{"0", "1"}}},
         {row(c("A1", "0", "s") + c("B1", "1", "s")), {{"id_x0041_", "ACGT"}},
          {"id_x0041_", "ACGT"}},
+        {row(c("A1", "2", "s") + c("B1", "3", "s")) + row(c("A2", "3", "s") + c("B2", "3", "s")),
+         {{"s1", "ACGT"}, {"ACGT", "ACGT"}}, table},
         // Values as the part writes them; inline runs without phonetics and escapes.
         {row(c("A1", "1.5E-3") + c("B1", "1", "b") + c("C1", "#DIV/0!", "e")) +
          row(formulaCell + c("B2", "TRUE", "str")), {{"1.5E-3", "1", "#DIV/0!"}, {"s1", "TRUE"}}},
@@ -104,6 +120,9 @@ TEST(WorksheetDelegate, rows_give_records_of_their_cleaned_values) {
         {row(c("A1", "s1") + "<c r=\"B1\" s=\"2\"/>" + c("C1", "d")), {}},
         {row(c("A1", "s1") + c("B1", "AC") + c("ZZZZZZ1", "x") + "<c><v>y</v></c>"),
          {{"s1", "AC"}}},
+        // A row nested in another ends twice, the second time with the cells after the first.
+        {row(row(c("A1", "s1") + c("B1", "3", "s")) + c("C1", "note")),
+         {{"s1", "ACGT"}, {"s1", "ACGT", "note"}}, table},
         // The header: the first row with values, naming the columns anywhere in it, is skipped.
         {row(c("A1", "0", "s") + c("B1", "1", "s")) + row(c("A2", "s1") + c("B2", "ACGT")),
          {{"s1", "ACGT"}}, table},
@@ -125,6 +144,11 @@ TEST(WorksheetDelegate, rows_give_records_of_their_cleaned_values) {
     for (const Case& c : cases) {
         EXPECT_EQ(read(c.rows, c.shared), c.expected) << c.rows;
         EXPECT_EQ(read(c.rows, c.shared, true), c.expected) << c.rows << ", byte by byte";
+        // A table that comes late, wherever the reading is then, changes nothing.
+        const std::size_t end = worksheet(c.rows).size();
+        for (std::size_t cut = 0; cut <= end + 1; ++cut)
+            ASSERT_EQ(readWithTableAfter(cut, c.rows, c.shared), c.expected)
+                << c.rows << ", table after " << cut << " bytes";
     }
 }
 
