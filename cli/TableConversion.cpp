@@ -23,14 +23,17 @@ bool isWorkbook(const std::string& input) {
     return extension == ".xlsx" || extension == ".xls";
 }
 
-TableConversion fromEntries(const std::vector<SequenceEntry>& entries, int lineWidth,
-                            bool withTrace) {
+TableConversion fromEntries(std::vector<SequenceEntry> entries, int lineWidth, bool withTrace) {
     TableConversion result;
-    if (withTrace)
-        result.trace = ConversionTrace::entryLines(entries.size(), entries);
+    result.lineWidth = lineWidth;
+    if (!withTrace) {
+        result.records = std::move(entries);
+        return result;
+    }
+    // The trace counts over the whole text, so it is made at once.
+    result.trace = ConversionTrace::entryLines(entries.size(), entries);
     result.fasta = FastaConverter::convert(entries, lineWidth);
-    if (withTrace)
-        result.trace += ConversionTrace::fastaLines(result.fasta);
+    result.trace += ConversionTrace::fastaLines(result.fasta);
     return result;
 }
 
@@ -70,6 +73,28 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
         result.trace =
             ConversionTrace::entryLines(total, first) + ConversionTrace::fastaLines(result.fasta);
     return result;
+}
+
+void TableConversion::writeFasta(const std::function<void(std::string_view)>& write) const {
+    if (records.empty()) {
+        write(fasta);
+        return;
+    }
+    // A buffer that stays in cache, instead of hundreds of megabytes of fresh pages.
+    constexpr std::size_t piece = std::size_t(1) << 20;
+    std::string buffer;
+    buffer.reserve(2 * piece);
+    for (const SequenceEntry& e : records) {
+        FastaConverter::appendRecord(
+            buffer, e.identifier, e.sequence,
+            e.description ? std::optional<std::string_view>(*e.description) : std::nullopt,
+            lineWidth);
+        if (buffer.size() >= piece) {
+            write(buffer);
+            buffer.clear();
+        }
+    }
+    write(buffer);
 }
 
 } // namespace pellacor

@@ -54,10 +54,18 @@ int main(int argc, char** argv) {
             TableConversion::run(options.input, options.lineWidth, options.trace);
         if (options.output) {
             AtomicFile file(*options.output);
-            file.write(result.fasta);
+            result.writeFasta([&file](std::string_view piece) { file.write(piece); });
             file.commit();
-        } else if (!writeAll(STDOUT_FILENO, result.fasta)) {
-            return fail(std::string("cannot write to standard output: ") + std::strerror(errno) + ".", 1);
+        } else {
+            int writeError = 0;
+            result.writeFasta([&writeError](std::string_view piece) {
+                if (writeError == 0 && !writeAll(STDOUT_FILENO, piece))
+                    writeError = errno;
+            });
+            if (writeError != 0)
+                return fail(std::string("cannot write to standard output: ") +
+                                std::strerror(writeError) + ".",
+                            1);
         }
         if (options.trace)
             std::cerr << result.trace;

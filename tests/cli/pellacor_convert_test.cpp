@@ -56,6 +56,34 @@ TEST(ConvertCli, converts_tables_and_workbooks_to_standard_output) {
     }
 }
 
+TEST(ConvertCli, a_workbook_text_written_in_pieces_is_the_text_of_the_same_table) {
+    // Megabytes of text, so that it goes out in several pieces, to standard output and to a file.
+    ScratchFolder folder;
+    std::string csv, rows;
+    for (int i = 1; i <= 3000; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string id = "s" + n;
+        const std::string residues(700 + i % 300, "ACGT"[i % 4]);
+        csv += id + "," + residues + "\n";
+        rows += "<row><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>" + id +
+                "</t></is></c><c r=\"B" + n + "\" t=\"inlineStr\"><is><t>" +
+                residues + "</t></is></c></row>";
+    }
+    writeFile(folder / "t.csv", csv);
+    fs::create_directories(folder / "book" / "xl" / "worksheets");
+    writeFile(folder / "book" / "xl" / "worksheets" / "sheet1.xml",
+              "<worksheet><sheetData>" + rows + "</sheetData></worksheet>");
+    ASSERT_EQ(std::system(("cd " + (folder / "book").string() +
+                           " && zip -q ../t.xlsx xl/worksheets/sheet1.xml").c_str()),
+              0);
+    const Outcome table = convert((folder / "t.csv").string());
+    ASSERT_GT(table.out.size(), 2u << 20);
+    EXPECT_EQ(convert((folder / "t.xlsx").string()).out, table.out);
+    const std::string saved = (folder / "saved.fasta").string();
+    EXPECT_EQ(convert("-o " + saved + " " + (folder / "t.xlsx").string()).status, 0);
+    EXPECT_EQ(slurp(saved), table.out);
+}
+
 TEST(ConvertCli, reads_standard_input_and_writes_the_trace_to_standard_error) {
     ScratchFolder folder;
     writeFile(folder / "in.tsv", "s1\tA-C\ns2\tGG\n");
