@@ -1,5 +1,6 @@
 #include "cli/AtomicFile.h"
 
+#include "readers/FileDescriptor.h"
 #include "readers/TableError.h"
 
 #include <cerrno>
@@ -29,15 +30,8 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::write(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            throw FileError("Cannot write", target_, errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-    }
+    if (!FileDescriptor::writeAll(fd_, bytes))
+        throw FileError("Cannot write", target_, errno);
 }
 
 void AtomicFile::commit() {

@@ -2,6 +2,7 @@
 #include "cli/AtomicFile.h"
 #include "cli/ConvertOptions.h"
 #include "cli/TableConversion.h"
+#include "readers/FileDescriptor.h"
 #include "readers/TableError.h"
 
 #include <cerrno>
@@ -17,19 +18,6 @@ namespace {
 int fail(const std::string& message, int status) {
     std::cerr << "pellacor-convert: " << message << '\n';
     return status;
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t done = ::write(fd, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-    }
-    return true;
 }
 
 } // namespace
@@ -59,7 +47,7 @@ int main(int argc, char** argv) {
         } else {
             int writeError = 0;
             result.writeFasta([&writeError](std::string_view piece) {
-                if (writeError == 0 && !writeAll(STDOUT_FILENO, piece))
+                if (writeError == 0 && !FileDescriptor::writeAll(STDOUT_FILENO, piece))
                     writeError = errno;
             });
             if (writeError != 0)

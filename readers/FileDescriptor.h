@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cerrno>
+#include <string_view>
 #include <unistd.h>
 #include <utility>
 
@@ -28,6 +30,21 @@ public:
     int get() const noexcept { return fd_; }
     /// Gives up ownership without closing and returns the descriptor.
     int release() noexcept { return std::exchange(fd_, -1); }
+    /// Writes all of `bytes` to `fd`, going on after short writes and interruptions. Returns
+    /// false, with errno telling why, when a write fails.
+    static bool writeAll(int fd, std::string_view bytes) noexcept {
+        while (!bytes.empty()) {
+            const ssize_t done = ::write(fd, bytes.data(), bytes.size());
+            if (done < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(done));
+        }
+        return true;
+    }
+
     /// Closes the descriptor now, if any.
     void reset() noexcept {
         if (fd_ >= 0)

@@ -69,15 +69,8 @@ std::filesystem::path WorkDirectory::writeFile(const std::string& name,
                                                std::string_view bytes) const {
     const std::filesystem::path file = path_ / name;
     FileDescriptor fd = createFile(file);
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd.get(), bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throw FileError("Cannot write", file.string(), errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
+    if (!FileDescriptor::writeAll(fd.get(), bytes))
+        throw FileError("Cannot write", file.string(), errno);
     closeWritten(std::move(fd), file);
     return file;
 }
@@ -108,15 +101,8 @@ std::filesystem::path WorkDirectory::copyFile(const std::string& name, int sourc
         }
         if (got == 0)
             break;
-        for (std::string_view rest(chunk, static_cast<std::size_t>(got)); !rest.empty();) {
-            const ssize_t written = ::write(fd.get(), rest.data(), rest.size());
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw FileError("Cannot write", file.string(), errno);
-            }
-            rest.remove_prefix(static_cast<std::size_t>(written));
-        }
+        if (!FileDescriptor::writeAll(fd.get(), std::string_view(chunk, std::size_t(got))))
+            throw FileError("Cannot write", file.string(), errno);
     }
     closeWritten(std::move(fd), file);
     return file;
