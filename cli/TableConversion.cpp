@@ -87,7 +87,7 @@ void TableConversion::writeFasta(const std::function<void(std::string_view)>& wr
     for (const SequenceEntry& e : records) {
         FastaConverter::appendRecord(
             buffer, e.identifier, e.sequence,
-            e.description ? std::optional<std::string_view>(*e.description) : std::nullopt,
+            e.descriptionView(),
             lineWidth);
         if (buffer.size() >= piece) {
             write(buffer);

@@ -127,8 +127,7 @@ std::string FastaConverter::convert(const std::vector<SequenceEntry>& entries, i
     HugePages::reserve(out, estimate);
     for (const SequenceEntry& e : entries)
         appendRecord(out, e.identifier, e.sequence,
-                     e.description ? std::optional<std::string_view>(*e.description)
-                                   : std::nullopt,
+                     e.descriptionView(),
                      lineWidth);
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace pellacor {
 
@@ -11,6 +12,11 @@ struct SequenceEntry {
     std::string identifier;
     std::string sequence;
     std::optional<std::string> description;
+
+    /// The description as a view into this entry; absent when there is none.
+    std::optional<std::string_view> descriptionView() const noexcept {
+        return description ? std::optional<std::string_view>(*description) : std::nullopt;
+    }
 
     bool operator==(const SequenceEntry&) const = default;
 };

@@ -114,7 +114,7 @@ void fastaWriter(Input data) {
     std::size_t offset = 0;
     for (const SequenceEntry& e : entries) {
         const std::optional<std::string_view> description =
-            e.description ? std::optional<std::string_view>(*e.description) : std::nullopt;
+            e.descriptionView();
         std::string one;
         FastaConverter::appendRecord(one, e.identifier, e.sequence, description, lineWidth);
         require(std::string_view(fasta).substr(offset, one.size()) == one,

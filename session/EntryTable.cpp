@@ -61,8 +61,7 @@ EntryTable EntryTable::render(const std::vector<SequenceEntry>& entries, int lin
     table.reserve(bytes);
     for (const SequenceEntry& e : entries)
         table.append(e.identifier, e.sequence,
-                     e.description ? std::optional<std::string_view>(*e.description)
-                                   : std::nullopt);
+                     e.descriptionView());
     return table;
 }
 

@@ -65,7 +65,7 @@ TEST(FastaConverter, writing_in_place_matches_appending_and_stays_within_the_bou
     for (const int width : {1, 3, 80}) {
         for (const SequenceEntry& e : records) {
             const std::optional<std::string_view> description =
-                e.description ? std::optional<std::string_view>(*e.description) : std::nullopt;
+                e.descriptionView();
             std::string appended;
             const auto expected =
                 FastaConverter::appendRecord(appended, e.identifier, e.sequence, description, width);
