@@ -85,10 +85,8 @@ void TableConversion::writeFasta(const std::function<void(std::string_view)>& wr
     std::string buffer;
     buffer.reserve(2 * piece);
     for (const SequenceEntry& e : records) {
-        FastaConverter::appendRecord(
-            buffer, e.identifier, e.sequence,
-            e.descriptionView(),
-            lineWidth);
+        FastaConverter::appendRecord(buffer, e.identifier, e.sequence, e.descriptionView(),
+                                     lineWidth);
         if (buffer.size() >= piece) {
             write(buffer);
             buffer.clear();

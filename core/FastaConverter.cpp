@@ -50,8 +50,7 @@ private:
 
 // A line break inside a header would turn the rest of it into sequence lines: each becomes a
 // space. Returns false when one was replaced.
-template <class Output>
-bool writeHeaderText(Output& out, std::string_view text) {
+template <class Output> bool writeHeaderText(Output& out, std::string_view text) {
     bool verbatim = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -72,10 +71,9 @@ bool writeHeaderText(Output& out, std::string_view text) {
 }
 
 template <class Output>
-FastaConverter::RecordLayout writeRecordTo(Output& out, std::string_view identifier,
-                                           std::string_view sequence,
-                                           std::optional<std::string_view> description,
-                                           int lineWidth) {
+FastaConverter::RecordLayout
+writeRecordTo(Output& out, std::string_view identifier, std::string_view sequence,
+              std::optional<std::string_view> description, int lineWidth) {
     FastaConverter::RecordLayout layout;
     out.put('>');
     layout.headerVerbatim = writeHeaderText(out, identifier);
@@ -126,14 +124,11 @@ std::string FastaConverter::convert(const std::vector<SequenceEntry>& entries, i
     std::string out;
     HugePages::reserve(out, estimate);
     for (const SequenceEntry& e : entries)
-        appendRecord(out, e.identifier, e.sequence,
-                     e.descriptionView(),
-                     lineWidth);
+        appendRecord(out, e.identifier, e.sequence, e.descriptionView(), lineWidth);
     return out;
 }
 
-std::size_t FastaConverter::recordSizeBound(std::size_t identifierBytes,
-                                            std::size_t sequenceBytes,
+std::size_t FastaConverter::recordSizeBound(std::size_t identifierBytes, std::size_t sequenceBytes,
                                             std::size_t descriptionBytes, int lineWidth) noexcept {
     const auto width = static_cast<std::size_t>(lineWidth);
     const std::size_t lines = (sequenceBytes + width - 1) / width;
@@ -141,16 +136,17 @@ std::size_t FastaConverter::recordSizeBound(std::size_t identifierBytes,
            lines;
 }
 
-FastaConverter::RecordLayout FastaConverter::appendRecord(
-    std::string& out, std::string_view identifier, std::string_view sequence,
-    std::optional<std::string_view> description, int lineWidth) {
+FastaConverter::RecordLayout
+FastaConverter::appendRecord(std::string& out, std::string_view identifier,
+                             std::string_view sequence, std::optional<std::string_view> description,
+                             int lineWidth) {
     StringOutput output(out);
     return writeRecordTo(output, identifier, sequence, description, lineWidth);
 }
 
-FastaConverter::RecordLayout FastaConverter::writeRecord(
-    char* out, std::string_view identifier, std::string_view sequence,
-    std::optional<std::string_view> description, int lineWidth) {
+FastaConverter::RecordLayout
+FastaConverter::writeRecord(char* out, std::string_view identifier, std::string_view sequence,
+                            std::optional<std::string_view> description, int lineWidth) {
     PointerOutput output(out);
     return writeRecordTo(output, identifier, sequence, description, lineWidth);
 }

@@ -113,18 +113,17 @@ void fastaWriter(Input data) {
     require(UnicodeText::isValidUtf8(fasta), "output is not UTF-8");
     std::size_t offset = 0;
     for (const SequenceEntry& e : entries) {
-        const std::optional<std::string_view> description =
-            e.descriptionView();
+        const std::optional<std::string_view> description = e.descriptionView();
         std::string one;
         FastaConverter::appendRecord(one, e.identifier, e.sequence, description, lineWidth);
         require(std::string_view(fasta).substr(offset, one.size()) == one,
                 "convert differs from appendRecord");
         // Exactly the promised room: a write past it is a heap overflow the sanitizer sees.
-        std::vector<char> room(FastaConverter::recordSizeBound(
-            e.identifier.size(), e.sequence.size(), description ? description->size() : 0,
-            lineWidth));
-        const auto layout =
-            FastaConverter::writeRecord(room.data(), e.identifier, e.sequence, description, lineWidth);
+        std::vector<char> room(
+            FastaConverter::recordSizeBound(e.identifier.size(), e.sequence.size(),
+                                            description ? description->size() : 0, lineWidth));
+        const auto layout = FastaConverter::writeRecord(room.data(), e.identifier, e.sequence,
+                                                        description, lineWidth);
         require(layout.end <= room.size() && std::string_view(room.data(), layout.end) == one,
                 "writing in place differs from appending");
         checkRecordText(one, e, lineWidth);

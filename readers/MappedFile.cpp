@@ -58,11 +58,10 @@ MappedFile::~MappedFile() {
 
 void MappedFile::verifyUnchanged() const {
     struct stat info {};
-    const bool changed =
-        (guard_ && guard_->wasCut()) || ::fstat(fd_.get(), &info) != 0 ||
-        static_cast<std::size_t>(info.st_size) != size_ ||
-        modificationTime(info).tv_sec != modified_.tv_sec ||
-        modificationTime(info).tv_nsec != modified_.tv_nsec;
+    const bool changed = (guard_ && guard_->wasCut()) || ::fstat(fd_.get(), &info) != 0 ||
+                         static_cast<std::size_t>(info.st_size) != size_ ||
+                         modificationTime(info).tv_sec != modified_.tv_sec ||
+                         modificationTime(info).tv_nsec != modified_.tv_nsec;
     if (changed)
         throw FileError("\u201C" + name_ +
                         "\u201D changed while it was being read. Wait until it is saved, then "

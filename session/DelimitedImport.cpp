@@ -14,11 +14,10 @@ ImportOutcome DelimitedImport::run(const std::filesystem::path& file) {
         const std::string_view bytes = mapped.bytes();
         EntryTable entries(ConversionSession::fastaLineWidth);
         entries.reserve(CSVParser::fastaSizeBound(bytes.size(), ConversionSession::fastaLineWidth));
-        isTabDelimited = CSVParser::scan(bytes, file.filename().string(),
-                                         [&entries](const CSVParser::RecordView& r) {
-                                             entries.append(r.identifier, r.sequence,
-                                                            r.description);
-                                         });
+        isTabDelimited = CSVParser::scan(
+            bytes, file.filename().string(), [&entries](const CSVParser::RecordView& r) {
+                entries.append(r.identifier, r.sequence, r.description);
+            });
         mapped.verifyUnchanged();
         outcome.entries = std::move(entries);
     }

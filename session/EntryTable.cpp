@@ -36,18 +36,17 @@ void EntryTable::append(std::string_view identifier, std::string_view sequence,
     const bool inText = layout.headerVerbatim && layout.sequenceVerbatim &&
                         identifier.size() <= widest && descriptionBytes <= widest;
     if (!inText)
-        keptWhole_.emplace(size_,
-                           SequenceEntry{std::string(identifier), std::string(sequence),
-                                         description ? std::optional<std::string>(*description)
-                                                     : std::nullopt});
+        keptWhole_.emplace(
+            size_,
+            SequenceEntry{std::string(identifier), std::string(sequence),
+                          description ? std::optional<std::string>(*description) : std::nullopt});
     if (blocks_.empty() || blocks_.back().size() == blockRows) {
         blocks_.emplace_back();
         blocks_.back().reserve(blockRows);
     }
-    blocks_.back().push_back(
-        {start, static_cast<std::uint32_t>(inText ? identifier.size() : 0),
-         static_cast<std::uint32_t>(inText ? descriptionBytes : 0) |
-             (description ? hasDescription : 0)});
+    blocks_.back().push_back({start, static_cast<std::uint32_t>(inText ? identifier.size() : 0),
+                              static_cast<std::uint32_t>(inText ? descriptionBytes : 0) |
+                                  (description ? hasDescription : 0)});
     ++size_;
 }
 
@@ -55,13 +54,12 @@ EntryTable EntryTable::render(const std::vector<SequenceEntry>& entries, int lin
     EntryTable table(lineWidth);
     std::size_t bytes = 0;
     for (const SequenceEntry& e : entries)
-        bytes += FastaConverter::recordSizeBound(e.identifier.size(), e.sequence.size(),
-                                                 e.description ? e.description->size() : 0,
-                                                 lineWidth);
+        bytes +=
+            FastaConverter::recordSizeBound(e.identifier.size(), e.sequence.size(),
+                                            e.description ? e.description->size() : 0, lineWidth);
     table.reserve(bytes);
     for (const SequenceEntry& e : entries)
-        table.append(e.identifier, e.sequence,
-                     e.descriptionView());
+        table.append(e.identifier, e.sequence, e.descriptionView());
     return table;
 }
 
@@ -84,8 +82,8 @@ SequenceEntry EntryTable::operator[](std::size_t index) const {
     }
     // The sequence lines run up to the next record.
     const char* lines = record + headerBytes + 1;
-    const char* end = text_.constData() + (index + 1 < size_ ? row(index + 1).start
-                                                              : std::size_t(text_.size()));
+    const char* end =
+        text_.constData() + (index + 1 < size_ ? row(index + 1).start : std::size_t(text_.size()));
     entry.sequence.reserve(static_cast<std::size_t>(end - lines));
     for (const char* p = lines; p < end; ++p)
         if (*p != '\n')
