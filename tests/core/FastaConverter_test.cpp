@@ -52,6 +52,17 @@ TEST(FastaConverter, slices_never_split_a_letter_from_its_combining_mark) {
     EXPECT_EQ(render({{"w", "A\u00E9\u00E9A", std::nullopt}}, 3), ">w\nA\u00E9\u00E9\nA\n");
 }
 
+TEST(FastaConverter, a_byte_met_late_that_needs_care_reslices_the_whole_sequence) {
+    // Lines already copied byte for byte must be taken back, and the record before kept.
+    const std::string a80(80, 'A');
+    const std::string out = render({{"first", "GG", std::nullopt},
+                                     {"late", a80 + a80 + "e\u0301CC", std::nullopt},
+                                     {"crlf", a80 + "A\r\nG", std::nullopt},
+                                     {"lf", a80 + "AC\nG", std::nullopt}});
+    EXPECT_EQ(out, ">first\nGG\n>late\n" + a80 + "\n" + a80 + "\ne\u0301CC\n>crlf\n" + a80 +
+                       "\nA\r\nG\n>lf\n" + a80 + "\nAC\nG\n");
+}
+
 TEST(FastaConverter, writing_in_place_matches_appending_and_stays_within_the_bound) {
     // Headers whose line breaks shrink (CR LF, a three-byte LINE SEPARATOR), sequences sliced
     // by characters rather than bytes, and an LF inside the residues.
@@ -60,6 +71,7 @@ TEST(FastaConverter, writing_in_place_matches_appending_and_stays_within_the_bou
         {"id\r\nx", "AC\r\nGT", "a\u2028b"},
         {"caf\u00E9", "e\u0301e\u0301A\u00E9", std::nullopt},
         {"lf", "AC\nGT", std::string()},
+        {"late", std::string(161, 'A') + "\u00E9" + std::string(5, 'C'), std::nullopt},
         {"", "", std::nullopt},
     };
     for (const int width : {1, 3, 80}) {
