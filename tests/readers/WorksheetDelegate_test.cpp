@@ -102,6 +102,10 @@ TEST(WorksheetDelegate, rows_give_records_of_their_cleaned_values) {
          {"id_x0041_", "ACGT"}},
         {row(c("A1", "2", "s") + c("B1", "3", "s")) + row(c("A2", "3", "s") + c("B2", "3", "s")),
          {{"s1", "ACGT"}, {"ACGT", "ACGT"}}, table},
+        // A shared sequence named once may be taken over, but is cleaned all the same; other
+        // control characters stay.
+        {row(c("A1", "0", "s") + c("B1", "1", "s")) + row(c("A2", "0", "s") + c("B2", "2", "s")),
+         {{"s1", "ACGT"}, {"s1", "A\x01" "C"}}, {"s1", "AC GT\t", "A\x01" "C"}},
         // Values as the part writes them; inline runs without phonetics and escapes.
         {row(c("A1", "1.5E-3") + c("B1", "1", "b") + c("C1", "#DIV/0!", "e")) +
          row(formulaCell + c("B2", "TRUE", "str")), {{"1.5E-3", "1", "#DIV/0!"}, {"s1", "TRUE"}}},
