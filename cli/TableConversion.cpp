@@ -10,6 +10,7 @@
 #include "readers/MappedFile.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 #include <vector>
@@ -80,19 +81,34 @@ void TableConversion::writeFasta(const std::function<void(std::string_view)>& wr
         write(fasta);
         return;
     }
-    // A buffer that stays in cache, instead of hundreds of megabytes of fresh pages.
+    // A buffer that stays in cache, instead of hundreds of megabytes of fresh pages. Records
+    // are written into it in place, so its bytes are never cleared first.
     constexpr std::size_t piece = std::size_t(1) << 20;
-    std::string buffer;
-    buffer.reserve(2 * piece);
+    std::size_t capacity = 2 * piece;
+    auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+    std::size_t used = 0;
     for (const SequenceEntry& e : records) {
-        FastaConverter::appendRecord(buffer, e.identifier, e.sequence, e.descriptionView(),
-                                     lineWidth);
-        if (buffer.size() >= piece) {
-            write(buffer);
-            buffer.clear();
+        const std::optional<std::string_view> description = e.descriptionView();
+        const std::size_t bound =
+            FastaConverter::recordSizeBound(e.identifier.size(), e.sequence.size(),
+                                            description ? description->size() : 0, lineWidth);
+        if (used + bound > capacity) {
+            write(std::string_view(buffer.get(), used));
+            used = 0;
+            if (bound > capacity) {
+                capacity = bound;
+                buffer = std::make_unique_for_overwrite<char[]>(capacity);
+            }
+        }
+        used += FastaConverter::writeRecord(buffer.get() + used, e.identifier, e.sequence,
+                                            description, lineWidth)
+                    .end;
+        if (used >= piece) {
+            write(std::string_view(buffer.get(), used));
+            used = 0;
         }
     }
-    write(buffer);
+    write(std::string_view(buffer.get(), used));
 }
 
 } // namespace pellacor

@@ -57,13 +57,14 @@ TEST(ConvertCli, converts_tables_and_workbooks_to_standard_output) {
 }
 
 TEST(ConvertCli, a_workbook_text_written_in_pieces_is_the_text_of_the_same_table) {
-    // Megabytes of text, so that it goes out in several pieces, to standard output and to a file.
+    // Megabytes of text, so that it goes out in several pieces, to standard output and to a file,
+    // with one record larger than a piece.
     ScratchFolder folder;
     std::string csv, rows;
     for (int i = 1; i <= 3000; ++i) {
         const std::string n = std::to_string(i);
         const std::string id = "s" + n;
-        const std::string residues(700 + i % 300, "ACGT"[i % 4]);
+        const std::string residues(i == 1500 ? 3'000'000 : 700 + i % 300, "ACGT"[i % 4]);
         csv += id + "," + residues + "\n";
         rows += "<row><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>" + id +
                 "</t></is></c><c r=\"B" + n + "\" t=\"inlineStr\"><is><t>" +
