@@ -127,6 +127,9 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
             XmlParser::runFile(extracted / sharedStringsPart, sharedStrings,
                                [&] { return !stringsWriter->hasExited(); });
             sheetReader->supplySharedStrings(std::move(sharedStrings.strings));
+            // Read whole, the part gives its space back while the sheet's rows are finished.
+            std::error_code ignored;
+            std::filesystem::remove(extracted / sharedStringsPart, ignored);
             entries = sheetReader->finish();
         } else {
             WorksheetDelegate worksheet({});
