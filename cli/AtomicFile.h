@@ -7,10 +7,13 @@ namespace pellacor {
 
 /// Writes a file through a temporary sibling that is renamed over the target on `commit`, so a
 /// failed run never leaves a partial or truncated file. The temporary is removed unless
-/// committed.
+/// committed. A target that is no regular file (a device such as /dev/null, a pipe) is written
+/// directly instead: replacing it would put a plain file in its place. A target reached through
+/// a symbolic link is replaced where the link points, and keeps its permissions.
 class AtomicFile {
 public:
-    /// Creates the temporary file next to `target`; throws `FileError` when it cannot.
+    /// Creates the temporary file next to `target`, or opens a target that is no regular file;
+    /// throws `FileError` when it cannot.
     explicit AtomicFile(std::string target);
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -23,7 +26,8 @@ public:
 
 private:
     std::string target_;
-    std::string temporary_;
+    std::string place_;     ///< the file renamed over: the target, or where its link points
+    std::string temporary_; ///< empty when the target is written directly
     int fd_ = -1;
 };
 

@@ -3,6 +3,8 @@
 #include "tests/readers/HostileInput.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,16 +68,16 @@ TEST(ConvertCli, a_workbook_text_written_in_pieces_is_the_text_of_the_same_table
         const std::string id = "s" + n;
         const std::string residues(i == 1500 ? 3'000'000 : 700 + i % 300, "ACGT"[i % 4]);
         csv += id + "," + residues + "\n";
-        rows += "<row><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>" + id +
-                "</t></is></c><c r=\"B" + n + "\" t=\"inlineStr\"><is><t>" +
-                residues + "</t></is></c></row>";
+        rows += "<row><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>" + id + "</t></is></c><c r=\"B" +
+                n + "\" t=\"inlineStr\"><is><t>" + residues + "</t></is></c></row>";
     }
     writeFile(folder / "t.csv", csv);
     fs::create_directories(folder / "book" / "xl" / "worksheets");
     writeFile(folder / "book" / "xl" / "worksheets" / "sheet1.xml",
               "<worksheet><sheetData>" + rows + "</sheetData></worksheet>");
     ASSERT_EQ(std::system(("cd " + (folder / "book").string() +
-                           " && zip -q ../t.xlsx xl/worksheets/sheet1.xml").c_str()),
+                           " && zip -q ../t.xlsx xl/worksheets/sheet1.xml")
+                              .c_str()),
               0);
     const Outcome table = convert((folder / "t.csv").string());
     ASSERT_GT(table.out.size(), 2u << 20);
@@ -162,4 +164,37 @@ TEST(ConvertCli, the_output_file_is_replaced_whole_or_not_at_all) {
               "pellacor-convert: Cannot write \u201Cresult.fasta\u201D: Permission denied.\n");
     EXPECT_EQ(namesIn(folder.path()).size(), 3u);
     EXPECT_EQ(slurp(target), ">s1\nAC\n");
+}
+
+TEST(ConvertCli, an_output_that_is_a_pipe_or_a_link_stays_what_it_was) {
+    ScratchFolder folder;
+    const std::string ok = (folder / "ok.csv").string();
+    writeFile(ok, "s1,AC\n");
+    // A pipe (as /dev/null is a device) is written into, not replaced by a plain file.
+    const fs::path pipe = folder / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = slurp(pipe); });
+    const Outcome piped = convert("-o " + pipe.string() + " " + ok);
+    // Should the converter never have opened the pipe, the reader must not wait forever.
+    if (const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0)
+        ::close(writer);
+    reader.join();
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(received, ">s1\nAC\n");
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(pipe)));
+    // A link: the file it points to is replaced and keeps its private permissions.
+    fs::create_directory(folder / "real");
+    const fs::path real = folder / "real" / "result.fasta";
+    writeFile(real, "old\n");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(real, folder / "link.fasta");
+    EXPECT_EQ(convert("-o " + (folder / "link.fasta").string() + " " + ok).status, 0);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(folder / "link.fasta")));
+    EXPECT_EQ(slurp(real), ">s1\nAC\n");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(namesIn(folder / "real"), std::vector<std::string>{"result.fasta"});
+    EXPECT_EQ(convert("-o " + (folder / "real").string() + " " + ok).err,
+              "pellacor-convert: Cannot write \u201Creal\u201D: Is a directory.\n");
 }
