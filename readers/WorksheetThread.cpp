@@ -5,26 +5,11 @@
 #include <chrono>
 #include <utility>
 
-#ifdef __linux__
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
-
 namespace pellacor {
 namespace {
 
 // Thrown on the thread, between two chunks of the part, to leave it when the owner stops.
 struct Stopped {};
-
-// The sheet is small and waits for the table anyway, while the unzip that inflates the table
-// is the longest step of the whole import: on a machine with few cores, this thread should
-// take the time that unzip leaves, not slow it down. Only this thread's priority changes
-// (on Linux it is a thread's own); it ends with the import.
-void yieldToTheTableWriter() noexcept {
-#ifdef __linux__
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-#endif
-}
 
 } // namespace
 
@@ -61,7 +46,6 @@ void WorksheetThread::stop() noexcept {
 }
 
 void WorksheetThread::run(const std::stop_token& stopping) {
-    yieldToTheTableWriter();
     const auto takeTable = [&] { sheet_.resolveSharedStrings(tableArrival_.get()); };
     try {
         XmlParser::runFile(path_, sheet_, [&] {
