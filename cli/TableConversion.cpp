@@ -59,17 +59,21 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
     HugePages::reserve(result.fasta, CSVParser::fastaSizeBound(bytes.size(), lineWidth));
     std::size_t total = 0;
     std::vector<SequenceEntry> first;
-    CSVParser::scan(
-        bytes, input == "-" ? std::string_view() : std::string_view(input),
-        [&](const CSVParser::RecordView& r) {
-            if (withTrace && first.size() < ConversionTrace::detailedEntries)
-                first.push_back({std::string(r.identifier), std::string(r.sequence), std::nullopt});
-            ++total;
-            FastaConverter::appendRecord(result.fasta, r.identifier, r.sequence, r.description,
-                                         lineWidth);
-        });
+    const auto convert = [&](std::string_view table) {
+        CSVParser::scan(table, input == "-" ? std::string_view() : std::string_view(input),
+                        [&](const CSVParser::RecordView& r) {
+                            if (withTrace && first.size() < ConversionTrace::detailedEntries)
+                                first.push_back({std::string(r.identifier), std::string(r.sequence),
+                                                 std::nullopt});
+                            ++total;
+                            FastaConverter::appendRecord(result.fasta, r.identifier, r.sequence,
+                                                         r.description, lineWidth);
+                        });
+    };
     if (mapped)
-        mapped->verifyUnchanged();
+        mapped->readVerified(convert);
+    else
+        convert(bytes);
     if (withTrace)
         result.trace =
             ConversionTrace::entryLines(total, first) + ConversionTrace::fastaLines(result.fasta);

@@ -56,6 +56,16 @@ MappedFile::~MappedFile() {
     }
 }
 
+void MappedFile::readVerified(const std::function<void(std::string_view)>& reader) const {
+    try {
+        reader(bytes());
+    } catch (...) {
+        verifyUnchanged();
+        throw;
+    }
+    verifyUnchanged();
+}
+
 void MappedFile::verifyUnchanged() const {
     struct stat info {};
     const bool changed = (guard_ && guard_->wasCut()) || ::fstat(fd_.get(), &info) != 0 ||

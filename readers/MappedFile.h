@@ -5,6 +5,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,11 @@ public:
     /// Throws `FileError` when the file was cut short, grew, or was written to since it was
     /// mapped: what was read from it may then be a mix of old and new text.
     void verifyUnchanged() const;
+
+    /// Runs `reader` over the bytes, then `verifyUnchanged`. When `reader` throws, the check
+    /// comes first: the zeros of a file cut short, or a half-rewritten row, can make a table
+    /// look malformed, and the change is then what the user needs to hear about.
+    void readVerified(const std::function<void(std::string_view)>& reader) const;
 
 private:
     std::string name_;

@@ -11,14 +11,15 @@ ImportOutcome DelimitedImport::run(const std::filesystem::path& file) {
     bool isTabDelimited = false;
     {
         const MappedFile mapped(file);
-        const std::string_view bytes = mapped.bytes();
         EntryTable entries(ConversionSession::fastaLineWidth);
-        entries.reserve(CSVParser::fastaSizeBound(bytes.size(), ConversionSession::fastaLineWidth));
-        isTabDelimited = CSVParser::scan(
-            bytes, file.filename().string(), [&entries](const CSVParser::RecordView& r) {
-                entries.append(r.identifier, r.sequence, r.description);
-            });
-        mapped.verifyUnchanged();
+        entries.reserve(
+            CSVParser::fastaSizeBound(mapped.bytes().size(), ConversionSession::fastaLineWidth));
+        mapped.readVerified([&](std::string_view bytes) {
+            isTabDelimited = CSVParser::scan(
+                bytes, file.filename().string(), [&entries](const CSVParser::RecordView& r) {
+                    entries.append(r.identifier, r.sequence, r.description);
+                });
+        });
         outcome.entries = std::move(entries);
     }
     outcome.fileType = isTabDelimited ? QStringLiteral("TSV") : QStringLiteral("CSV");

@@ -1,6 +1,7 @@
 // A mapped table that changes under the reader must neither crash it nor pass for intact.
 #include "readers/MappedFile.h"
 
+#include "readers/CSVParser.h"
 #include "readers/TableError.h"
 
 #include <gtest/gtest.h>
@@ -30,8 +31,9 @@ protected:
     void TearDown() override { std::filesystem::remove(path_); }
 
     static std::size_t sum(std::string_view bytes) {
-        return std::accumulate(bytes.begin(), bytes.end(), std::size_t(0),
-                               [](std::size_t s, char c) { return s + static_cast<unsigned char>(c); });
+        return std::accumulate(
+            bytes.begin(), bytes.end(), std::size_t(0),
+            [](std::size_t s, char c) { return s + static_cast<unsigned char>(c); });
     }
 
     std::filesystem::path path_;
@@ -53,6 +55,43 @@ TEST_F(MappedFileTest, a_file_cut_short_while_mapped_reads_on_and_then_fails_the
         FAIL() << "a cut file passed";
     } catch (const FileError& e) {
         EXPECT_NE(std::string(e.what()).find("changed while it was being read"), std::string::npos);
+    }
+}
+
+TEST_F(MappedFileTest, a_reading_that_fails_on_a_changed_file_reports_the_change) {
+    // Cut inside a quoted field, the rest reads as zeros and the quote never closes.
+    std::ofstream(path_, std::ios::binary) << "s1,\"" + std::string(1 << 20, 'A') + "\"\n";
+    const auto scan = [](std::string_view bytes) {
+        CSVParser::scan(bytes, "t.csv", [](const CSVParser::RecordView&) {});
+    };
+    {
+        const MappedFile intact(path_);
+        std::string message;
+        intact.readVerified([&](std::string_view bytes) {
+            scan(bytes);
+            message = "read";
+        });
+        EXPECT_EQ(message, "read");
+    }
+    const MappedFile file(path_);
+    ASSERT_EQ(::truncate(path_.c_str(), 4096), 0);
+    ASSERT_THROW(scan(file.bytes()), TableError); // so the reading itself fails
+    try {
+        file.readVerified(scan);
+        FAIL() << "a cut table passed";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("changed while it was being read"), std::string::npos);
+    }
+    // On a file that stayed as it was, the reader's own failure is what is told.
+    std::ofstream(path_, std::ios::binary) << "s1,\"AC\n";
+    const MappedFile malformed(path_);
+    try {
+        malformed.readVerified(scan);
+        FAIL() << "a malformed table passed";
+    } catch (const FileError& e) {
+        FAIL() << "told as a change: " << e.what();
+    } catch (const TableError& e) {
+        EXPECT_NE(std::string(e.what()).find("Unterminated quoted field"), std::string::npos);
     }
 }
 
