@@ -7,6 +7,11 @@
 #
 # Needs hyperfine, soffice (libreoffice-calc-nogui), python3-openpyxl. Data goes to bench/data/.
 set -eu
+# Timed output goes to /dev/null; where that is a plain file, writing it costs real time.
+if [ ! -c /dev/null ]; then
+    echo "/dev/null is not a device here; restore it (mknod -m 666 /dev/null c 1 3) first." >&2
+    exit 1
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build/release}
 shift $(( $# > 0 ? 1 : 0 ))
