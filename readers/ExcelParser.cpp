@@ -9,9 +9,11 @@
 #include "readers/WorksheetThread.h"
 #include "readers/XmlParser.h"
 
+#include <chrono>
 #include <new>
 #include <optional>
 #include <system_error>
+#include <thread>
 
 namespace pellacor {
 namespace {
@@ -123,6 +125,11 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
     try {
         if (stringsWriter) {
             sheetReader.emplace(extracted / sheet, [&] { return !sheetWriter.hasExited(); });
+            // The sheet is read first, while the table is still being inflated: the table
+            // waits in the file meanwhile, and two parses at once would take the core that the
+            // unzip inflating it needs, on which the whole import waits.
+            while (!sheetReader->isWaitingForTable() && !stringsWriter->hasExited())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             SharedStringsDelegate sharedStrings;
             XmlParser::runFile(extracted / sharedStringsPart, sharedStrings,
                                [&] { return !stringsWriter->hasExited(); });

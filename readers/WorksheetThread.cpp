@@ -46,7 +46,10 @@ void WorksheetThread::stop() noexcept {
 }
 
 void WorksheetThread::run(const std::stop_token& stopping) {
-    const auto takeTable = [&] { sheet_.resolveSharedStrings(tableArrival_.get()); };
+    const auto takeTable = [&] {
+        isWaiting_.store(true, std::memory_order_release);
+        sheet_.resolveSharedStrings(tableArrival_.get());
+    };
     try {
         XmlParser::runFile(path_, sheet_, [&] {
             if (stopping.stop_requested())
@@ -65,6 +68,7 @@ void WorksheetThread::run(const std::stop_token& stopping) {
     } catch (...) {
         failure_ = std::current_exception();
     }
+    isWaiting_.store(true, std::memory_order_release);
 }
 
 } // namespace pellacor

@@ -3,6 +3,7 @@
 #include "core/SequenceEntry.h"
 #include "readers/WorksheetDelegate.h"
 
+#include <atomic>
 #include <cstddef>
 #include <exception>
 #include <filesystem>
@@ -32,6 +33,9 @@ public:
     WorksheetThread(const WorksheetThread&) = delete;
     WorksheetThread& operator=(const WorksheetThread&) = delete;
 
+    /// True once the thread has nothing to do until the table comes: it has read the whole
+    /// part, or failed, or its kept rows have reached the limit.
+    bool isWaitingForTable() const noexcept { return isWaiting_.load(std::memory_order_acquire); }
     /// Hands over the complete table; at most once.
     void supplySharedStrings(std::vector<std::string> table);
     /// Waits for the thread and returns the records; needs the table supplied first. Throws
@@ -52,6 +56,7 @@ private:
     std::optional<std::promise<std::vector<std::string>>> table_{std::in_place};
     std::future<std::vector<std::string>> tableArrival_ = table_->get_future();
     std::exception_ptr failure_;
+    std::atomic<bool> isWaiting_{false};
     std::jthread thread_; // last, so that it starts once everything it uses is there
 };
 

@@ -45,14 +45,22 @@ TEST(WorksheetThread, rows_read_before_and_after_the_table_came_are_all_resolved
     XmlParser::runFile(folder / "sheet.xml", direct);
     ASSERT_EQ(direct.entries.size(), 29'998u);
 
-    // Handed over at once, and late to a thread that has stopped to wait for it mid-part.
+    // Handed over at once; late to a thread that has read the whole part; late to one that
+    // has stopped mid-part at the limit. Each late one tells that it waits.
     for (const std::size_t limit : {WorksheetThread::defaultWaitingLimit, std::size_t(0)}) {
-        WorksheetThread reader(
-            folder / "sheet.xml", [] { return false; }, limit);
-        if (limit == 0)
-            std::this_thread::sleep_for(50ms);
-        reader.supplySharedStrings(sheet.table);
-        EXPECT_EQ(texts(reader.finish()), texts(direct.entries)) << limit;
+        for (const bool late : {false, true}) {
+            WorksheetThread reader(
+                folder / "sheet.xml", [] { return false; }, limit);
+            const auto deadline = std::chrono::steady_clock::now() + 10s;
+            while (late && !reader.isWaitingForTable() &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(1ms);
+            if (late) {
+                EXPECT_TRUE(reader.isWaitingForTable()) << limit;
+            }
+            reader.supplySharedStrings(sheet.table);
+            EXPECT_EQ(texts(reader.finish()), texts(direct.entries)) << limit << " " << late;
+        }
     }
 }
 
