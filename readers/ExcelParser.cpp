@@ -112,7 +112,7 @@ std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
                                                   const std::filesystem::path& extracted,
                                                   std::optional<UnzipProcess> stringsWriter) {
     // One unzip run per part, all going at once: while they inflate, each part is parsed as it
-    // is written, the sheet on a thread of its own beside the shared strings.
+    // is written, the sheet on a thread of its own, ahead of the shared strings.
     UnzipProcess sheetWriter = startExtraction(listing, archive, {sheet}, extracted);
     const auto unpackedWell = [&] {
         const bool stringsWell = !stringsWriter || stringsWriter->finish();

@@ -16,8 +16,8 @@
 
 namespace pellacor {
 
-/// Reads a worksheet part on a thread of its own while the shared-string table is read on the
-/// caller's: shared-string cells wait unresolved until the table is supplied. Whatever way the
+/// Reads a worksheet part on a thread of its own, ahead of the shared-string table that the
+/// caller reads: shared-string cells wait unresolved until the table is supplied. Whatever way the
 /// owner leaves, the thread is stopped and joined first.
 class WorksheetThread {
 public:
