@@ -1,5 +1,6 @@
 #include "readers/RelationshipsDelegate.h"
 
+#include <charconv>
 #include <vector>
 
 namespace pellacor {
@@ -18,7 +19,25 @@ void RelationshipsDelegate::didStartElement(std::string_view localName,
         target = value;
 }
 
-std::optional<std::string> RelationshipsDelegate::partPath(std::string_view target) {
+std::optional<std::string> RelationshipsDelegate::partPath(std::string_view uri) {
+    // A target is a URI: "first%20tab.xml" names the part "first tab.xml". An escaped slash
+    // or null would make a name no part can have.
+    std::string decodedTarget;
+    decodedTarget.reserve(uri.size());
+    for (std::size_t i = 0; i < uri.size(); ++i) {
+        unsigned value = 0;
+        if (uri[i] == '%' && i + 2 < uri.size() &&
+            std::from_chars(uri.data() + i + 1, uri.data() + i + 3, value, 16).ptr ==
+                uri.data() + i + 3) {
+            if (value == 0 || value == '/')
+                return std::nullopt;
+            decodedTarget += static_cast<char>(value);
+            i += 2;
+        } else {
+            decodedTarget += uri[i];
+        }
+    }
+    std::string_view target = decodedTarget;
     // The path becomes an argument of the extracting program, which reads wildcards and
     // options in it: only plain names may pass.
     for (char c : target) {

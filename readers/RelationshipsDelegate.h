@@ -24,8 +24,8 @@ public:
     void didEndElement(std::string_view) override {}
 
     /// The archive path of the part that `target` names from the workbook part in xl/: relative
-    /// to xl/, or from the package root when it starts with '/'; "." and ".." are resolved.
-    /// Absent when it climbs above the root or is no plain part name.
+    /// to xl/, or from the package root when it starts with '/'; percent escapes are decoded
+    /// and "." and ".." resolved. Absent when it climbs above the root or is no plain part name.
     static std::optional<std::string> partPath(std::string_view target);
 };
 

@@ -121,6 +121,7 @@ TEST_F(ExcelParserTest, the_work_directory_is_made_where_it_can_be_and_failures_
 TEST_F(ExcelParserTest, the_first_tab_is_read_and_sheet1_when_the_workbook_leads_nowhere) {
     const Parts sheets = {{sheetPart, sheetOf("fallback", "AAAA")},
                           {"xl/worksheets/sheet2.xml", sheetOf("first", "CCCC")},
+                          {"xl/worksheets/first tab.xml", sheetOf("tab", "GGGG")},
                           {"xl/sharedStrings.xml", sharedStrings({"x", "y"})}};
     const auto rels = [](const std::string& id, const std::string& target) {
         return Parts{{"xl/workbook.xml", workbookPart("rId2")},
@@ -131,6 +132,10 @@ TEST_F(ExcelParserTest, the_first_tab_is_read_and_sheet1_when_the_workbook_leads
         {rels("rId2", "/xl/worksheets/sheet2.xml"), "first"},
         {rels("rId2", "./worksheets/../worksheets/sheet2.xml"), "first"},
         {rels("rId2", "../xl/worksheets/sheet2.xml"), "first"},
+        {rels("rId2", "worksheets/first%20tab.xml"), "tab"},
+        {rels("rId2", "worksheets/sheet%32.xml"), "first"},
+        {rels("rId2", "worksheets%2Fsheet2.xml"), "fallback"},
+        {rels("rId2", "worksheets/sheet%2A.xml"), "fallback"},
         {{{"xl/workbook.xml",
            "<x:workbook xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
            "xmlns:rel=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
