@@ -15,6 +15,27 @@ namespace {
 
 constexpr std::uint64_t highBits = 0x8080808080808080ULL;
 
+// How many bytes at the start of `text` are ASCII: 32, then 8 bytes at a time, since ordinary
+// tables are almost all ASCII.
+std::size_t asciiPrefixLength(std::string_view text) noexcept {
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    for (std::uint64_t words[4]; i + 32 <= n; i += 32) {
+        std::memcpy(words, p + i, 32);
+        if ((words[0] | words[1] | words[2] | words[3]) & highBits)
+            break;
+    }
+    for (std::uint64_t word; i + 8 <= n; i += 8) {
+        std::memcpy(&word, p + i, 8);
+        if (word & highBits)
+            break;
+    }
+    while (i < n && !(static_cast<unsigned char>(p[i]) & 0x80))
+        ++i;
+    return i;
+}
+
 // One character iterator per thread: creating one costs far more than using it.
 icu::BreakIterator& characterIterator() {
     thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
@@ -71,56 +92,14 @@ std::size_t asciiGraphemeCount(std::string_view text) noexcept {
 } // namespace
 
 bool UnicodeText::isAscii(std::string_view text) noexcept {
-    const char* p = text.data();
-    std::size_t n = text.size();
-    while (n >= 32) {
-        std::uint64_t words[4];
-        std::memcpy(words, p, 32);
-        if ((words[0] | words[1] | words[2] | words[3]) & highBits)
-            return false;
-        p += 32;
-        n -= 32;
-    }
-    while (n >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        if (word & highBits)
-            return false;
-        p += 8;
-        n -= 8;
-    }
-    while (n--)
-        if (static_cast<unsigned char>(*p++) & 0x80)
-            return false;
-    return true;
+    return asciiPrefixLength(text) == text.size();
 }
 
 bool UnicodeText::isValidUtf8(std::string_view text) noexcept {
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < n) {
-        // Skip ASCII 32, then 8 bytes at a time; ordinary tables are almost all ASCII.
-        while (i + 32 <= n) {
-            std::uint64_t words[4];
-            std::memcpy(words, s + i, 32);
-            if ((words[0] | words[1] | words[2] | words[3]) & highBits)
-                break;
-            i += 32;
-        }
-        while (i + 8 <= n) {
-            std::uint64_t word;
-            std::memcpy(&word, s + i, 8);
-            if (word & highBits)
-                break;
-            i += 8;
-        }
-        if (i >= n)
-            break;
-        if (s[i] < 0x80) {
-            ++i;
-            continue;
-        }
+    while ((i += asciiPrefixLength(text.substr(i))) < n) {
         UChar32 c;
         int32_t pos = 0;
         const int32_t len = static_cast<int32_t>(std::min<std::size_t>(n - i, 4));
