@@ -92,10 +92,7 @@ void TableConversion::writeFasta(const std::function<void(std::string_view)>& wr
     auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
     std::size_t used = 0;
     for (const SequenceEntry& e : records) {
-        const std::optional<std::string_view> description = e.descriptionView();
-        const std::size_t bound =
-            FastaConverter::recordSizeBound(e.identifier.size(), e.sequence.size(),
-                                            description ? description->size() : 0, lineWidth);
+        const std::size_t bound = FastaConverter::recordSizeBound(e, lineWidth);
         if (used + bound > capacity) {
             write(std::string_view(buffer.get(), used));
             used = 0;
@@ -105,7 +102,7 @@ void TableConversion::writeFasta(const std::function<void(std::string_view)>& wr
             }
         }
         used += FastaConverter::writeRecord(buffer.get() + used, e.identifier, e.sequence,
-                                            description, lineWidth)
+                                            e.descriptionView(), lineWidth)
                     .end;
         if (used >= piece) {
             write(std::string_view(buffer.get(), used));

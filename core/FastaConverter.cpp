@@ -148,8 +148,7 @@ writeRecordTo(Output& out, std::string_view identifier, std::string_view sequenc
 std::string FastaConverter::convert(const std::vector<SequenceEntry>& entries, int lineWidth) {
     std::size_t estimate = 0;
     for (const SequenceEntry& e : entries)
-        estimate += recordSizeBound(e.identifier.size(), e.sequence.size(),
-                                    e.description ? e.description->size() : 0, lineWidth);
+        estimate += recordSizeBound(e, lineWidth);
     std::string out;
     HugePages::reserve(out, estimate);
     for (const SequenceEntry& e : entries)
@@ -163,6 +162,11 @@ std::size_t FastaConverter::recordSizeBound(std::size_t identifierBytes, std::si
     const std::size_t lines = (sequenceBytes + width - 1) / width;
     return 2 + identifierBytes + (descriptionBytes ? descriptionBytes + 1 : 0) + sequenceBytes +
            lines;
+}
+
+std::size_t FastaConverter::recordSizeBound(const SequenceEntry& entry, int lineWidth) noexcept {
+    return recordSizeBound(entry.identifier.size(), entry.sequence.size(),
+                           entry.description ? entry.description->size() : 0, lineWidth);
 }
 
 FastaConverter::RecordLayout

@@ -50,6 +50,8 @@ public:
     /// than the record (a header never grows, and a line holds at least one byte).
     static std::size_t recordSizeBound(std::size_t identifierBytes, std::size_t sequenceBytes,
                                        std::size_t descriptionBytes, int lineWidth) noexcept;
+    /// The same bound for the record `entry`.
+    static std::size_t recordSizeBound(const SequenceEntry& entry, int lineWidth) noexcept;
 };
 
 } // namespace pellacor

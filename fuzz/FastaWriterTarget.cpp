@@ -119,9 +119,7 @@ void fastaWriter(Input data) {
         require(std::string_view(fasta).substr(offset, one.size()) == one,
                 "convert differs from appendRecord");
         // Exactly the promised room: a write past it is a heap overflow the sanitizer sees.
-        std::vector<char> room(
-            FastaConverter::recordSizeBound(e.identifier.size(), e.sequence.size(),
-                                            description ? description->size() : 0, lineWidth));
+        std::vector<char> room(FastaConverter::recordSizeBound(e, lineWidth));
         const auto layout = FastaConverter::writeRecord(room.data(), e.identifier, e.sequence,
                                                         description, lineWidth);
         require(layout.end <= room.size() && std::string_view(room.data(), layout.end) == one,

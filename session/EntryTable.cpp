@@ -54,9 +54,7 @@ EntryTable EntryTable::render(const std::vector<SequenceEntry>& entries, int lin
     EntryTable table(lineWidth);
     std::size_t bytes = 0;
     for (const SequenceEntry& e : entries)
-        bytes +=
-            FastaConverter::recordSizeBound(e.identifier.size(), e.sequence.size(),
-                                            e.description ? e.description->size() : 0, lineWidth);
+        bytes += FastaConverter::recordSizeBound(e, lineWidth);
     table.reserve(bytes);
     for (const SequenceEntry& e : entries)
         table.append(e.identifier, e.sequence, e.descriptionView());

@@ -76,15 +76,12 @@ TEST(FastaConverter, writing_in_place_matches_appending_and_stays_within_the_bou
     };
     for (const int width : {1, 3, 80}) {
         for (const SequenceEntry& e : records) {
-            const std::optional<std::string_view> description =
-                e.descriptionView();
+            const std::optional<std::string_view> description = e.descriptionView();
             std::string appended;
             const auto expected =
                 FastaConverter::appendRecord(appended, e.identifier, e.sequence, description, width);
             // Exactly the bound, so a write past it is caught by the sanitizer build.
-            std::vector<char> room(FastaConverter::recordSizeBound(
-                e.identifier.size(), e.sequence.size(), description ? description->size() : 0,
-                width));
+            std::vector<char> room(FastaConverter::recordSizeBound(e, width));
             const auto layout =
                 FastaConverter::writeRecord(room.data(), e.identifier, e.sequence, description, width);
             ASSERT_LE(layout.end, room.size()) << e.identifier << " at width " << width;
