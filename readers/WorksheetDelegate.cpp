@@ -20,11 +20,6 @@ bool hasSpace(std::string_view text) {
     return least <= ' ' && text.find_first_of("\n\r \t") != std::string_view::npos;
 }
 
-// The sequence without LF, CR, space and tab.
-std::string cleanedSequence(std::string_view text) {
-    return hasSpace(text) ? CSVParser::cleanSequence(text) : std::string(text);
-}
-
 } // namespace
 
 WorksheetDelegate::WorksheetDelegate(std::vector<std::string> sharedStrings)
@@ -220,8 +215,10 @@ void WorksheetDelegate::processRow(std::span<const std::string_view> cells,
     if (cells.size() < 2)
         return;
     std::string identifier(UnicodeText::trim(cells[0], false));
-    std::string sequence = sequenceSource && !hasSpace(cells[1]) ? std::move(*sequenceSource)
-                                                                 : cleanedSequence(cells[1]);
+    // Without LF, CR, space and tab; a text with none is taken as it is, or moved when it can be.
+    std::string sequence = hasSpace(cells[1]) ? CSVParser::cleanSequence(cells[1])
+                           : sequenceSource   ? std::move(*sequenceSource)
+                                              : std::string(cells[1]);
     if (identifier.empty() || sequence.empty())
         return;
     std::optional<std::string> description;
