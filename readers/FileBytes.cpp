@@ -31,15 +31,17 @@ FileBytes::RegularFile FileBytes::openRegular(const std::filesystem::path& path)
 }
 
 std::string FileBytes::read(const std::filesystem::path& path) {
-    const std::string name = path.string();
     const RegularFile file = openRegular(path);
-    const FileDescriptor& fd = file.fd;
+    return readOpened(file.fd.get(), file.size, path.string());
+}
+
+std::string FileBytes::readOpened(int fd, std::size_t size, const std::string& name) {
     std::string bytes;
-    HugePages::reserve(bytes, file.size);
-    bytes.resize(file.size);
+    HugePages::reserve(bytes, size);
+    bytes.resize(size);
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -51,7 +53,7 @@ std::string FileBytes::read(const std::filesystem::path& path) {
     }
     bytes.resize(done);
     // The file may also have grown; read the rest.
-    bytes += readDescriptor(fd.get(), name);
+    bytes += readDescriptor(fd, name);
     return bytes;
 }
 

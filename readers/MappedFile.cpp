@@ -43,8 +43,9 @@ MappedFile::MappedFile(const std::filesystem::path& path) : name_(path.filename(
         guard_.reset();
         ::munmap(mapped, size_);
     }
-    // Some file systems cannot map files, and guards are few: then the file is read instead.
-    copy_ = FileBytes::read(path);
+    // Some file systems cannot map files, and guards are few: then the file is read instead,
+    // through the descriptor already open, so that it is the same file that is checked later.
+    copy_ = FileBytes::readOpened(fd_.get(), size_, path.string());
     data_ = copy_.data();
     size_ = copy_.size();
 }

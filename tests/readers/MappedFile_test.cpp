@@ -13,7 +13,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <numeric>
+#include <vector>
 
 namespace pellacor {
 namespace {
@@ -43,6 +45,14 @@ TEST_F(MappedFileTest, an_untouched_file_is_read_whole_and_verifies) {
     const MappedFile file(path_);
     EXPECT_EQ(sum(file.bytes()), std::size_t('A') << 20);
     EXPECT_NO_THROW(file.verifyUnchanged());
+    // Past the guards there are, files are read into memory instead, just as whole.
+    std::vector<std::unique_ptr<MappedFile>> many;
+    for (int i = 0; i < 70; ++i)
+        many.push_back(std::make_unique<MappedFile>(path_));
+    for (const auto& each : many) {
+        EXPECT_EQ(sum(each->bytes()), std::size_t('A') << 20);
+        EXPECT_NO_THROW(each->verifyUnchanged());
+    }
 }
 
 TEST_F(MappedFileTest, a_file_cut_short_while_mapped_reads_on_and_then_fails_the_check) {
