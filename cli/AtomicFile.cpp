@@ -1,7 +1,7 @@
 #include "cli/AtomicFile.h"
 
-#include "readers/FileDescriptor.h"
-#include "readers/TableError.h"
+#include "files/FileDescriptor.h"
+#include "files/FileError.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -6,8 +6,8 @@
 #include "core/UnicodeText.h"
 #include "readers/CSVParser.h"
 #include "readers/ExcelParser.h"
-#include "readers/FileBytes.h"
-#include "readers/MappedFile.h"
+#include "files/FileBytes.h"
+#include "files/MappedFile.h"
 
 #include <filesystem>
 #include <memory>

@@ -2,7 +2,8 @@
 #include "cli/AtomicFile.h"
 #include "cli/ConvertOptions.h"
 #include "cli/TableConversion.h"
-#include "readers/FileDescriptor.h"
+#include "files/FileDescriptor.h"
+#include "files/FileError.h"
 #include "readers/TableError.h"
 
 #include <cerrno>
@@ -57,10 +58,12 @@ int main(int argc, char** argv) {
         }
         if (options.trace)
             std::cerr << result.trace;
-    } catch (const TableError& e) {
-        return fail(e.what(), 1);
     } catch (const std::bad_alloc&) {
         return fail("not enough memory to convert this table.", 1);
+    } catch (const std::exception& e) {
+        // Readers and files say what went wrong in the user's words; anything else still ends
+        // as one line rather than an abort.
+        return fail(e.what(), 1);
     }
     return 0;
 }

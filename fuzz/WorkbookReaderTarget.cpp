@@ -3,6 +3,7 @@
 #include "FuzzTargets.h"
 
 #include "readers/ExcelParser.h"
+#include "files/FileError.h"
 #include "readers/TableError.h"
 
 #include <cstdlib>

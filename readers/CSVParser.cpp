@@ -2,7 +2,7 @@
 
 #include "core/UnicodeText.h"
 #include "readers/CSVRowScanner.h"
-#include "readers/FileBytes.h"
+#include "files/FileBytes.h"
 
 namespace pellacor {
 namespace {

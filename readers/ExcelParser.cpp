@@ -1,7 +1,7 @@
 #include "readers/ExcelParser.h"
 
 #include "readers/ArchiveListing.h"
-#include "readers/FileBytes.h"
+#include "files/FileBytes.h"
 #include "readers/SharedStringsDelegate.h"
 #include "readers/UnzipProcess.h"
 #include "readers/WorkDirectory.h"

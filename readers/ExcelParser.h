@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SequenceEntry.h"
+#include "files/FileError.h"
 #include "readers/TableError.h"
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 
 #include "readers/ArchiveListing.h"
 #include "readers/RelationshipsDelegate.h"
+#include "files/FileError.h"
 #include "readers/TableError.h"
 #include "readers/UnzipProcess.h"
 #include "readers/WorkbookDelegate.h"

@@ -1,5 +1,6 @@
 #include "readers/UnzipProcess.h"
 
+#include "files/FileError.h"
 #include "readers/TableError.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "readers/WorkDirectory.h"
 
-#include "readers/FileDescriptor.h"
+#include "files/FileDescriptor.h"
 #include "readers/TableError.h"
 
 #include <array>

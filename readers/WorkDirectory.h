@@ -1,6 +1,7 @@
 #pragma once
 
-#include "readers/FileDescriptor.h"
+#include "files/FileDescriptor.h"
+#include "files/FileError.h"
 #include "readers/TableError.h"
 
 #include <filesystem>

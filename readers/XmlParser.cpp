@@ -1,6 +1,7 @@
 #include "readers/XmlParser.h"
 
-#include "readers/FileDescriptor.h"
+#include "files/FileDescriptor.h"
+#include "files/FileError.h"
 #include "readers/TableError.h"
 #include "readers/XmlDelegate.h"
 

@@ -1,6 +1,6 @@
 #include "session/ConversionSession.h"
 
-#include "readers/TableError.h"
+#include "files/FileError.h"
 #include "session/FastaDocument.h"
 
 #include <QClipboard>
@@ -25,7 +25,7 @@ void ConversionSession::startExport() {
                 return;
             try {
                 document.save(*path);
-            } catch (const TableError& e) {
+            } catch (const FileError& e) {
                 self->handleFileExport(SaveOutcome::failed(QString::fromUtf8(e.what())));
                 return;
             }

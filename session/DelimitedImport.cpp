@@ -1,7 +1,7 @@
 #include "session/DelimitedImport.h"
 
 #include "readers/CSVParser.h"
-#include "readers/MappedFile.h"
+#include "files/MappedFile.h"
 #include "session/ConversionSession.h"
 
 namespace pellacor {

@@ -1,7 +1,7 @@
 #include "session/FastaDocument.h"
 
 #include "core/UnicodeText.h"
-#include "readers/TableError.h"
+#include "files/FileError.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

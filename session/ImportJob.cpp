@@ -2,6 +2,7 @@
 
 #include "core/ConversionTrace.h"
 #include "readers/ExcelParser.h"
+#include "files/FileError.h"
 #include "readers/TableError.h"
 #include "session/ConversionSession.h"
 #include "session/DelimitedImport.h"

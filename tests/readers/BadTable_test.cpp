@@ -19,7 +19,7 @@ namespace {
 template <typename Read> std::string messageOf(Read read) {
     try {
         read();
-    } catch (const TableError& e) {
+    } catch (const std::runtime_error& e) {
         return e.what();
     }
     return {};

@@ -2,6 +2,7 @@
 // each ending in records or the reader's message, in bounded time and space, with nothing
 // written outside the work directory and the work directory removed.
 #include "readers/CSVParser.h"
+#include "files/FileError.h"
 #include "readers/TableError.h"
 #include "readers/UnzipProcess.h"
 #include "readers/WorkDirectory.h"

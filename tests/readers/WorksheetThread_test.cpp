@@ -1,5 +1,6 @@
 // The sheet read on its own thread: the table handed over early, late or never, and failures
 // carried back, with the thread always gone when its owner is.
+#include "files/FileError.h"
 #include "readers/TableError.h"
 #include "readers/WorksheetThread.h"
 #include "readers/XmlParser.h"

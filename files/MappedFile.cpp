@@ -1,7 +1,7 @@
-#include "readers/MappedFile.h"
+#include "files/MappedFile.h"
 
-#include "readers/FileBytes.h"
-#include "readers/TableError.h"
+#include "files/FileBytes.h"
+#include "files/FileError.h"
 
 #include <cerrno>
 #include <sys/mman.h>

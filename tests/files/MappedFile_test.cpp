@@ -1,8 +1,8 @@
 // A mapped table that changes under the reader must neither crash it nor pass for intact.
-#include "readers/MappedFile.h"
+#include "files/MappedFile.h"
 
 #include "readers/CSVParser.h"
-#include "readers/TableError.h"
+#include "files/FileError.h"
 
 #include <gtest/gtest.h>
 

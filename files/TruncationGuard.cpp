@@ -1,4 +1,4 @@
-#include "readers/TruncationGuard.h"
+#include "files/TruncationGuard.h"
 
 #include <array>
 #include <atomic>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "readers/FileDescriptor.h"
-#include "readers/TruncationGuard.h"
+#include "files/FileDescriptor.h"
+#include "files/TruncationGuard.h"
 
 #include <ctime>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "readers/FileDescriptor.h"
+#include "files/FileDescriptor.h"
 
 #include <cstddef>
 #include <filesystem>

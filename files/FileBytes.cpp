@@ -1,8 +1,8 @@
-#include "readers/FileBytes.h"
+#include "files/FileBytes.h"
 
 #include "core/HugePages.h"
-#include "readers/FileDescriptor.h"
-#include "readers/TableError.h"
+#include "files/FileDescriptor.h"
+#include "files/FileError.h"
 
 #include <cerrno>
 #include <fcntl.h>
