@@ -49,30 +49,61 @@ icu::BreakIterator& characterIterator() {
     return *iterator;
 }
 
-// Byte length of the first `count` grapheme clusters, or the whole length when `count` is
-// past the end; `counted` receives how many clusters were passed.
-std::size_t walkGraphemes(std::string_view text, std::size_t count, std::size_t& counted) {
+// Where a window of ICU text may end: at most `limit` bytes in, never inside a code point.
+std::size_t windowEnd(std::string_view text, std::size_t limit) noexcept {
+    if (limit >= text.size())
+        return text.size();
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return end > 0 ? end : limit;
+}
+
+// Walks grapheme clusters from the start of `text` until `count` have passed: returns the byte
+// length of those clusters (the whole length when `count` is past the end) and sets `counted`.
+// ICU's UTF-8 text takes 32-bit offsets, so longer text goes in windows of `windowBytes`. The
+// break after the last code point of a window is unknown until the next one is seen: each
+// window is walked up to its last inner boundary and the next starts there, a true boundary,
+// from which the rules (which look back only within a cluster, and at pairs of regional
+// indicators) decide as they would have on the whole text.
+std::size_t walkGraphemes(std::string_view text, std::size_t count, std::size_t& counted,
+                          std::size_t windowBytes) {
     counted = 0;
-    if (text.empty() || count == 0)
-        return 0;
-    UErrorCode status = U_ZERO_ERROR;
-    UText* ut = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
-    if (U_FAILURE(status))
-        throw std::runtime_error("ICU could not open the text.");
-    std::unique_ptr<UText, decltype(&utext_close)> owner(ut, &utext_close);
-    icu::BreakIterator& it = characterIterator();
-    it.setText(ut, status);
-    if (U_FAILURE(status))
-        throw std::runtime_error("ICU could not segment the text.");
-    std::size_t end = 0;
-    for (int32_t next = it.next(); next != icu::BreakIterator::DONE; next = it.next()) {
-        end = static_cast<std::size_t>(next);
-        if (++counted == count)
-            break;
+    std::size_t base = 0;
+    while (base < text.size() && counted < count) {
+        const std::string_view rest = text.substr(base);
+        const std::size_t length = windowEnd(rest, windowBytes);
+        const bool isLast = length == rest.size();
+        UErrorCode status = U_ZERO_ERROR;
+        UText* ut = utext_openUTF8(nullptr, rest.data(), static_cast<int64_t>(length), &status);
+        if (U_FAILURE(status))
+            throw std::runtime_error("ICU could not open the text.");
+        std::unique_ptr<UText, decltype(&utext_close)> owner(ut, &utext_close);
+        icu::BreakIterator& it = characterIterator();
+        it.setText(ut, status);
+        if (U_FAILURE(status))
+            throw std::runtime_error("ICU could not segment the text.");
+        std::size_t inner = 0;
+        for (int32_t next = it.next(); next != icu::BreakIterator::DONE; next = it.next()) {
+            const auto boundary = static_cast<std::size_t>(next);
+            if (!isLast && boundary == length)
+                break;
+            inner = boundary;
+            if (++counted == count)
+                break;
+        }
+        // Leave the shared iterator pointing at nothing we are about to free.
+        it.setText(icu::UnicodeString());
+        if (isLast || counted == count)
+            return base + inner;
+        // One cluster longer than a window: its end is taken as a boundary, the best there is.
+        if (inner == 0) {
+            inner = length;
+            ++counted;
+        }
+        base += inner;
     }
-    // Leave the shared iterator pointing at nothing we are about to free.
-    it.setText(icu::UnicodeString());
-    return end;
+    return base;
 }
 
 // Counts clusters in ASCII text: every byte is one, except that CR LF is one.
@@ -114,8 +145,14 @@ bool UnicodeText::isValidUtf8(std::string_view text) noexcept {
 std::size_t UnicodeText::graphemeCount(std::string_view text) {
     if (isAscii(text))
         return asciiGraphemeCount(text);
+    return graphemeCountInWindows(text, icuWindowBytes);
+}
+
+std::size_t UnicodeText::graphemeCountInWindows(std::string_view text, std::size_t windowBytes) {
+    if (isAscii(text))
+        return asciiGraphemeCount(text);
     std::size_t counted = 0;
-    walkGraphemes(text, static_cast<std::size_t>(-1), counted);
+    walkGraphemes(text, static_cast<std::size_t>(-1), counted, windowBytes);
     return counted;
 }
 
@@ -131,7 +168,7 @@ std::size_t UnicodeText::graphemePrefixBytes(std::string_view text, std::size_t 
         return bytes;
     }
     std::size_t counted = 0;
-    const std::size_t bytes = walkGraphemes(text, count, counted);
+    const std::size_t bytes = walkGraphemes(text, count, counted, icuWindowBytes);
     return counted < count ? text.size() : bytes;
 }
 
@@ -144,9 +181,14 @@ std::string UnicodeText::toLower(std::string_view text) {
         return out;
     }
     std::string out;
-    icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())))
-        .toLower(icu::Locale::getRoot())
-        .toUTF8String(out);
+    // ICU strings hold at most 2^31 units; longer text is lowered a window at a time.
+    while (!text.empty()) {
+        const std::size_t length = windowEnd(text, icuWindowBytes);
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(length)))
+            .toLower(icu::Locale::getRoot())
+            .toUTF8String(out);
+        text.remove_prefix(length);
+    }
     return out;
 }
 

@@ -17,8 +17,13 @@ public:
     /// True when `text` is well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
     static bool isValidUtf8(std::string_view text) noexcept;
 
-    /// Number of user-perceived characters in `text`.
+    /// Number of user-perceived characters in `text`, of any length.
     static std::size_t graphemeCount(std::string_view text);
+    /// `graphemeCount`, handing ICU at most `windowBytes` at a time (exposed so that tests can
+    /// place window seams where they like).
+    static std::size_t graphemeCountInWindows(std::string_view text, std::size_t windowBytes);
+    /// The most bytes handed to ICU at once: its UTF-8 text and strings take 32-bit lengths.
+    static constexpr std::size_t icuWindowBytes = std::size_t(1) << 30;
     /// Byte length of the first `count` user-perceived characters (all of `text` if shorter).
     static std::size_t graphemePrefixBytes(std::string_view text, std::size_t count);
 

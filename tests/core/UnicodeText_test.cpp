@@ -1,17 +1,72 @@
+#include "core/FastaConverter.h"
 #include "core/UnicodeText.h"
 
 #include <gtest/gtest.h>
 
-using pellacor::UnicodeText;
+#include <random>
+#include <string>
+
+using namespace pellacor;
 
 TEST(UnicodeText, counts_user_perceived_characters) {
     EXPECT_EQ(UnicodeText::graphemeCount(""), 0u);
     EXPECT_EQ(UnicodeText::graphemeCount("ACGT"), 4u);
-    EXPECT_EQ(UnicodeText::graphemeCount("a\r\nb"), 3u);
     EXPECT_EQ(UnicodeText::graphemeCount("e\u0301x"), 2u);
     EXPECT_EQ(UnicodeText::graphemeCount("\U0001F1E9\U0001F1EA"), 1u); // one flag
+    // CR LF is one character wherever it stands.
+    EXPECT_EQ(UnicodeText::graphemeCount("a\r\nb"), 3u);
+    EXPECT_EQ(UnicodeText::graphemeCount("\r"), 1u);
+    EXPECT_EQ(UnicodeText::graphemeCount("\r\r\n"), 2u);
+    EXPECT_EQ(UnicodeText::graphemeCount("ab\r"), 3u);
+    EXPECT_EQ(UnicodeText::graphemeCount("\n\r"), 2u);
+}
+
+TEST(UnicodeText, counting_in_windows_agrees_with_counting_whole_wherever_the_seams_fall) {
+    // Text of any length is counted in windows, since ICU takes 32-bit lengths. Every seam
+    // position must give the same count: clusters of several code points (flags, which pair
+    // up, a family joined by ZWJ, marks, Hangul jamo, an Indic conjunct, CR LF) cross them.
+    const std::vector<std::string> clusters = {
+        "A", "\r\n", "\r", "e\u0301\u0302", "\U0001F1E9\U0001F1EA", "\U0001F1EB",
+        "\U0001F468\u200D\U0001F469\u200D\U0001F467", "\u1100\u1161\u11A8", "\u0915\u094D\u0937",
+        "\u00E9", "\u4E2D"};
+    std::mt19937 random(7);
+    std::string text;
+    for (int i = 0; i < 600; ++i)
+        text += clusters[random() % clusters.size()];
+    const std::size_t whole = UnicodeText::graphemeCount(text);
+    // Windows stay wider than the widest cluster (the family, 18 bytes).
+    for (std::size_t window = 19; window < 80; ++window)
+        EXPECT_EQ(UnicodeText::graphemeCountInWindows(text, window), whole) << window;
+}
+
+TEST(UnicodeText, a_prefix_keeps_a_combining_mark_and_a_cr_lf_that_end_it) {
     EXPECT_EQ(UnicodeText::graphemePrefixBytes("e\u0301x", 1), 3u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("ABC\u0301D", 2), 2u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("ABC\u0301D", 3), 5u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("ABC\u0301D", 4), 6u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("A\r\nB", 2), 3u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("A\r\n\u00E9", 2), 3u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("a\r\n\r\nb", 3), 5u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("\r\n\r\n\u00E9", 2), 4u);
+    // Non-ASCII far behind the prefix does not change it.
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes(std::string(10, 'a') + "\u00E9", 4), 4u);
+}
+
+TEST(UnicodeText, a_prefix_longer_than_the_text_is_the_whole_text) {
     EXPECT_EQ(UnicodeText::graphemePrefixBytes("ab", 5), 2u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("A\r", 5), 2u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("AC\u00E9", 80), 4u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("", 3), 0u);
+    EXPECT_EQ(UnicodeText::graphemePrefixBytes("abc", 0), 0u);
+}
+
+TEST(UnicodeText, a_long_sequence_with_one_accented_letter_at_the_end_is_sliced_whole) {
+    // Slicing once tested the whole remaining text for ASCII on every line (quadratic: the
+    // test's time limit catches that).
+    const std::string sequence = std::string(8'000'000, 'A') + "\u00E9";
+    const std::string fasta = FastaConverter::convert({{"s1", sequence, std::nullopt}});
+    EXPECT_EQ(fasta.size(), 4 + sequence.size() + 100'001);
+    EXPECT_TRUE(fasta.ends_with("A\n\u00E9\n"));
 }
 
 TEST(UnicodeText, validates_utf8_strictly) {
@@ -33,25 +88,4 @@ TEST(UnicodeText, trims_white_space_and_optionally_newlines) {
 TEST(UnicodeText, lower_cases_beyond_ascii) {
     EXPECT_EQ(UnicodeText::toLower("SeqID"), "seqid");
     EXPECT_EQ(UnicodeText::toLower("\u00C9TUDE"), "\u00E9tude");
-}
-
-TEST(UnicodeText, a_prefix_is_decided_by_its_own_characters_not_by_a_far_away_one) {
-    // Non-ASCII far behind the prefix must not change it; right behind it, it may combine.
-    const std::string ascii(10, 'a');
-    EXPECT_EQ(UnicodeText::graphemePrefixBytes(ascii + "\u00E9", 4), 4u);
-    EXPECT_EQ(UnicodeText::graphemePrefixBytes("abcde\u0301", 5), 7u);
-    EXPECT_EQ(UnicodeText::graphemePrefixBytes("abcde\u0301", 4), 4u);
-    // A CR LF that ends the prefix counts as one character.
-    EXPECT_EQ(UnicodeText::graphemePrefixBytes("a\r\n\r\nb", 3), 5u);
-    EXPECT_EQ(UnicodeText::graphemePrefixBytes("\r\n\r\n\u00E9", 2), 4u);
-    EXPECT_EQ(UnicodeText::graphemePrefixBytes("", 3), 0u);
-    EXPECT_EQ(UnicodeText::graphemePrefixBytes("abc", 0), 0u);
-}
-
-TEST(UnicodeText, counts_cr_lf_once_wherever_it_stands) {
-    EXPECT_EQ(UnicodeText::graphemeCount("\r"), 1u);
-    EXPECT_EQ(UnicodeText::graphemeCount("\r\n"), 1u);
-    EXPECT_EQ(UnicodeText::graphemeCount("\r\r\n"), 2u);
-    EXPECT_EQ(UnicodeText::graphemeCount("ab\r"), 3u);
-    EXPECT_EQ(UnicodeText::graphemeCount("\n\r"), 2u);
 }
