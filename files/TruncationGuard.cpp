@@ -4,24 +4,28 @@
 #include <atomic>
 #include <csignal>
 #include <cstdint>
-#include <mutex>
 #include <sys/mman.h>
 #include <unistd.h>
 
 namespace pellacor {
 namespace {
 
+// A guarded range is published as one word, so that the handler, which may run at any moment
+// on any thread, never sees the start of one range with the end of another: the first page
+// number in the high bits, the page count in the low `countBits`.
+constexpr unsigned countBits = 28;
+constexpr std::uint64_t countMask = (std::uint64_t(1) << countBits) - 1;
+
 struct Slot {
     std::atomic<bool> taken{false};
-    std::atomic<std::uintptr_t> begin{0};
-    std::atomic<std::uintptr_t> end{0};
+    std::atomic<std::uint64_t> range{0}; // 0: nothing guarded
     std::atomic<bool> cut{false};
 };
 
-// Plain atomics only: the handler may run at any moment on any thread.
 std::array<Slot, 64> slots;
 struct sigaction previousAction {};
-std::once_flag installed;
+std::atomic<bool> isInstalled{false};
+std::uintptr_t pageSize = 4096;
 
 void passOn(int signal, siginfo_t* info, void* context) {
     if (previousAction.sa_flags & SA_SIGINFO) {
@@ -41,9 +45,13 @@ void passOn(int signal, siginfo_t* info, void* context) {
 extern "C" void onBusError(int signal, siginfo_t* info, void* context) {
     const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
     for (Slot& slot : slots) {
-        const std::uintptr_t begin = slot.begin.load(std::memory_order_acquire);
-        const std::uintptr_t end = slot.end.load(std::memory_order_acquire);
-        if (begin == 0 || address < begin || address >= end)
+        const std::uint64_t range = slot.range.load(std::memory_order_acquire);
+        if (range == 0)
+            continue;
+        const std::uintptr_t begin = static_cast<std::uintptr_t>(range >> countBits) * pageSize;
+        const std::uintptr_t end =
+            begin + static_cast<std::uintptr_t>(range & countMask) * pageSize;
+        if (address < begin || address >= end)
             continue;
         // mmap is a plain system call here, safe in a handler. Zero pages replace the file's
         // pages at the same place, so every later read succeeds.
@@ -55,29 +63,35 @@ extern "C" void onBusError(int signal, siginfo_t* info, void* context) {
     passOn(signal, info, context);
 }
 
-void install() {
+} // namespace
+
+void TruncationGuard::installHandler() noexcept {
+    if (isInstalled.load(std::memory_order_acquire))
+        return;
+    pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     struct sigaction action {};
     action.sa_sigaction = onBusError;
     action.sa_flags = SA_SIGINFO;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGBUS, &action, &previousAction);
+    if (::sigaction(SIGBUS, &action, &previousAction) == 0)
+        isInstalled.store(true, std::memory_order_release);
 }
 
-} // namespace
-
 TruncationGuard::TruncationGuard(const void* begin, std::size_t bytes) noexcept {
-    if (!begin || bytes == 0)
+    if (!begin || bytes == 0 || !isInstalled.load(std::memory_order_acquire))
         return;
-    std::call_once(installed, install);
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const auto first = reinterpret_cast<std::uintptr_t>(begin);
+    const std::uint64_t pages = (bytes + pageSize - 1) / pageSize;
+    const std::uint64_t firstPage = first / pageSize;
+    if (first % pageSize != 0 || pages > countMask || firstPage >> (64 - countBits) != 0)
+        return;
+    const std::uint64_t range = (firstPage << countBits) | pages;
     for (std::size_t i = 0; i < slots.size(); ++i) {
         bool expected = false;
         if (!slots[i].taken.compare_exchange_strong(expected, true))
             continue;
-        slots[i].cut.store(false);
-        slots[i].end.store((first + bytes + page - 1) & ~(page - 1), std::memory_order_release);
-        slots[i].begin.store(first, std::memory_order_release);
+        slots[i].cut.store(false, std::memory_order_relaxed);
+        slots[i].range.store(range, std::memory_order_release);
         slot_ = static_cast<int>(i);
         return;
     }
@@ -87,8 +101,7 @@ TruncationGuard::~TruncationGuard() {
     if (slot_ < 0)
         return;
     Slot& slot = slots[static_cast<std::size_t>(slot_)];
-    slot.begin.store(0, std::memory_order_release);
-    slot.end.store(0, std::memory_order_release);
+    slot.range.store(0, std::memory_order_release);
     slot.taken.store(false, std::memory_order_release);
 }
 

@@ -1,5 +1,6 @@
 // A mapped table that changes under the reader must neither crash it nor pass for intact.
 #include "files/MappedFile.h"
+#include "files/TruncationGuard.h"
 
 #include "readers/CSVParser.h"
 #include "files/FileError.h"
@@ -23,6 +24,8 @@ namespace {
 class MappedFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The programs install it at start-up; without it files are read, not mapped.
+        TruncationGuard::installHandler();
         path_ = std::filesystem::temp_directory_path() /
                 ("mapped-" + std::to_string(::getpid()) + ".tsv");
         std::ofstream(path_, std::ios::binary) << std::string(1 << 20, 'A');
@@ -72,7 +75,7 @@ TEST_F(MappedFileTest, a_reading_that_fails_on_a_changed_file_reports_the_change
     // Cut inside a quoted field, the rest reads as zeros and the quote never closes.
     std::ofstream(path_, std::ios::binary) << "s1,\"" + std::string(1 << 20, 'A') + "\"\n";
     const auto scan = [](std::string_view bytes) {
-        CSVParser::scan(bytes, "t.csv", [](const CSVParser::RecordView&) {});
+        CSVParser::scan(bytes, "t.csv", [](const RecordView&) {});
     };
     {
         const MappedFile intact(path_);
