@@ -5,10 +5,26 @@
 #include "readers/WorksheetDelegate.h"
 #include "readers/XmlParser.h"
 
+#include "files/FileDescriptor.h"
+
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 
 using namespace pellacor;
+
+namespace {
+
+void runFile(const char* path, XmlDelegate& delegate) {
+    const FileDescriptor fd(::open(path, O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        std::perror(path);
+        std::exit(1);
+    }
+    XmlParser(delegate).feedDescriptor(fd.get(), path);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -19,10 +35,10 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     SharedStringsDelegate shared;
     if (argc > 2)
-        XmlParser::runFile(argv[2], shared);
+        runFile(argv[2], shared);
     const auto middle = Clock::now();
-    WorksheetDelegate sheet(std::move(shared.strings));
-    XmlParser::runFile(argv[1], sheet);
+    WorksheetDelegate sheet(shared.takeTable());
+    runFile(argv[1], sheet);
     const auto end = Clock::now();
     const auto ms = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
     std::printf("shared strings %.1f ms, worksheet %.1f ms, %zu records\n", ms(middle - start),

@@ -1,8 +1,8 @@
 #include "readers/CSVParser.h"
 
 #include "core/UnicodeText.h"
-#include "readers/CSVRowScanner.h"
 #include "files/FileBytes.h"
+#include "readers/CSVRowScanner.h"
 
 namespace pellacor {
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordView.h"
 #include "core/SequenceEntry.h"
 #include "files/FileError.h"
 #include "readers/TableError.h"
@@ -49,14 +50,6 @@ public:
         std::vector<SequenceEntry> entries;
         bool isTabDelimited = false;
     };
-
-    /// One record as the scanner produces it; the views live only during the callback.
-    struct RecordView {
-        std::string_view identifier;
-        std::string_view sequence;
-        std::optional<std::string_view> description;
-    };
-    using RecordSink = std::function<void(const RecordView&)>;
 
     static constexpr std::array<std::string_view, 9> headerKeywords = {
         "gene", "sequence", "id", "identifier", "name", "seq", "description", "desc", "header"};

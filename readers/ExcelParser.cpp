@@ -1,24 +1,27 @@
 #include "readers/ExcelParser.h"
 
-#include "readers/ArchiveListing.h"
+#include "files/DisplayName.h"
 #include "files/FileBytes.h"
+#include "files/FileError.h"
+#include "readers/ArchiveListing.h"
+#include "readers/ArchivePart.h"
 #include "readers/SharedStringsDelegate.h"
-#include "readers/UnzipProcess.h"
 #include "readers/WorkDirectory.h"
 #include "readers/WorksheetDelegate.h"
-#include "readers/WorksheetThread.h"
-#include "readers/XmlParser.h"
 
-#include <chrono>
+#include <cerrno>
 #include <new>
 #include <optional>
 #include <system_error>
-#include <thread>
 
 namespace pellacor {
 namespace {
 
 const std::string sharedStringsPart = "xl/sharedStrings.xml";
+
+bool isOutOfSpace(const FileError& error) noexcept {
+    return error.errorNumber() == ENOSPC || error.errorNumber() == EDQUOT;
+}
 
 } // namespace
 
@@ -39,7 +42,24 @@ std::string ExcelParser::ExcelError::message(Case kind, const std::string& detai
     return {};
 }
 
+std::string ExcelParser::notEnoughSpaceMessage() {
+    return "There is not enough free space in the temporary folder \u201C" +
+           DisplayName::escaped(WorkDirectory::temporaryRoot().string()) +
+           "\u201D to unpack this workbook. Free some space there, or set TMPDIR to a folder "
+           "with more, and try again.";
+}
+
 std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file) {
+    std::vector<SequenceEntry> entries;
+    read(file, [&entries](const RecordView& r) {
+        entries.push_back(
+            {std::string(r.identifier), std::string(r.sequence),
+             r.description ? std::optional<std::string>(*r.description) : std::nullopt});
+    });
+    return entries;
+}
+
+std::size_t ExcelParser::read(const std::filesystem::path& file, const RecordSink& sink) {
     std::optional<FileBytes::RegularFile> source;
     try {
         source.emplace(FileBytes::openRegular(file));
@@ -50,9 +70,12 @@ std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file)
         const WorkDirectory work;
         const std::filesystem::path archive = work.copyFile("temp.xlsx", source->fd.get(), file);
         source.reset();
-        return readArchive(work, archive);
+        return readArchive(work, archive, sink);
     } catch (const WorkDirectory::UnreadableSource&) {
         throw ExcelError(ExcelError::Case::cannotReadFile);
+    } catch (const FileError& error) {
+        throw ExcelError(ExcelError::Case::parsingFailed,
+                         isOutOfSpace(error) ? notEnoughSpaceMessage() : error.what());
     } catch (const std::bad_alloc&) {
         throw ExcelError(ExcelError::Case::parsingFailed,
                          "There is not enough memory to read this workbook.");
@@ -63,101 +86,88 @@ std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file)
 
 std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
     const WorkDirectory work;
-    return readArchive(work, work.writeFile("temp.xlsx", bytes));
+    std::vector<SequenceEntry> entries;
+    readArchive(work, work.writeFile("temp.xlsx", bytes), [&entries](const RecordView& r) {
+        entries.push_back(
+            {std::string(r.identifier), std::string(r.sequence),
+             r.description ? std::optional<std::string>(*r.description) : std::nullopt});
+    });
+    return entries;
 }
 
-std::vector<SequenceEntry> ExcelParser::readArchive(const WorkDirectory& work,
-                                                    const std::filesystem::path& archive) {
-    const std::filesystem::path extracted = work.makeDirectory("extracted");
+std::size_t ExcelParser::readArchive(const WorkDirectory& work,
+                                     const std::filesystem::path& archive, const RecordSink& sink) {
     const std::optional<ArchiveListing> listing = ArchiveListing::read(archive);
-    if (!listing)
+    if (!listing) {
+        if (isEncryptedCompoundFile(archive))
+            throw TableError(passwordMessage);
         throw ExcelError(ExcelError::Case::invalidFileFormat);
+    }
+    // No workbook holds a link or a name that leaves its folder; one that does was made to.
+    if (listing->hasUnsafeEntries())
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    const std::filesystem::path extracted = work.makeDirectory("extracted");
+    const std::string sheet = firstSheetPart(*listing, archive, extracted);
+    if (!listing->contains(sheet))
+        throw ExcelError(ExcelError::Case::noDataFound);
+    const std::size_t count = readSheet(*listing, archive, sheet, extracted, sink);
+    if (count == 0)
+        throw ExcelError(ExcelError::Case::noDataFound);
+    return count;
+}
+
+std::size_t ExcelParser::readSheet(const ArchiveListing& listing,
+                                   const std::filesystem::path& archive, const std::string& sheet,
+                                   const std::filesystem::path& extracted, const RecordSink& sink) {
+    const bool hasSharedStrings = listing.contains(sharedStringsPart);
     Allowance allowance;
     std::error_code unknown;
     const std::filesystem::space_info space = std::filesystem::space(extracted, unknown);
     if (!unknown)
         allowance.freeBytes = space.available;
+    checkParts(listing,
+               hasSharedStrings ? std::vector{sheet, sharedStringsPart} : std::vector{sheet},
+               allowance);
 
-    const std::vector<std::string> workbook = workbookParts(*listing);
-    if (!reserveSpace(*listing, workbook, allowance))
-        throw ExcelError(ExcelError::Case::invalidFileFormat);
-    // Which part holds the shared strings does not hang on the sheet, so the longest unpacking
-    // starts first, while the sheet is looked up.
-    const bool hasSharedStrings = listing->contains(sharedStringsPart);
-    const bool stringsFit =
-        hasSharedStrings && reserveSpace(*listing, {sharedStringsPart}, allowance);
-    std::optional<UnzipProcess> stringsWriter;
-    if (stringsFit)
-        stringsWriter.emplace(startExtraction(*listing, archive, {sharedStringsPart}, extracted));
-    std::optional<UnzipProcess> workbookWriter;
-    if (!workbook.empty())
-        workbookWriter.emplace(startExtraction(*listing, archive, workbook, extracted));
-
-    const std::string sheet = firstSheetPart(*listing, extracted, std::move(workbookWriter));
-    if (!listing->contains(sheet))
-        throw ExcelError(ExcelError::Case::noDataFound);
-    // Shared strings too large are refused only now: a missing sheet is told first.
-    if ((hasSharedStrings && !stringsFit) || !reserveSpace(*listing, {sheet}, allowance))
-        throw ExcelError(ExcelError::Case::invalidFileFormat);
-    std::vector<SequenceEntry> entries =
-        readParts(*listing, archive, sheet, extracted, std::move(stringsWriter));
-    if (entries.empty())
-        throw ExcelError(ExcelError::Case::noDataFound);
-    return entries;
-}
-
-std::vector<SequenceEntry> ExcelParser::readParts(const ArchiveListing& listing,
-                                                  const std::filesystem::path& archive,
-                                                  const std::string& sheet,
-                                                  const std::filesystem::path& extracted,
-                                                  std::optional<UnzipProcess> stringsWriter) {
-    // One unzip run per part, all going at once: while they inflate, each part is parsed as it
-    // is written, the sheet on a thread of its own, ahead of the shared strings.
-    UnzipProcess sheetWriter = startExtraction(listing, archive, {sheet}, extracted);
-    const auto unpackedWell = [&] {
-        const bool stringsWell = !stringsWriter || stringsWriter->finish();
-        return sheetWriter.finish() && stringsWell;
+    std::size_t count = 0;
+    const RecordSink counted = [&](const RecordView& record) {
+        ++count;
+        sink(record);
     };
-
-    std::vector<SequenceEntry> entries;
-    // Made after the writers, so that it is stopped before they go.
-    std::optional<WorksheetThread> sheetReader;
-    try {
-        if (stringsWriter) {
-            sheetReader.emplace(extracted / sheet, [&] { return !sheetWriter.hasExited(); });
-            // The sheet is read first, while the table is still being inflated: the table
-            // waits in the file meanwhile, and two parses at once would take the core that the
-            // unzip inflating it needs, on which the whole import waits.
-            while (!sheetReader->isWaitingForTable() && !stringsWriter->hasExited())
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            SharedStringsDelegate sharedStrings;
-            XmlParser::runFile(extracted / sharedStringsPart, sharedStrings,
-                               [&] { return !stringsWriter->hasExited(); });
-            sheetReader->supplySharedStrings(std::move(sharedStrings.strings));
-            // Read whole, the part gives its space back while the sheet's rows are finished.
-            std::error_code ignored;
-            std::filesystem::remove(extracted / sharedStringsPart, ignored);
-            entries = sheetReader->finish();
-        } else {
-            WorksheetDelegate worksheet({});
-            XmlParser::runFile(extracted / sheet, worksheet,
-                               [&] { return !sheetWriter.hasExited(); });
-            entries = std::move(worksheet.entries);
-        }
-    } catch (const FileError& error) {
-        // The sheet's writer is asked below: the thread that watches it must be gone.
-        if (sheetReader)
-            sheetReader->stop();
-        // A part that unzip could not write, or skipped, is the archive's fault, not the file
-        // system's.
-        if (!unpackedWell() || isUnwrittenPart(error))
-            throw ExcelError(ExcelError::Case::invalidFileFormat);
-        throw;
+    // Both parts are unpacked at once, each by its own unzip. The sheet is read first, while
+    // the shared strings are still being inflated beside it: then only the entries it names
+    // need be kept of them, however many the table holds.
+    std::optional<ArchivePart> strings;
+    if (hasSharedStrings)
+        strings.emplace(archive, listing, sharedStringsPart, extracted / "sharedStrings.xml");
+    ArchivePart sheetPart(archive, listing, sheet, extracted / "sheet.xml");
+    if (!strings) {
+        WorksheetDelegate worksheet(SharedStringTable{});
+        worksheet.setRecordSink(counted);
+        sheetPart.read(worksheet);
+        // What was read counts only if unzip vouches for every byte of it.
+        sheetPart.finish();
+        return count;
     }
-    // What was parsed counts only if unzip vouches for every byte of it.
-    if (!unpackedWell())
-        throw ExcelError(ExcelError::Case::invalidFileFormat);
-    return entries;
+    WorksheetDelegate worksheet = WorksheetDelegate::awaitingSharedStrings();
+    worksheet.setRecordSink(counted);
+    sheetPart.read(worksheet);
+    sheetPart.finish();
+    SharedStringsDelegate sharedStrings(worksheet.referencedNumbers());
+    strings->read(sharedStrings);
+    strings->finish();
+    // Read whole, the part gives its space back while the rows are finished.
+    strings->discard();
+    SharedStringTable table = sharedStrings.takeTable();
+    if (!worksheet.hasDroppedRows()) {
+        worksheet.resolveSharedStrings(std::move(table));
+        return count;
+    }
+    // Rows too many to wait for the table were dropped: the sheet is read again, resolving.
+    WorksheetDelegate again(std::move(table));
+    again.setRecordSink(counted);
+    sheetPart.read(again);
+    return count;
 }
 
 } // namespace pellacor

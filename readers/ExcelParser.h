@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/RecordView.h"
 #include "core/SequenceEntry.h"
-#include "files/FileError.h"
 #include "readers/TableError.h"
 
 #include <cstdint>
@@ -14,11 +14,10 @@
 namespace pellacor {
 
 class ArchiveListing;
-class UnzipProcess;
 class WorkDirectory;
 
-/// Reads the first sheet of an .xlsx workbook into records: extracts the parts it needs with
-/// /usr/bin/unzip into a private work directory and reads them. Stateless; operations are static.
+/// Reads the first sheet of an .xlsx workbook into records: has /usr/bin/unzip unpack the parts
+/// it needs into a private work directory and reads them. Stateless; operations are static.
 class ExcelParser {
 public:
     ExcelParser() = delete;
@@ -42,14 +41,25 @@ public:
     /// Records of the workbook at `file`, never empty. Throws `ExcelError` (`cannotReadFile`,
     /// or `parsingFailed` wrapping any inner failure's message).
     static std::vector<SequenceEntry> parse(const std::filesystem::path& file);
+    /// Hands the records of the workbook at `file` to `sink` in row order and returns how many
+    /// there were (at least one). Throws as `parse` does; the sink may then have seen records.
+    static std::size_t read(const std::filesystem::path& file, const RecordSink& sink);
     /// Records of a workbook given as bytes, never empty. Throws `ExcelError`
-    /// (`invalidFileFormat`, `noDataFound`) or `FileError` for file-system and launch failures.
+    /// (`invalidFileFormat`, `noDataFound`), `TableError` or `FileError` for file-system and
+    /// launch failures.
     static std::vector<SequenceEntry> parseData(std::string_view bytes);
 
     /// The most a workbook may unpack to; more is refused as a likely zip bomb.
     static constexpr std::uint64_t maximumExtractedBytes = std::uint64_t(4) << 30;
     /// The part read when the workbook does not say which part holds its first sheet.
     static constexpr const char* defaultSheetPart = "xl/worksheets/sheet1.xml";
+
+    /// What the user reads when the temporary folder has no room to unpack a workbook.
+    static std::string notEnoughSpaceMessage();
+    /// What the user reads about a workbook locked with a password.
+    static constexpr const char* passwordMessage =
+        "This workbook is password-protected. Remove the password in your spreadsheet program "
+        "and try again.";
 
 private:
     // What the parts unpacked so far take, counted against the limit and against the free
@@ -59,35 +69,27 @@ private:
         std::uint64_t reservedBytes = 0;
     };
 
-    // The records of the workbook copied to `archive` inside `work`.
-    static std::vector<SequenceEntry> readArchive(const WorkDirectory& work,
-                                                  const std::filesystem::path& archive);
-    // The workbook part and its relationships, which say where the first sheet is, when both
-    // are listed; else none.
-    static std::vector<std::string> workbookParts(const ArchiveListing& listing);
-    // The archive path of the part holding the first tab, read from what `workbookWriter`
-    // extracts; the default part when there is none.
+    // Hands the records of the workbook copied to `archive` inside `work` to `sink`; returns
+    // their number, at least one.
+    static std::size_t readArchive(const WorkDirectory& work, const std::filesystem::path& archive,
+                                   const RecordSink& sink);
+    // The archive path of the part holding the first tab, read from the workbook part and its
+    // relationships; the default part when they do not lead to one.
     static std::string firstSheetPart(const ArchiveListing& listing,
-                                      const std::filesystem::path& extracted,
-                                      std::optional<UnzipProcess> workbookWriter);
-    // True when `error` says a part is missing or no regular file after unzip reported success.
-    static bool isUnwrittenPart(const FileError& error) noexcept;
-    // Counts `parts` in, or returns false when their listed sizes would pass the limits.
-    static bool reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
-                             Allowance& allowance);
-    // Starts unzip on `parts`, their folders made beforehand so that parallel runs never race
-    // to create them. No file it writes may grow past the size `listing` gives its part.
-    static UnzipProcess startExtraction(const ArchiveListing& listing,
-                                        const std::filesystem::path& archive,
-                                        const std::vector<std::string>& parts,
-                                        const std::filesystem::path& extracted);
-    // The records of `sheet`, each part parsed while its own unzip run is still writing it; the
-    // shared strings, if any, come from `stringsWriter`.
-    static std::vector<SequenceEntry> readParts(const ArchiveListing& listing,
-                                                const std::filesystem::path& archive,
-                                                const std::string& sheet,
-                                                const std::filesystem::path& extracted,
-                                                std::optional<UnzipProcess> stringsWriter);
+                                      const std::filesystem::path& archive,
+                                      const std::filesystem::path& extracted);
+    // The records of `sheet`, read while it is unpacked, then resolved through the entries of
+    // the shared strings (if listed) that it names.
+    static std::size_t readSheet(const ArchiveListing& listing,
+                                 const std::filesystem::path& archive, const std::string& sheet,
+                                 const std::filesystem::path& extracted, const RecordSink& sink);
+    // Throws unless the parts can be unpacked: none encrypted, within the size limit and the
+    // free space (`allowance` counts them in).
+    static void checkParts(const ArchiveListing& listing, const std::vector<std::string>& parts,
+                           Allowance& allowance);
+    // True when the file that unzip refused is a workbook encrypted with a password, which
+    // spreadsheet programs store in a compound file instead of a zip archive.
+    static bool isEncryptedCompoundFile(const std::filesystem::path& archive);
 };
 
 } // namespace pellacor

@@ -1,16 +1,16 @@
-// Finding and extracting the parts of the package that are read.
+// Finding the parts of the package that are read, and whether they may be unpacked.
 #include "readers/ExcelParser.h"
 
-#include "readers/ArchiveListing.h"
-#include "readers/RelationshipsDelegate.h"
 #include "files/FileError.h"
+#include "files/MappedFile.h"
+#include "readers/ArchiveListing.h"
+#include "readers/ArchivePart.h"
+#include "readers/RelationshipsDelegate.h"
 #include "readers/TableError.h"
-#include "readers/UnzipProcess.h"
 #include "readers/WorkbookDelegate.h"
-#include "readers/XmlParser.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace pellacor {
@@ -26,41 +26,41 @@ std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
                : a + b;
 }
 
-} // namespace
-
-std::vector<std::string> ExcelParser::workbookParts(const ArchiveListing& listing) {
-    if (!listing.contains(workbookPart) || !listing.contains(workbookRelationshipsPart))
-        return {};
-    return {workbookPart, workbookRelationshipsPart};
+// Reads one small part whole through `delegate`; false when it is damaged or was not unpacked
+// whole, which makes it as good as missing.
+bool readSmallPart(const ArchiveListing& listing, const std::filesystem::path& archive,
+                   const std::string& name, const std::filesystem::path& file,
+                   XmlDelegate& delegate) {
+    ArchivePart part(archive, listing, name, file);
+    const bool wellFormed = part.read(delegate);
+    try {
+        part.finish();
+    } catch (const ExcelParser::ExcelError&) {
+        return false;
+    }
+    return wellFormed;
 }
 
+} // namespace
+
 std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
-                                        const std::filesystem::path& extracted,
-                                        std::optional<UnzipProcess> workbookWriter) {
-    if (!workbookWriter)
+                                        const std::filesystem::path& archive,
+                                        const std::filesystem::path& extracted) {
+    if (!listing.contains(workbookPart) || !listing.contains(workbookRelationshipsPart))
         return defaultSheetPart;
-    if (!workbookWriter->finish())
-        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    Allowance allowance;
+    checkParts(listing, {workbookPart, workbookRelationshipsPart}, allowance);
 
     WorkbookDelegate workbook;
-    std::optional<RelationshipsDelegate> relationships;
-    try {
-        XmlParser::runFile(extracted / workbookPart, workbook);
-        if (!workbook.firstSheetRelationship)
-            return defaultSheetPart;
-        relationships.emplace(*workbook.firstSheetRelationship);
-        XmlParser::runFile(extracted / workbookRelationshipsPart, *relationships);
-    } catch (const FileError& error) {
-        // unzip skips entries it will not write (volume labels, links) yet succeeds: such a
-        // part is as good as missing.
-        if (isUnwrittenPart(error))
-            return defaultSheetPart;
-        throw;
-    }
-    if (!relationships->target)
+    readSmallPart(listing, archive, workbookPart, extracted / "workbook.xml", workbook);
+    if (!workbook.firstSheetRelationship)
         return defaultSheetPart;
-    const std::optional<std::string> part =
-        RelationshipsDelegate::partPath(*relationships->target);
+    RelationshipsDelegate relationships(*workbook.firstSheetRelationship);
+    readSmallPart(listing, archive, workbookRelationshipsPart, extracted / "workbook.xml.rels",
+                  relationships);
+    if (!relationships.target)
+        return defaultSheetPart;
+    const std::optional<std::string> part = RelationshipsDelegate::partPath(*relationships.target);
     // A sheet cannot be one of the other parts read; pointing there does not resolve.
     if (!part || !listing.contains(*part) || *part == workbookPart ||
         *part == workbookRelationshipsPart || *part == sharedStringsPart)
@@ -68,46 +68,43 @@ std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
     return *part;
 }
 
-bool ExcelParser::isUnwrittenPart(const FileError& error) noexcept {
-    const int e = error.errorNumber();
-    return e == ENOENT || e == ELOOP || e == EISDIR || e == EINVAL || e == ENOTDIR;
-}
-
-bool ExcelParser::reserveSpace(const ArchiveListing& listing, const std::vector<std::string>& parts,
-                               Allowance& allowance) {
+void ExcelParser::checkParts(const ArchiveListing& listing, const std::vector<std::string>& parts,
+                             Allowance& allowance) {
+    for (const std::string& part : parts)
+        if (listing.isEncrypted(part))
+            throw TableError(passwordMessage);
     // The listed sizes are checked before anything is unpacked, so that a small archive
     // claiming huge contents cannot fill the disk. Parts unpack side by side, so all of them
     // together are held against the space that was free before the first.
     std::uint64_t total = allowance.reservedBytes;
     for (const std::string& part : parts)
         total = saturatingSum(total, listing.sizeOf(part));
-    if (total > maximumExtractedBytes || (allowance.freeBytes && total > *allowance.freeBytes))
-        return false;
+    if (total > maximumExtractedBytes)
+        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    if (allowance.freeBytes && total > *allowance.freeBytes)
+        throw TableError(notEnoughSpaceMessage());
     allowance.reservedBytes = total;
-    return true;
 }
 
-UnzipProcess ExcelParser::startExtraction(const ArchiveListing& listing,
-                                          const std::filesystem::path& archive,
-                                          const std::vector<std::string>& parts,
-                                          const std::filesystem::path& extracted) {
-    std::vector<std::string> arguments = {"-q", archive.string()};
-    std::uint64_t largestPart = 0;
-    for (const std::string& part : parts) {
-        largestPart = std::max(largestPart, listing.sizeOf(part));
-        std::error_code error;
-        std::filesystem::create_directories((extracted / part).parent_path(), error);
-        if (error)
-            throw FileError("Cannot create", (extracted / part).parent_path(), error.value());
-        arguments.push_back(part);
+bool ExcelParser::isEncryptedCompoundFile(const std::filesystem::path& archive) {
+    // A compound file opens with this signature; an encrypted workbook holds a stream named
+    // "EncryptedPackage", its name stored in UTF-16.
+    static constexpr unsigned char signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    static constexpr char16_t streamName[] = u"EncryptedPackage";
+    try {
+        const MappedFile file(archive);
+        const std::string_view bytes = file.bytes();
+        if (bytes.size() < sizeof signature || std::memcmp(bytes.data(), signature, 8) != 0)
+            return false;
+        std::string name;
+        for (const char16_t unit : std::u16string_view(streamName)) {
+            name += static_cast<char>(unit & 0xFF);
+            name += static_cast<char>(unit >> 8);
+        }
+        return bytes.find(name) != std::string_view::npos;
+    } catch (const std::exception&) {
+        return false;
     }
-    arguments.push_back("-d");
-    arguments.push_back(extracted.string());
-    UnzipProcess process(arguments, UnzipProcess::Output::toStandardError);
-    // unzip trusts the sizes an archive claims only for its listing: a part that inflates past
-    // its listed size would otherwise fill the disk behind the space check.
-    process.limitFileSize(largestPart);
-    return process;
 }
 
 } // namespace pellacor

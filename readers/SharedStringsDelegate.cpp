@@ -26,6 +26,20 @@ long escapeAt(std::string_view text, std::size_t pos) {
 
 } // namespace
 
+SharedStringsDelegate::SharedStringsDelegate(std::vector<std::uint64_t> wanted)
+    : isFiltered_(true), wanted_(std::move(wanted)) {}
+
+bool SharedStringsDelegate::wantsMore() const {
+    return !isFiltered_ || nextWanted_ < wanted_.size();
+}
+
+SharedStringTable SharedStringsDelegate::takeTable() {
+    if (!isFiltered_)
+        return SharedStringTable(std::move(strings));
+    wanted_.resize(nextWanted_);
+    return SharedStringTable(std::move(wanted_), std::move(strings));
+}
+
 void SharedStringsDelegate::didStartElement(std::string_view localName,
                                             const XmlAttributes& attributes) {
     if (localName == "t") {
@@ -34,7 +48,7 @@ void SharedStringsDelegate::didStartElement(std::string_view localName,
         ++phoneticDepth;
     } else if (localName == "si") {
         currentString.clear();
-    } else if (localName == "sst") {
+    } else if (localName == "sst" && !isFiltered_) {
         if (const char* count = attributes.find("uniqueCount"))
             strings.reserve(std::min<std::size_t>(std::strtoull(count, nullptr, 10), reserveLimit));
     }
@@ -52,8 +66,14 @@ void SharedStringsDelegate::didEndElement(std::string_view localName) {
         if (phoneticDepth > 0)
             --phoneticDepth;
     } else if (localName == "si") {
-        // Every item takes a place, empty or not, so positions keep matching cell numbers.
-        strings.push_back(decodeEscapes(currentString));
+        // Every item takes a number, empty or not, so numbers keep matching what cells say.
+        if (!isFiltered_) {
+            strings.push_back(decodeEscapes(currentString));
+        } else if (nextWanted_ < wanted_.size() && wanted_[nextWanted_] == itemCount) {
+            strings.push_back(decodeEscapes(currentString));
+            ++nextWanted_;
+        }
+        ++itemCount;
         currentString.clear();
     }
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "readers/SharedStringTable.h"
 #include "readers/XmlDelegate.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,8 +14,17 @@ namespace pellacor {
 /// <t> texts of its formatted runs joined in order, phonetic runs (<rPh>) left out.
 class SharedStringsDelegate : public XmlDelegate {
 public:
-    /// The table read so far; entry i is the text that cells refer to by the number i.
+    /// A reader that keeps every item.
+    SharedStringsDelegate() = default;
+    /// A reader that keeps only the items numbered `wanted` (rising, without repeats): what a
+    /// sheet names. It wants nothing more once it has passed the last of them.
+    explicit SharedStringsDelegate(std::vector<std::uint64_t> wanted);
+
+    /// The items kept so far: every item (entry i is the text that cells refer to by the number
+    /// i), or only the wanted ones in order.
     std::vector<std::string> strings;
+    /// How many items have ended so far, kept or not.
+    std::uint64_t itemCount = 0;
     /// Text collected for the item being read.
     std::string currentString;
     /// True between the start and the end of a <t> element.
@@ -24,10 +35,19 @@ public:
     void didStartElement(std::string_view localName, const XmlAttributes& attributes) override;
     void foundCharacters(std::string_view text) override;
     void didEndElement(std::string_view localName) override;
+    bool wantsMore() const override;
+
+    /// The items kept, by their numbers; the reader is spent afterwards.
+    SharedStringTable takeTable();
 
     /// `text` with each escape _xHHHH_ (the spreadsheet's way of storing characters that XML
     /// cannot carry, such as a lone CR) replaced by its character.
     static std::string decodeEscapes(std::string_view text);
+
+private:
+    bool isFiltered_ = false;
+    std::vector<std::uint64_t> wanted_;
+    std::size_t nextWanted_ = 0; // the first of `wanted_` not yet passed
 };
 
 } // namespace pellacor

@@ -1,7 +1,6 @@
 #include "readers/UnzipProcess.h"
 
 #include "files/FileError.h"
-#include "readers/TableError.h"
 
 #include <cerrno>
 #include <csignal>
@@ -33,6 +32,33 @@ private:
     posix_spawn_file_actions_t actions_;
 };
 
+// Owns a posix_spawnattr_t.
+class SpawnAttributes {
+public:
+    SpawnAttributes() { ::posix_spawnattr_init(&attributes_); }
+    ~SpawnAttributes() { ::posix_spawnattr_destroy(&attributes_); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    posix_spawnattr_t* get() noexcept { return &attributes_; }
+
+private:
+    posix_spawnattr_t attributes_;
+};
+
+// This process's environment without unzip's own option variables: a user's UNZIP="-a" would
+// rewrite the parts' line ends, "-C" widen which entries a name matches.
+std::vector<char*> childEnvironment() {
+    std::vector<char*> variables;
+    for (char** variable = environ; variable && *variable; ++variable) {
+        const std::string_view entry(*variable);
+        const std::string_view name = entry.substr(0, entry.find('='));
+        if (name != "UNZIP" && name != "UNZIPOPT" && name != "ZIPINFO" && name != "ZIPINFOOPT")
+            variables.push_back(*variable);
+    }
+    variables.push_back(nullptr);
+    return variables;
+}
+
 int waitFor(pid_t child) {
     int status = 0;
     while (::waitpid(child, &status, 0) < 0)
@@ -41,9 +67,26 @@ int waitFor(pid_t child) {
     return status;
 }
 
+// A copy of `fd` numbered 3 or above. When this process started with its standard descriptors
+// closed, its own files may sit at 0, 1 or 2, where the child's standard streams go.
+FileDescriptor aboveStandardStreams(int fd, const std::string& programName) {
+    FileDescriptor copy(::fcntl(fd, F_DUPFD_CLOEXEC, 3));
+    if (copy.get() < 0)
+        throw FileError("Cannot start", programName, errno);
+    return copy;
+}
+
 } // namespace
 
-UnzipProcess::UnzipProcess(const std::vector<std::string>& arguments, Output output) {
+UnzipProcess::UnzipProcess(const std::vector<std::string>& arguments) {
+    start(arguments, -1);
+}
+
+UnzipProcess::UnzipProcess(const std::vector<std::string>& arguments, int output) {
+    start(arguments, output);
+}
+
+void UnzipProcess::start(const std::vector<std::string>& arguments, int output) {
     const std::string programName = program().string();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(programName.c_str()));
@@ -51,37 +94,60 @@ UnzipProcess::UnzipProcess(const std::vector<std::string>& arguments, Output out
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
-    FileActions actions;
-    ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    FileDescriptor writeEnd;
-    if (output == Output::captured) {
+    FileDescriptor childOutput;
+    if (output >= 0) {
+        childOutput = aboveStandardStreams(output, programName);
+    } else {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0)
             throw FileError("Cannot start", programName, errno);
-        output_ = FileDescriptor(ends[0]);
-        writeEnd = FileDescriptor(ends[1]);
-        ::posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDOUT_FILENO);
-        ::posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    } else {
-        ::posix_spawn_file_actions_adddup2(actions.get(), STDERR_FILENO, STDOUT_FILENO);
+        FileDescriptor readEnd(ends[0]);
+        FileDescriptor writeEnd(ends[1]);
+        output_ = aboveStandardStreams(readEnd.get(), programName);
+        childOutput = aboveStandardStreams(writeEnd.get(), programName);
     }
-    const int error = ::posix_spawn(&child_, argv[0], actions.get(), nullptr, argv.data(), environ);
+    FileActions actions;
+    // The output first: every other stream is then opened afresh, whatever this process has.
+    ::posix_spawn_file_actions_adddup2(actions.get(), childOutput.get(), STDOUT_FILENO);
+    ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+
+    SpawnAttributes attributes;
+    // A session of its own has no controlling terminal: unzip cannot ask for a password there.
+    // Signals blocked here (the interrupt watcher's) must not stay blocked in the child.
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
+        sigaddset(&defaults, signal);
+    ::posix_spawnattr_setsigmask(attributes.get(), &none);
+    ::posix_spawnattr_setsigdefault(attributes.get(), &defaults);
+    ::posix_spawnattr_setflags(attributes.get(),
+                               POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<char*> environment = childEnvironment();
+    const int error = ::posix_spawn(&child_, argv[0], actions.get(), attributes.get(), argv.data(),
+                                    environment.data());
     if (error != 0) {
         child_ = -1;
         throw FileError("Cannot start", programName, error);
     }
+    registration_ = InterruptCleanup::killOnInterrupt(child_);
 }
 
 UnzipProcess::~UnzipProcess() {
     if (child_ <= 0)
         return;
     ::kill(child_, SIGKILL);
+    // Unregistered before it is reaped: its number may then go to another process.
+    registration_ = {};
     waitFor(child_);
 }
 
 UnzipProcess::UnzipProcess(UnzipProcess&& other) noexcept
     : child_(std::exchange(other.child_, -1)), status_(other.status_),
-      output_(std::move(other.output_)) {}
+      output_(std::move(other.output_)), registration_(std::move(other.registration_)) {}
 
 void UnzipProcess::limitFileSize(std::uint64_t bytes) {
     if (child_ <= 0)
@@ -93,6 +159,7 @@ void UnzipProcess::limitFileSize(std::uint64_t bytes) {
         const int error = errno;
         ::kill(child_, SIGKILL);
         waitFor(std::exchange(child_, -1));
+        registration_ = {};
         throw FileError("Cannot start", program().string(), error);
     }
 }
@@ -106,10 +173,11 @@ bool UnzipProcess::hasExited() {
         return false;
     status_ = done < 0 ? -1 : status;
     child_ = -1;
+    registration_ = {};
     return true;
 }
 
-bool UnzipProcess::finish(const std::function<void(std::string_view)>& onLine) {
+int UnzipProcess::finish(const std::function<void(std::string_view)>& onLine) {
     if (output_.get() >= 0) {
         std::string pending;
         char chunk[1 << 16];
@@ -131,14 +199,16 @@ bool UnzipProcess::finish(const std::function<void(std::string_view)>& onLine) {
             onLine(pending);
         output_.reset();
     }
-    if (child_ > 0)
-        status_ = waitFor(std::exchange(child_, -1));
-    return status_ >= 0 && WIFEXITED(status_) && WEXITSTATUS(status_) == 0;
+    if (child_ > 0) {
+        status_ = waitFor(child_);
+        child_ = -1;
+        registration_ = {};
+    }
+    return exitStatusOf(status_);
 }
 
-bool UnzipProcess::run(const std::vector<std::string>& arguments) {
-    UnzipProcess process(arguments, Output::toStandardError);
-    return process.finish();
+int UnzipProcess::exitStatusOf(int waitStatus) noexcept {
+    return waitStatus >= 0 && WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
 }
 
 const std::filesystem::path& UnzipProcess::program() {

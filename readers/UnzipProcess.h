@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/FileDescriptor.h"
+#include "files/InterruptCleanup.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -12,20 +13,19 @@
 
 namespace pellacor {
 
-/// One run of the unzip program as a child process, started directly (no shell). The child
-/// never waits for the keyboard: its standard input is /dev/null. If the owner goes away before
-/// the child has been waited for, the child is killed and reaped.
+/// One run of the unzip program as a child process, started directly (no shell). The child can
+/// never wait for a person: it runs in a session of its own, without a controlling terminal to
+/// ask a password on, its standard input is /dev/null and its messages go nowhere (only its
+/// exit status counts). Its descriptors never depend on the ones this process has open. If the
+/// owner goes away before the child has been waited for, or the program is interrupted, the
+/// child is killed and reaped.
 class UnzipProcess {
 public:
-    /// Where the child's standard output goes.
-    enum class Output {
-        toStandardError, ///< shown to the user beside ours, never mixed into our output
-        captured,        ///< read by `finish`; standard error is dropped
-    };
-
-    /// Starts the program with `arguments` (not counting the program name). Throws `FileError`
-    /// when it cannot be started.
-    UnzipProcess(const std::vector<std::string>& arguments, Output output);
+    /// Starts the program with `arguments` (not counting the program name), its standard
+    /// output read by `finish`. Throws `FileError` when it cannot be started.
+    explicit UnzipProcess(const std::vector<std::string>& arguments);
+    /// As above, its standard output written to the open file `output` instead.
+    UnzipProcess(const std::vector<std::string>& arguments, int output);
     /// Kills and reaps a child not yet waited for.
     ~UnzipProcess();
     UnzipProcess(const UnzipProcess&) = delete;
@@ -34,9 +34,9 @@ public:
     UnzipProcess(UnzipProcess&& other) noexcept;
     UnzipProcess& operator=(UnzipProcess&& other) = delete;
 
-    /// Hands each line of captured output to `onLine` (if given), waits for the child to end
-    /// and returns whether it exited with status 0.
-    bool finish(const std::function<void(std::string_view)>& onLine = {});
+    /// Hands each line of the child's read output to `onLine` (if given), waits for the child
+    /// to end and returns its exit status, or -1 when a signal ended it.
+    int finish(const std::function<void(std::string_view)>& onLine = {});
 
     /// Caps the size of every file the child writes at `bytes`; writing past it ends the child
     /// (SIGXFSZ), so `finish` reports failure.
@@ -44,18 +44,20 @@ public:
     /// True once the child has ended (it is then reaped, and `finish` returns at once).
     bool hasExited();
 
-    /// Runs the program to its end with the output sent to standard error; true for status 0.
-    static bool run(const std::vector<std::string>& arguments);
-
     /// The program started: /usr/bin/unzip unless `useProgram` chose another.
     static const std::filesystem::path& program();
     /// Starts `path` from now on instead (a test's way to make the launch fail).
     static void useProgram(std::filesystem::path path);
 
 private:
+    void start(const std::vector<std::string>& arguments, int output);
+    // The exit status of a reaped child, as `finish` reports it.
+    static int exitStatusOf(int waitStatus) noexcept;
+
     pid_t child_ = -1;
-    int status_ = -1; // valid once the child has been reaped and child_ is -1
+    int status_ = -1; // the wait status, valid once the child has been reaped and child_ is -1
     FileDescriptor output_;
+    InterruptCleanup::Registration registration_;
 };
 
 } // namespace pellacor

@@ -29,6 +29,7 @@ WorkDirectory::WorkDirectory() {
     path_ = std::filesystem::absolute(candidate, error);
     if (error)
         path_ = candidate;
+    registration_ = InterruptCleanup::removeOnInterrupt(path_);
 }
 
 WorkDirectory::~WorkDirectory() {
@@ -39,7 +40,7 @@ WorkDirectory::~WorkDirectory() {
 }
 
 WorkDirectory::WorkDirectory(WorkDirectory&& other) noexcept
-    : path_(std::exchange(other.path_, {})) {}
+    : path_(std::exchange(other.path_, {})), registration_(std::move(other.registration_)) {}
 
 WorkDirectory& WorkDirectory::operator=(WorkDirectory&& other) noexcept {
     if (this != &other) {
@@ -48,6 +49,7 @@ WorkDirectory& WorkDirectory::operator=(WorkDirectory&& other) noexcept {
             std::filesystem::remove_all(path_, ignored);
         }
         path_ = std::exchange(other.path_, {});
+        registration_ = std::move(other.registration_);
     }
     return *this;
 }

@@ -2,7 +2,7 @@
 
 #include "files/FileDescriptor.h"
 #include "files/FileError.h"
-#include "readers/TableError.h"
+#include "files/InterruptCleanup.h"
 
 #include <filesystem>
 #include <string>
@@ -11,7 +11,8 @@
 namespace pellacor {
 
 /// A private directory T/U for one workbook import, T the temporary directory and U a fresh
-/// random UUID; removed with everything in it when the owner goes away.
+/// random UUID; removed with everything in it when the owner goes away, or when the program is
+/// interrupted.
 class WorkDirectory {
 public:
     /// Creates T/U (and T if missing), readable by this user only. Throws `FileError`.
@@ -55,6 +56,7 @@ private:
     static void closeWritten(FileDescriptor fd, const std::filesystem::path& file);
 
     std::filesystem::path path_;
+    InterruptCleanup::Registration registration_;
 };
 
 } // namespace pellacor

@@ -25,13 +25,37 @@ bool hasSpace(std::string_view text) {
 WorksheetDelegate::WorksheetDelegate(std::vector<std::string> sharedStrings)
     : sharedStrings_(std::move(sharedStrings)) {}
 
-WorksheetDelegate WorksheetDelegate::awaitingSharedStrings() {
-    WorksheetDelegate delegate({});
+WorksheetDelegate::WorksheetDelegate(SharedStringTable table) : sharedStrings_(std::move(table)) {}
+
+WorksheetDelegate WorksheetDelegate::awaitingSharedStrings(std::size_t waitingLimit) {
+    WorksheetDelegate delegate(SharedStringTable{});
     delegate.isAwaitingTable_ = true;
+    delegate.waitingLimit_ = waitingLimit;
     return delegate;
 }
 
-void WorksheetDelegate::resolveSharedStrings(std::vector<std::string> table) {
+void WorksheetDelegate::noteReference(std::string_view value) {
+    const std::optional<std::uint64_t> number = SharedStringTable::numberOf(value);
+    if (!number)
+        return;
+    references_.push_back(*number);
+    // A sheet names the same few entries over and over: repeats are dropped as the list
+    // doubles, so it stays as long as the entries named.
+    if (references_.size() >= 2 * referencesTidied_ + 4096) {
+        std::sort(references_.begin(), references_.end());
+        references_.erase(std::unique(references_.begin(), references_.end()), references_.end());
+        referencesTidied_ = references_.size();
+    }
+}
+
+std::vector<std::uint64_t> WorksheetDelegate::referencedNumbers() {
+    std::sort(references_.begin(), references_.end());
+    references_.erase(std::unique(references_.begin(), references_.end()), references_.end());
+    referencesTidied_ = references_.size();
+    return references_;
+}
+
+void WorksheetDelegate::resolveSharedStrings(SharedStringTable table) {
     if (!isAwaitingTable_)
         return;
     sharedStrings_ = std::move(table);
@@ -44,7 +68,7 @@ void WorksheetDelegate::resolveSharedStrings(std::vector<std::string> table) {
         namings_.assign(sharedStrings_.size(), 0);
         for (const Cell& cell : waitingCells_)
             if (cell.shared) {
-                std::uint8_t& count = namings_[std::size_t(cell.shared - sharedStrings_.data())];
+                std::uint8_t& count = namings_[sharedStrings_.positionOf(cell.shared)];
                 count = count < 2 ? count + 1 : 2;
             }
     }
@@ -72,7 +96,7 @@ void WorksheetDelegate::resolve(Cell& cell) const {
     if (!cell.awaitsTable)
         return;
     cell.awaitsTable = false;
-    cell.shared = sharedString(cell.ownText, sharedStrings_);
+    cell.shared = sharedStrings_.find(cell.ownText);
     if (cell.shared)
         cell.ownText = {};
     else if (cell.ownText.find("_x") != std::string::npos)
@@ -80,7 +104,8 @@ void WorksheetDelegate::resolve(Cell& cell) const {
 }
 
 std::string* WorksheetDelegate::soleSequenceEntry() {
-    if (namings_.empty())
+    // Records handed to a sink are views: nothing needs taking over.
+    if (namings_.empty() || sink_)
         return nullptr;
     const Cell* sequence = nullptr;
     for (const Cell& cell : currentRow)
@@ -88,8 +113,8 @@ std::string* WorksheetDelegate::soleSequenceEntry() {
             sequence = &cell;
     if (!sequence || !sequence->shared)
         return nullptr;
-    const std::size_t index = std::size_t(sequence->shared - sharedStrings_.data());
-    return namings_[index] == 1 ? &sharedStrings_[index] : nullptr;
+    const std::size_t position = sharedStrings_.positionOf(sequence->shared);
+    return namings_[position] == 1 ? &sharedStrings_.entryAt(position) : nullptr;
 }
 
 void WorksheetDelegate::didStartElement(std::string_view localName,
@@ -147,10 +172,12 @@ void WorksheetDelegate::endCell() {
         return;
     const bool isShared = currentCellType == "s" && !currentValue.empty();
     if (isShared && isAwaitingTable_) {
-        currentRow.push_back({previousColumn, std::move(currentValue), nullptr, true});
+        noteReference(currentValue);
+        if (!hasDroppedRows_)
+            currentRow.push_back({previousColumn, std::move(currentValue), nullptr, true});
         return;
     }
-    const std::string* shared = isShared ? sharedString(currentValue, sharedStrings_) : nullptr;
+    const std::string* shared = isShared ? sharedStrings_.find(currentValue) : nullptr;
     // Shared strings were decoded when the table was read; decoding twice would turn a
     // literal "_x0041_" (stored escaped) into "A".
     if (shared)
@@ -167,6 +194,8 @@ void WorksheetDelegate::endRow() {
         finishRow();
         return;
     }
+    if (hasDroppedRows_)
+        return;
     // Copied, not moved: cells met before the next <row> starts still join this row, as they
     // would without the wait.
     for (const Cell& cell : currentRow) {
@@ -175,6 +204,12 @@ void WorksheetDelegate::endRow() {
     }
     waitingRowEnds_.push_back(waitingCells_.size());
     waitingBytes_ += sizeof(std::size_t);
+    if (waitingBytes_ > waitingLimit_) {
+        hasDroppedRows_ = true;
+        waitingCells_ = {};
+        waitingRowEnds_ = {};
+        waitingBytes_ = 0;
+    }
 }
 
 void WorksheetDelegate::finishRow() {
@@ -214,20 +249,29 @@ void WorksheetDelegate::processRow(std::span<const std::string_view> cells,
                                    std::string* sequenceSource) {
     if (cells.size() < 2)
         return;
-    std::string identifier(UnicodeText::trim(cells[0], false));
-    // Without LF, CR, space and tab; a text with none is taken as it is, or moved when it can be.
-    std::string sequence = hasSpace(cells[1]) ? CSVParser::cleanSequence(cells[1])
-                           : sequenceSource   ? std::move(*sequenceSource)
-                                              : std::string(cells[1]);
+    const std::string_view identifier = UnicodeText::trim(cells[0], false);
+    // Without LF, CR, space and tab; a text with none is taken as it is.
+    const bool needsCleaning = hasSpace(cells[1]);
+    if (needsCleaning)
+        cleanedSequence_ = CSVParser::cleanSequence(cells[1]);
+    const std::string_view sequence = needsCleaning ? std::string_view(cleanedSequence_) : cells[1];
     if (identifier.empty() || sequence.empty())
         return;
-    std::optional<std::string> description;
+    std::optional<std::string_view> description;
     if (cells.size() >= 3) {
         const std::string_view trimmed = UnicodeText::trim(cells[2], false);
         if (!trimmed.empty())
-            description.emplace(trimmed);
+            description = trimmed;
     }
-    entries.push_back({std::move(identifier), std::move(sequence), std::move(description)});
+    if (sink_) {
+        sink_(RecordView{identifier, sequence, description});
+        return;
+    }
+    // A sequence that no other cell names is moved out of the table rather than copied.
+    entries.push_back(
+        {std::string(identifier),
+         !needsCleaning && sequenceSource ? std::move(*sequenceSource) : std::string(sequence),
+         description ? std::optional<std::string>(*description) : std::nullopt});
 }
 
 std::size_t WorksheetDelegate::columnOf(std::string_view reference) noexcept {
@@ -242,20 +286,6 @@ std::size_t WorksheetDelegate::columnOf(std::string_view reference) noexcept {
             return maximumColumns + 1;
     }
     return column;
-}
-
-const std::string* WorksheetDelegate::sharedString(std::string_view value,
-                                                   const std::vector<std::string>& table) noexcept {
-    // from_chars takes a minus but no plus; either sign is allowed before the digits.
-    if (value.size() >= 2 && value.front() == '+' && value[1] != '-')
-        value.remove_prefix(1);
-    std::int64_t index = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), index);
-    if (error != std::errc() || end != value.data() + value.size())
-        return nullptr;
-    if (index < 0 || static_cast<std::uint64_t>(index) >= table.size())
-        return nullptr;
-    return &table[static_cast<std::size_t>(index)];
 }
 
 } // namespace pellacor

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/RecordView.h"
 #include "core/SequenceEntry.h"
+#include "readers/SharedStringTable.h"
 #include "readers/XmlDelegate.h"
 
 #include <cstddef>
@@ -33,20 +35,35 @@ public:
 
     /// The widest sheet a spreadsheet can hold (column XFD); cells placed further are ignored.
     static constexpr std::size_t maximumColumns = 16384;
+    /// Most memory that rows may hold while they wait for the shared-string table.
+    static constexpr std::size_t defaultWaitingLimit = std::size_t(256) << 20;
 
     /// A reader that resolves shared-string cells through `sharedStrings`.
     explicit WorksheetDelegate(std::vector<std::string> sharedStrings);
-    /// A reader whose table comes later, through `resolveSharedStrings`. Until then the rows
-    /// ended are kept as they are, since the header test needs their resolved values.
-    static WorksheetDelegate awaitingSharedStrings();
+    /// A reader that resolves shared-string cells through `table`.
+    explicit WorksheetDelegate(SharedStringTable table);
+    /// A reader whose table comes later, through `resolveSharedStrings`: the sheet is read
+    /// first, so that only the entries it names need be kept of the table. Until then the rows
+    /// ended wait as they are, since the header test needs their resolved values. Rows that
+    /// would hold more than `waitingLimit` bytes are dropped instead (`hasDroppedRows`): the
+    /// numbers they name are still gathered, and the sheet must then be read again.
+    static WorksheetDelegate awaitingSharedStrings(std::size_t waitingLimit = defaultWaitingLimit);
+
+    /// Hands each record to `sink` as it is made, instead of appending it to `entries`.
+    void setRecordSink(RecordSink sink) { sink_ = std::move(sink); }
 
     /// Takes the table of a reader made by `awaitingSharedStrings`, between any two events:
     /// the rows kept so far become records, and the rest of the sheet resolves as it is read.
-    void resolveSharedStrings(std::vector<std::string> table);
-    /// True until a reader made by `awaitingSharedStrings` has its table.
-    bool isAwaitingSharedStrings() const noexcept { return isAwaitingTable_; }
-    /// About how much memory the rows kept for the table hold.
-    std::size_t waitingBytes() const noexcept { return waitingBytes_; }
+    void resolveSharedStrings(SharedStringTable table);
+    void resolveSharedStrings(std::vector<std::string> table) {
+        resolveSharedStrings(SharedStringTable(std::move(table)));
+    }
+    /// The shared-string numbers that the cells read while awaiting the table name, rising,
+    /// without repeats.
+    std::vector<std::uint64_t> referencedNumbers();
+    /// True when waiting rows were dropped at the limit: the sheet must be read again with the
+    /// table, by a fresh reader.
+    bool hasDroppedRows() const noexcept { return hasDroppedRows_; }
 
     /// The records read so far, in row order.
     std::vector<SequenceEntry> entries;
@@ -85,10 +102,6 @@ public:
     /// The column of a cell reference such as "C7" (3), or 0 when it starts with no letters.
     /// Columns past `maximumColumns` come back as `maximumColumns + 1`.
     static std::size_t columnOf(std::string_view reference) noexcept;
-    /// The table entry that the text of a shared-string cell names, or null when the text is
-    /// no plain decimal integer within the table.
-    static const std::string* sharedString(std::string_view value,
-                                           const std::vector<std::string>& table) noexcept;
 
 private:
     void endCell();
@@ -103,8 +116,19 @@ private:
     // Cells of `currentRow` as texts by column, at most `limit` of them.
     std::vector<std::string_view> columns(std::size_t limit) const;
 
-    std::vector<std::string> sharedStrings_;
+    // Notes the number a waiting shared-string cell names.
+    void noteReference(std::string_view value);
+
+    SharedStringTable sharedStrings_;
+    RecordSink sink_;
+    // A cleaned sequence, kept here while the sink looks at it.
+    std::string cleanedSequence_;
     bool isAwaitingTable_ = false;
+    std::size_t waitingLimit_ = defaultWaitingLimit;
+    bool hasDroppedRows_ = false;
+    // Numbers named by waiting cells; sorted and rid of repeats now and then.
+    std::vector<std::uint64_t> references_;
+    std::size_t referencesTidied_ = 0;
     // Elements open, and whether the root has ended: then no cell can follow.
     std::size_t depth_ = 0;
     bool hasEnded_ = false;

@@ -28,6 +28,9 @@ public:
     virtual void foundCharacters(std::string_view text) = 0;
     /// An element ends.
     virtual void didEndElement(std::string_view localName) = 0;
+    /// False once the delegate needs nothing more of the document: a run over a file may stop
+    /// reading there.
+    virtual bool wantsMore() const { return true; }
 
     /// `qualifiedName` without its prefix.
     static std::string_view localNameOf(std::string_view qualifiedName) noexcept {

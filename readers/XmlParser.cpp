@@ -1,6 +1,5 @@
 #include "readers/XmlParser.h"
 
-#include "files/FileDescriptor.h"
 #include "files/FileError.h"
 #include "readers/TableError.h"
 #include "readers/XmlDelegate.h"
@@ -13,17 +12,21 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <ctime>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace pellacor {
 namespace {
 
-constexpr int chunkSize = 1 << 20;
+// Pieces handed to expat at a time. One that ends inside an item makes expat scan that item
+// again from its start with the next piece, so a piece that brought no event is followed by
+// one twice as large: a long item costs a few scans of itself, not one per megabyte.
+constexpr std::size_t pieceBytes = std::size_t(1) << 20;
+constexpr std::size_t largestPieceBytes = std::size_t(64) << 20;
+// Documents in memory go in slices that fit expat's int lengths.
+constexpr std::size_t memorySliceBytes = std::size_t(1) << 30;
 
 // Expansion past this factor of the input, once 8 MiB have been produced, stops the run.
 constexpr float maximumAmplification = 100.0f;
@@ -35,30 +38,36 @@ void waitForWriter() {
     ::nanosleep(&interval, nullptr);
 }
 
-XmlDelegate& delegateOf(void* userData) {
-    return *static_cast<XmlDelegate*>(userData);
-}
-
-void XMLCALL onStart(void* userData, const XML_Char* name, const XML_Char** attributes) {
-    delegateOf(userData).didStartElement(XmlDelegate::localNameOf(name), XmlAttributes(attributes));
-}
-
-void XMLCALL onEnd(void* userData, const XML_Char* name) {
-    delegateOf(userData).didEndElement(XmlDelegate::localNameOf(name));
-}
-
-void XMLCALL onCharacters(void* userData, const XML_Char* text, int length) {
-    delegateOf(userData).foundCharacters(std::string_view(text, static_cast<std::size_t>(length)));
-}
-
 } // namespace
 
-XmlParser::XmlParser(XmlDelegate& delegate) : parser_(XML_ParserCreate(nullptr)) {
+// expat's callbacks, with the parser that owns the run as their user data.
+struct XmlEvents {
+    static XmlParser& of(void* userData) { return *static_cast<XmlParser*>(userData); }
+
+    static void XMLCALL start(void* userData, const XML_Char* name, const XML_Char** attributes) {
+        XmlParser& parser = of(userData);
+        parser.sawEvent_ = true;
+        parser.delegate_.didStartElement(XmlDelegate::localNameOf(name), XmlAttributes(attributes));
+    }
+    static void XMLCALL end(void* userData, const XML_Char* name) {
+        XmlParser& parser = of(userData);
+        parser.sawEvent_ = true;
+        parser.delegate_.didEndElement(XmlDelegate::localNameOf(name));
+    }
+    static void XMLCALL characters(void* userData, const XML_Char* text, int length) {
+        XmlParser& parser = of(userData);
+        parser.sawEvent_ = true;
+        parser.delegate_.foundCharacters(std::string_view(text, static_cast<std::size_t>(length)));
+    }
+};
+
+XmlParser::XmlParser(XmlDelegate& delegate)
+    : parser_(XML_ParserCreate(nullptr)), delegate_(delegate) {
     if (!parser_)
         throw std::bad_alloc();
-    XML_SetUserData(parser_, &delegate);
-    XML_SetElementHandler(parser_, onStart, onEnd);
-    XML_SetCharacterDataHandler(parser_, onCharacters);
+    XML_SetUserData(parser_, this);
+    XML_SetElementHandler(parser_, XmlEvents::start, XmlEvents::end);
+    XML_SetCharacterDataHandler(parser_, XmlEvents::characters);
     // No external entity or DTD is ever fetched: there is no handler that could load one.
     XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
     XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser_, maximumAmplification);
@@ -66,29 +75,15 @@ XmlParser::XmlParser(XmlDelegate& delegate) : parser_(XML_ParserCreate(nullptr))
 }
 
 XmlParser::~XmlParser() {
-    if (parser_)
-        XML_ParserFree(parser_);
-}
-
-XmlParser::XmlParser(XmlParser&& other) noexcept
-    : parser_(std::exchange(other.parser_, nullptr)), failed_(other.failed_) {}
-
-XmlParser& XmlParser::operator=(XmlParser&& other) noexcept {
-    if (this != &other) {
-        if (parser_)
-            XML_ParserFree(parser_);
-        parser_ = std::exchange(other.parser_, nullptr);
-        failed_ = other.failed_;
-    }
-    return *this;
+    XML_ParserFree(parser_);
 }
 
 bool XmlParser::feed(std::string_view bytes, bool isFinal) {
-    if (failed_ || !parser_)
+    if (failed_)
         return false;
-    // XML_Parse takes an int length; large documents go in slices.
+    // Whole slices: an item inside one is scanned once, however long.
     do {
-        const std::size_t slice = std::min<std::size_t>(bytes.size(), chunkSize);
+        const std::size_t slice = std::min(bytes.size(), memorySliceBytes);
         const bool last = isFinal && slice == bytes.size();
         if (XML_Parse(parser_, bytes.data(), static_cast<int>(slice), last) != XML_STATUS_OK) {
             failed_ = true;
@@ -99,63 +94,63 @@ bool XmlParser::feed(std::string_view bytes, bool isFinal) {
     return true;
 }
 
-bool XmlParser::feedFile(const std::filesystem::path& path,
-                         const std::function<bool()>& isBeingWritten) {
-    const std::string name = path.string();
-    const auto writerActive = [&] { return isBeingWritten && isBeingWritten(); };
-    FileDescriptor fd;
-    for (;;) {
-        // Asked before the attempt, so that a failure after the writer ended is final.
-        const bool waiting = writerActive();
-        // A part is never a link: one could point anywhere outside the work directory.
-        fd = FileDescriptor(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-        if (fd.get() >= 0)
-            break;
-        if (errno != ENOENT || !waiting)
-            throw FileError("Cannot open", name, errno);
-        waitForWriter();
+bool XmlParser::parseBuffered(std::size_t bytes, bool isFinal) {
+    sawEvent_ = false;
+    if (XML_ParseBuffer(parser_, static_cast<int>(bytes), isFinal) != XML_STATUS_OK) {
+        failed_ = true;
+        return false;
     }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        throw FileError("Cannot read", name, errno);
-    if (!S_ISREG(info.st_mode))
-        throw FileError("Cannot read", name, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    bytesWithoutEvent_ = sawEvent_ ? 0 : bytesWithoutEvent_ + bytes;
+    if (bytesWithoutEvent_ > maximumItemBytes)
+        throw TableError("The workbook holds a single XML item of more than 64 MiB, larger than "
+                         "any cell can be. The file is damaged or was not written by a "
+                         "spreadsheet program.");
+    return true;
+}
+
+bool XmlParser::feedDescriptor(int fd, const std::string& name,
+                               const std::function<bool()>& isBeingWritten) {
+    const auto writerActive = [&] { return isBeingWritten && isBeingWritten(); };
+    std::size_t want = pieceBytes;
     for (;;) {
-        if (failed_ || !parser_)
+        if (failed_)
             return false;
         // Reading straight into expat's buffer keeps the part from being held twice.
-        void* buffer = XML_GetBuffer(parser_, chunkSize);
+        char* buffer = static_cast<char*>(XML_GetBuffer(parser_, static_cast<int>(want)));
         if (!buffer)
             throw std::bad_alloc();
-        const bool waiting = writerActive();
-        const ssize_t got = ::read(fd.get(), buffer, chunkSize);
-        if (got < 0) {
-            if (errno == EINTR)
+        std::size_t filled = 0;
+        bool atEnd = false;
+        while (filled < want) {
+            // Asked before the read, so that an end of file seen after the writer ended is final.
+            const bool waiting = writerActive();
+            const ssize_t got = ::read(fd, buffer + filled, want - filled);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw FileError("Cannot read", name, errno);
+            }
+            if (got > 0) {
+                filled += static_cast<std::size_t>(got);
                 continue;
-            throw FileError("Cannot read", name, errno);
-        }
-        if (got == 0 && waiting) {
+            }
+            if (!waiting) {
+                atEnd = true;
+                break;
+            }
             waitForWriter();
-            continue;
         }
-        if (XML_ParseBuffer(parser_, static_cast<int>(got), got == 0) != XML_STATUS_OK) {
-            failed_ = true;
+        if (!parseBuffered(filled, atEnd))
             return false;
-        }
-        if (got == 0)
+        if (atEnd)
             return true;
+        want = bytesWithoutEvent_ > 0 ? std::min(2 * want, largestPieceBytes) : pieceBytes;
     }
 }
 
 bool XmlParser::run(std::string_view document, XmlDelegate& delegate) {
     XmlParser parser(delegate);
     return parser.feed(document, true);
-}
-
-bool XmlParser::runFile(const std::filesystem::path& path, XmlDelegate& delegate,
-                        const std::function<bool()>& isBeingWritten) {
-    XmlParser parser(delegate);
-    return parser.feedFile(path, isBeingWritten);
 }
 
 } // namespace pellacor

@@ -4,24 +4,54 @@
 
 using pellacor::ArchiveListing;
 
-TEST(ArchiveListing, entries_between_the_rules_are_summed_by_name_and_saturate) {
+namespace {
+
+ArchiveListing listingOf(std::initializer_list<const char*> lines) {
     ArchiveListing listing;
-    for (const char* line :
-         {"Archive:  /tmp/x/temp.xlsx", "  Length      Date    Time    Name",
-          "---------  ---------- -----   ----", "     1234  2024-01-31 09:15   xl/workbook.xml",
-          "0  1980-00-00 00:00   xl/", "  5000000000  2024-01-31 09:15   xl/my sheet.xml",
-          "   10  2024-01-31 09:15   xl/sharedStrings.xml",
-          "   30  2024-01-31 09:15   xl/sharedStrings.xml",
-          "   99999999999999999999999  01-31-2024 09:15   big",
-          "   18446744073709551615  01-31-2024 09:15   big",
-          "---------                     -------", "  5000001234                     3 files"})
+    for (const char* line : lines)
         listing.addLine(line);
+    return listing;
+}
+
+} // namespace
+
+TEST(ArchiveListing, entries_are_summed_by_name_and_other_lines_ignored) {
+    const ArchiveListing listing = listingOf(
+        {"Archive:  /tmp/x/temp.xlsx", "Zip file size: 5367 bytes, number of entries: 5",
+         "-rw-r--r--  3.0 unx     1234 tx      505 defN 20240131.091500 xl/workbook.xml",
+         "-rw----     2.0 fat 5000000000 bl     3104 defN 20240131.091500 xl/my sheet.xml",
+         "-rw-r--r--  3.0 unx       10 bx       10 stor 20240131.091500 xl/sharedStrings.xml",
+         "-rw-r--r--  3.0 unx       30 bx       30 stor 20240131.091500 xl/sharedStrings.xml",
+         "-rw-r--r--  3.0 unx 99999999999999999999999 bx 1 defN 20240131.091500 big",
+         "-rw-r--r--  3.0 unx 18446744073709551615 bx 1 defN 20240131.091500 big",
+         "-rw-r--r--  3.0 unx        0 bx        0 stor 20240131.091500   two spaces.xml",
+         "drwxr-xr-x  3.0 unx        0 bx        0 stor 20240131.091500 xl/",
+         "5 files, 5000001274 bytes uncompressed, 3649 bytes compressed:  99.9%"});
     EXPECT_EQ(listing.sizeOf("xl/workbook.xml"), 1234u);
     EXPECT_EQ(listing.sizeOf("xl/my sheet.xml"), 5000000000u);
     EXPECT_EQ(listing.sizeOf("xl/sharedStrings.xml"), 40u); // a name listed twice counts twice
     EXPECT_EQ(listing.sizeOf("big"), UINT64_MAX);
+    EXPECT_TRUE(listing.contains("  two spaces.xml"));
     EXPECT_TRUE(listing.contains("xl/"));
-    EXPECT_FALSE(listing.contains("3 files"));
-    EXPECT_FALSE(listing.contains("Name"));
+    EXPECT_FALSE(listing.contains("5 files, 5000001274 bytes uncompressed, 3649 bytes"));
     EXPECT_EQ(listing.sizeOf("xl/missing.xml"), 0u);
+    EXPECT_FALSE(listing.hasUnsafeEntries());
+    EXPECT_FALSE(listing.isEncrypted("xl/workbook.xml"));
+}
+
+TEST(ArchiveListing, links_climbing_names_and_encrypted_entries_are_told) {
+    const char* plain = "-rw-r--r--  3.0 unx 13 tx 13 stor 20240131.091500 xl/worksheets/sheet1.xml";
+    EXPECT_TRUE(listingOf({plain, "lrwxrwxrwx  3.0 unx 10 bx 10 stor 20240131.091500 xl/a.xml"})
+                    .hasUnsafeEntries());
+    for (const char* name : {"../x", "/etc/x", "xl/../../x", "xl\\..\\..\\x", "\\x"}) {
+        const std::string line =
+            std::string("-rw-r--r--  3.0 unx 1 tx 1 stor 20240131.091500 ") + name;
+        EXPECT_TRUE(listingOf({plain, line.c_str()}).hasUnsafeEntries()) << name;
+    }
+    EXPECT_FALSE(listingOf({plain, "-rw-r--r--  3.0 unx 1 tx 1 stor 20240131.091500 xl/..x"})
+                     .hasUnsafeEntries());
+    const ArchiveListing locked = listingOf(
+        {"-rw-r--r--  3.0 unx 13 TX 25 stor 20240131.091500 xl/worksheets/sheet1.xml", plain});
+    EXPECT_TRUE(locked.isEncrypted("xl/worksheets/sheet1.xml"));
+    EXPECT_FALSE(listingOf({plain}).isEncrypted("xl/worksheets/sheet1.xml"));
 }

@@ -69,7 +69,7 @@ TEST(FuzzFindings, aTabInsideALongCommaSeparatedSequenceIsCleanedOut) {
 
 TEST(FuzzFindings, aRowWithoutItsSequenceCellIsDroppedWithoutPassingNullToMemchr) {
     // The omitted cell's empty text has no data pointer; UBSan caught it reaching memchr.
-    WorksheetDelegate sheet({});
+    WorksheetDelegate sheet(SharedStringTable{});
     XmlParser::run("<sheetData><row><c r=\"A1\"><v>s1</v></c><c r=\"C1\"><v>x</v></c></row>"
                    "<row><c><v>s2</v></c><c><v>AC</v></c></row></sheetData>",
                    sheet);
@@ -79,7 +79,7 @@ TEST(FuzzFindings, aRowWithoutItsSequenceCellIsDroppedWithoutPassingNullToMemchr
 
 TEST(FuzzFindings, aRowStartedInsideACellDoesNotWriteBeforeTheRowsColumns) {
     // The cell ends with no place in the new row (column 0), which indexed column -1.
-    WorksheetDelegate sheet({});
+    WorksheetDelegate sheet(SharedStringTable{});
     XmlParser::run("<sheetData><row><c r=\"A1\"><row></row><v>x</v></c></row>"
                    "<row><c><v>s2</v></c><c><v>AC</v></c></row></sheetData>",
                    sheet);

@@ -4,6 +4,7 @@
 #include "WorkbookFiles.h"
 
 using pellacor::SequenceEntry;
+using pellacor::SharedStringTable;
 using pellacor::WorksheetDelegate;
 using pellacor::XmlParser;
 using pellacor::testing::cell;
@@ -176,7 +177,7 @@ TEST(WorksheetDelegate, prefixed_elements_read_like_plain_ones) {
 }
 
 TEST(WorksheetDelegate, a_part_that_breaks_off_mid_row_keeps_the_rows_before) {
-    WorksheetDelegate delegate({});
+    WorksheetDelegate delegate(SharedStringTable{});
     const std::string full = worksheet(row(cell("A1", "s1") + cell("B1", "AC")) +
                                        row(cell("A2", "s2") + cell("B2", "GG")));
     EXPECT_FALSE(XmlParser::run(full.substr(0, full.find("<c r=\"B2\"") + 15), delegate));
