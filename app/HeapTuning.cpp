@@ -1,4 +1,4 @@
-#include "session/HeapTuning.h"
+#include "app/HeapTuning.h"
 
 #include <cstdlib> // defines __GLIBC__ where the C library is glibc
 

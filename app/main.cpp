@@ -1,12 +1,17 @@
 // The desktop app: one window with its own session; Ctrl+N opens more.
-#include "session/HeapTuning.h"
+#include "app/HeapTuning.h"
+#include "files/InterruptCleanup.h"
+#include "files/TruncationGuard.h"
 #include "ui/Icons.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    pellacor::HeapTuning::applyAtStartup(); // before any thread exists
+    // Before any thread exists: each of these settles something every thread inherits.
+    pellacor::HeapTuning::applyAtStartup();
+    pellacor::TruncationGuard::installHandler();
+    pellacor::InterruptCleanup::install();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellacor"));
     QApplication::setApplicationVersion(QStringLiteral(PELLACOR_VERSION));

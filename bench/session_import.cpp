@@ -3,7 +3,7 @@
 // peak resident memory.
 // Usage: session_import TABLE [RUNS]   (the conversion trace goes to standard output)
 #include "session/ConversionSession.h"
-#include "session/HeapTuning.h"
+#include "app/HeapTuning.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

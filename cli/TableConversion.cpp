@@ -61,7 +61,7 @@ TableConversion TableConversion::run(const std::string& input, int lineWidth, bo
     std::vector<SequenceEntry> first;
     const auto convert = [&](std::string_view table) {
         CSVParser::scan(table, input == "-" ? std::string_view() : std::string_view(input),
-                        [&](const CSVParser::RecordView& r) {
+                        [&](const RecordView& r) {
                             if (withTrace && first.size() < ConversionTrace::detailedEntries)
                                 first.push_back({std::string(r.identifier), std::string(r.sequence),
                                                  std::nullopt});

@@ -2,13 +2,16 @@
 #include "cli/AtomicFile.h"
 #include "cli/ConvertOptions.h"
 #include "cli/TableConversion.h"
+#include "files/DisplayName.h"
 #include "files/FileDescriptor.h"
-#include "files/FileError.h"
-#include "readers/TableError.h"
+#include "files/FileIdentity.h"
+#include "files/InterruptCleanup.h"
+#include "files/TruncationGuard.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <unistd.h>
 
@@ -21,9 +24,20 @@ int fail(const std::string& message, int status) {
     return status;
 }
 
+// A standard stream the program was started without would be taken by the first file it
+// opens, and text meant for the stream would land in that file.
+void openMissingStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    openMissingStandardStreams();
+    TruncationGuard::installHandler();
+    InterruptCleanup::install();
     ConvertOptions options;
     try {
         options = ConvertOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
@@ -38,6 +52,12 @@ int main(int argc, char** argv) {
         std::cout << "pellacor-convert " PELLACOR_VERSION "\n";
         return 0;
     }
+    // Writing the output over its own input would destroy the table before it is read.
+    if (options.output && options.input != "-" &&
+        FileIdentity::same(options.input, *options.output))
+        return fail("the output " + DisplayName::quoted(*options.output) +
+                        " is the input table itself; choose another output file.",
+                    2);
     try {
         const TableConversion result =
             TableConversion::run(options.input, options.lineWidth, options.trace);

@@ -1,5 +1,7 @@
 #include "files/FileBytes.h"
 
+#include "files/DisplayName.h"
+
 #include "core/HugePages.h"
 #include "files/FileDescriptor.h"
 #include "files/FileError.h"
@@ -22,8 +24,7 @@ FileBytes::RegularFile FileBytes::openRegular(const std::filesystem::path& path)
     if (S_ISDIR(info.st_mode))
         throw FileError("Cannot read", name, EISDIR);
     if (!S_ISREG(info.st_mode))
-        throw FileError("\u201C" + path.filename().string() +
-                        "\u201D is not a regular file. Choose a table saved on disk.");
+        throw FileError(DisplayName::quoted(path) + " is not a regular file. Choose a table saved on disk.");
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0)
         ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);

@@ -1,5 +1,7 @@
 #include "files/MappedFile.h"
 
+#include "files/DisplayName.h"
+
 #include "files/FileBytes.h"
 #include "files/FileError.h"
 
@@ -20,7 +22,7 @@ timespec modificationTime(const struct stat& info) {
 
 } // namespace
 
-MappedFile::MappedFile(const std::filesystem::path& path) : name_(path.filename().string()) {
+MappedFile::MappedFile(const std::filesystem::path& path) : name_(DisplayName::quoted(path)) {
     FileBytes::RegularFile file = FileBytes::openRegular(path);
     fd_ = std::move(file.fd);
     struct stat info {};
@@ -74,8 +76,7 @@ void MappedFile::verifyUnchanged() const {
                          modificationTime(info).tv_sec != modified_.tv_sec ||
                          modificationTime(info).tv_nsec != modified_.tv_nsec;
     if (changed)
-        throw FileError("\u201C" + name_ +
-                        "\u201D changed while it was being read. Wait until it is saved, then "
+        throw FileError(name_ + " changed while it was being read. Wait until it is saved, then "
                         "try again.");
 }
 

@@ -37,7 +37,7 @@ public:
     void readVerified(const std::function<void(std::string_view)>& reader) const;
 
 private:
-    std::string name_;
+    std::string name_; // as messages show it
     FileDescriptor fd_;
     const char* data_ = nullptr;
     std::size_t size_ = 0;

@@ -16,7 +16,7 @@ ImportOutcome DelimitedImport::run(const std::filesystem::path& file) {
             CSVParser::fastaSizeBound(mapped.bytes().size(), ConversionSession::fastaLineWidth));
         mapped.readVerified([&](std::string_view bytes) {
             isTabDelimited = CSVParser::scan(
-                bytes, file.filename().string(), [&entries](const CSVParser::RecordView& r) {
+                bytes, file.filename().string(), [&entries](const RecordView& r) {
                     entries.append(r.identifier, r.sequence, r.description);
                 });
         });
