@@ -52,7 +52,9 @@ std::vector<std::string> wordsOf(std::string_view text) {
 
 bool isHeaderField(std::string_view field, bool isSequenceField) {
     const std::string_view trimmed = UnicodeText::trim(field, false);
-    if (trimmed.empty() || UnicodeText::graphemeCount(trimmed) >= examinedLengthLimit)
+    // Only whether it is shorter counts: a field of gigabytes is not walked to its end.
+    if (trimmed.empty() ||
+        UnicodeText::graphemePrefixBytes(trimmed, examinedLengthLimit - 1) < trimmed.size())
         return false;
     const std::vector<std::string> words = wordsOf(trimmed);
     if (words.empty())

@@ -9,6 +9,7 @@
 #include "readers/WorkDirectory.h"
 #include "readers/WorksheetDelegate.h"
 
+#include <atomic>
 #include <cerrno>
 #include <new>
 #include <optional>
@@ -18,6 +19,8 @@ namespace pellacor {
 namespace {
 
 const std::string sharedStringsPart = "xl/sharedStrings.xml";
+
+std::atomic<std::size_t> rowWaitingLimit{WorksheetDelegate::defaultWaitingLimit};
 
 bool isOutOfSpace(const FileError& error) noexcept {
     return error.errorNumber() == ENOSPC || error.errorNumber() == EDQUOT;
@@ -47,6 +50,10 @@ std::string ExcelParser::notEnoughSpaceMessage() {
            DisplayName::escaped(WorkDirectory::temporaryRoot().string()) +
            "\u201D to unpack this workbook. Free some space there, or set TMPDIR to a folder "
            "with more, and try again.";
+}
+
+void ExcelParser::setRowWaitingLimit(std::size_t bytes) noexcept {
+    rowWaitingLimit.store(bytes);
 }
 
 std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file) {
@@ -149,7 +156,7 @@ std::size_t ExcelParser::readSheet(const ArchiveListing& listing,
         sheetPart.finish();
         return count;
     }
-    WorksheetDelegate worksheet = WorksheetDelegate::awaitingSharedStrings();
+    WorksheetDelegate worksheet = WorksheetDelegate::awaitingSharedStrings(rowWaitingLimit.load());
     worksheet.setRecordSink(counted);
     sheetPart.read(worksheet);
     sheetPart.finish();

@@ -54,6 +54,10 @@ public:
     /// The part read when the workbook does not say which part holds its first sheet.
     static constexpr const char* defaultSheetPart = "xl/worksheets/sheet1.xml";
 
+    /// How much memory sheet rows may hold while they wait for the shared strings; past it the
+    /// sheet is read a second time instead. The default suits any machine; tests lower it.
+    static void setRowWaitingLimit(std::size_t bytes) noexcept;
+
     /// What the user reads when the temporary folder has no room to unpack a workbook.
     static std::string notEnoughSpaceMessage();
     /// What the user reads about a workbook locked with a password.

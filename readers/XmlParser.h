@@ -33,7 +33,8 @@ public:
     /// document has turned out malformed; later pieces are then ignored.
     bool feed(std::string_view bytes, bool isFinal);
     /// Streams the file open at `fd` (named `name` in messages) through the parser from where
-    /// it stands to its end. Returns whether the document was well-formed. While
+    /// it stands to its end, or until the delegate wants no more. Returns whether the document
+    /// read was well-formed. While
     /// `isBeingWritten` (if given) returns true, the file's end is waited out: the file is read
     /// as another process writes it. Throws `FileError` when the file cannot be read and
     /// `TableError` for an item longer than `maximumItemBytes`.

@@ -1,6 +1,6 @@
 // The pellacor-convert binary: FASTA on standard output or saved whole, one line on standard
 // error and status 1 for what cannot be converted, status 2 for a wrong command line.
-#include "tests/readers/HostileInput.h"
+#include "tests/cli/ConvertRun.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -11,32 +11,6 @@
 using namespace pellacor::hostile;
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Runs the converter with `arguments` (shell words) and `environment` (assignments) under a time
-// limit, as the user "nobody" when asked, since root ignores permissions.
-Outcome convert(const std::string& arguments, bool asNobody = false,
-                const std::string& environment = "") {
-    const ScratchFolder streams;
-    const std::string nobody =
-        asNobody && ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-    const std::string command = environment + " timeout 300 " + nobody + PELLACOR_CONVERT + " " +
-                                arguments + " >" + (streams / "out").string() + " 2>" +
-                                (streams / "err").string();
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(streams / "out"),
-            slurp(streams / "err")};
-}
 
 const std::string workbooks = std::string(PELLACOR_FIXTURES) + "/workbooks/";
 

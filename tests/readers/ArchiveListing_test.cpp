@@ -40,7 +40,8 @@ TEST(ArchiveListing, entries_are_summed_by_name_and_other_lines_ignored) {
 }
 
 TEST(ArchiveListing, links_climbing_names_and_encrypted_entries_are_told) {
-    const char* plain = "-rw-r--r--  3.0 unx 13 tx 13 stor 20240131.091500 xl/worksheets/sheet1.xml";
+    const char* plain =
+        "-rw-r--r--  3.0 unx 13 tx 13 stor 20240131.091500 xl/worksheets/sheet1.xml";
     EXPECT_TRUE(listingOf({plain, "lrwxrwxrwx  3.0 unx 10 bx 10 stor 20240131.091500 xl/a.xml"})
                     .hasUnsafeEntries());
     for (const char* name : {"../x", "/etc/x", "xl/../../x", "xl\\..\\..\\x", "\\x"}) {

@@ -56,3 +56,27 @@ TEST(SharedStringsDelegate, escapes_decode_and_malformed_ones_stay_as_written) {
     for (const char* text : {"_x00G1_", "_x001_", "_x0041", "x0041_", "_xD83E_", "_xDDEC_x", "_x"})
         EXPECT_EQ(SharedStringsDelegate::decodeEscapes(text), text) << text;
 }
+
+TEST(SharedStringsDelegate, only_the_items_a_sheet_names_are_kept_and_reading_stops_after_them) {
+    SharedStringsDelegate delegate({1, 3, 7});
+    XmlParser parser(delegate);
+    parser.feed("<sst><si><t>a</t></si><si><t>b</t></si><si/><si><t>d_x0009_</t></si>", false);
+    EXPECT_TRUE(delegate.wantsMore());
+    parser.feed("<si/><si/><si/><si><t>h</t></si>", false);
+    EXPECT_FALSE(delegate.wantsMore());
+    parser.feed("<si><t>i</t></si></sst>", true);
+    EXPECT_EQ(delegate.itemCount, 9u);
+    const pellacor::SharedStringTable table = delegate.takeTable();
+    EXPECT_EQ(table.size(), 3u);
+    EXPECT_EQ(*table.find(std::uint64_t(1)), "b");
+    EXPECT_EQ(*table.find(std::uint64_t(3)), "d\t");
+    EXPECT_EQ(*table.find(std::uint64_t(7)), "h");
+    for (const std::uint64_t missing : {0, 2, 4, 8, 9})
+        EXPECT_EQ(table.find(missing), nullptr) << missing;
+    // A number named but never reached keeps nothing, and the table stays consistent.
+    SharedStringsDelegate beyond({0, 40});
+    XmlParser::run("<sst><si><t>a</t></si><si><t>b</t></si></sst>", beyond);
+    const pellacor::SharedStringTable short_ = beyond.takeTable();
+    EXPECT_EQ(*short_.find("0"), "a");
+    EXPECT_EQ(short_.find("40"), nullptr);
+}

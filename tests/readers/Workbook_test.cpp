@@ -1,15 +1,17 @@
 // The workbook reader: real workbooks, how the sheet is found, and broken or malicious archives,
 // each ending in records or the reader's message, in bounded time and space, with nothing
 // written outside the work directory and the work directory removed.
-#include "readers/CSVParser.h"
 #include "files/FileError.h"
+#include "readers/CSVParser.h"
 #include "readers/TableError.h"
 #include "readers/UnzipProcess.h"
 #include "readers/WorkDirectory.h"
+#include "readers/WorksheetDelegate.h"
 
 #include "WorkbookFiles.h"
 
 #include <algorithm>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace pellacor;
@@ -184,6 +186,48 @@ TEST_F(ExcelParserTest, large_parts_are_read_whole_while_they_are_unpacked) {
         EXPECT_EQ(readFile(elsewhere), readFile(folder / "large.xlsx"));
         fs::remove(elsewhere);
     }
+}
+
+TEST_F(ExcelParserTest, rows_too_many_to_wait_for_the_table_are_read_again_once_it_is_there) {
+    std::string rows;
+    std::vector<std::string> strings = {"ID", "Sequence"};
+    std::string expected;
+    rows += "<row>" + cell("A1", "0", "s") + cell("B1", "1", "s") + "</row>";
+    for (int i = 0; i < 300; ++i) {
+        const std::string n = std::to_string(i + 2);
+        strings.push_back("ACGT" + n);
+        rows += "<row>" + cell("A" + n, "id" + n, "str") + cell("B" + n, n, "s") + "</row>";
+        expected += "id" + n + " ACGT" + n + "\n";
+    }
+    const std::string book =
+        zip({{sheetPart, worksheet(rows)}, {"xl/sharedStrings.xml", sharedStrings(strings)}});
+    ASSERT_EQ(read(book), expected);
+    ExcelParser::setRowWaitingLimit(4096);
+    const std::string twice = read(book);
+    ExcelParser::setRowWaitingLimit(WorksheetDelegate::defaultWaitingLimit);
+    EXPECT_EQ(twice, expected);
+}
+
+TEST_F(BadWorkbook,
+       a_shared_string_table_of_millions_of_empty_items_costs_only_what_the_sheet_names) {
+    // 20 million empty items, 100 MB unpacked from a few hundred kilobytes; the sheet names two.
+    ZipBuilder zip;
+    std::string block;
+    for (int i = 0; i < 100'000; ++i)
+        block += "<si/>";
+    zip.addRepeated("xl/sharedStrings.xml", "<sst><si><t>s1</t></si><si><t>ACGT</t></si>", block,
+                    200, "</sst>");
+    zip.addStored(sheetPart,
+                  worksheet("<row>" + cell("A1", "0", "s") + cell("B1", "1", "s") + "</row>"));
+    const std::string bytes = zip.bytes();
+    ASSERT_LT(bytes.size(), 2'000'000u);
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    EXPECT_EQ(read(bytes), "s1 ACGT\n");
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    // Kept whole, the table would take over 600 MB.
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 128 * 1024);
 }
 
 TEST_F(BadWorkbook, emptyTruncatedAndNonArchiveFilesAreNotValidWorkbooks) {

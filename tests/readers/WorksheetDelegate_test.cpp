@@ -183,3 +183,22 @@ TEST(WorksheetDelegate, a_part_that_breaks_off_mid_row_keeps_the_rows_before) {
     EXPECT_FALSE(XmlParser::run(full.substr(0, full.find("<c r=\"B2\"") + 15), delegate));
     EXPECT_EQ(records(delegate), (Records{{"s1", "AC"}}));
 }
+
+TEST(WorksheetDelegate, a_sheet_read_before_its_table_names_the_entries_it_needs) {
+    const std::string rows = row(cell("A1", "ID") + cell("B1", "Sequence")) +
+                             row(cell("A2", "9", "s") + cell("B2", "4", "s")) +
+                             row(cell("A3", "x", "str") + cell("B3", "+4", "s")) +
+                             row(cell("A4", "-0", "s") + cell("B4", "1.5", "s"));
+    // Under its limit the rows wait; past it they are dropped, but the numbers still count.
+    for (const std::size_t limit : {std::size_t(1) << 20, std::size_t(64)}) {
+        WorksheetDelegate delegate = WorksheetDelegate::awaitingSharedStrings(limit);
+        XmlParser::run(worksheet(rows), delegate);
+        EXPECT_EQ(delegate.referencedNumbers(), (std::vector<std::uint64_t>{0, 4, 9})) << limit;
+        EXPECT_EQ(delegate.hasDroppedRows(), limit == 64);
+        delegate.resolveSharedStrings(SharedStringTable({0, 4, 9}, {"zero", "ACGT", "nine"}));
+        EXPECT_EQ(records(delegate),
+                  limit == 64 ? Records{}
+                              : (Records{{"nine", "ACGT"}, {"x", "ACGT"}, {"zero", "1.5"}}))
+            << limit;
+    }
+}

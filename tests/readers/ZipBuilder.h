@@ -40,6 +40,26 @@ public:
         add(name, 8, std::move(data), crc, claimedSize.value_or(mebibytes << 20), std::nullopt);
     }
 
+    /// Adds `head`, then `times` copies of `block`, then `tail`, deflated: gigabytes of
+    /// repetitive XML in a few megabytes, made in well under a second.
+    void addRepeated(const std::string& name, const std::string& head, const std::string& block,
+                     std::uint64_t times, const std::string& tail) {
+        std::string data = deflateBlock(head);
+        uLong crc = crcOf(head);
+        const std::string packedBlock = deflateBlock(block);
+        const uLong blockCrc = crcOf(block);
+        data.reserve(data.size() + packedBlock.size() * times + tail.size() + 64);
+        for (std::uint64_t i = 0; i < times; ++i) {
+            data += packedBlock;
+            crc = crc32_combine(crc, blockCrc, static_cast<z_off_t>(block.size()));
+        }
+        data += deflateBlock(tail);
+        crc = crc32_combine(crc, crcOf(tail), static_cast<z_off_t>(tail.size()));
+        data += std::string("\x03\x00", 2); // an empty final block with fixed codes
+        add(name, 8, std::move(data), crc, head.size() + block.size() * times + tail.size(),
+            std::nullopt);
+    }
+
     /// The whole archive.
     std::string bytes() const {
         std::string out = body_;
