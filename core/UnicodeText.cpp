@@ -143,17 +143,42 @@ bool UnicodeText::isValidUtf8(std::string_view text) noexcept {
 }
 
 std::size_t UnicodeText::graphemeCount(std::string_view text) {
-    if (isAscii(text))
-        return asciiGraphemeCount(text);
     return graphemeCountInWindows(text, icuWindowBytes);
 }
 
 std::size_t UnicodeText::graphemeCountInWindows(std::string_view text, std::size_t windowBytes) {
-    if (isAscii(text))
-        return asciiGraphemeCount(text);
-    std::size_t counted = 0;
-    walkGraphemes(text, static_cast<std::size_t>(-1), counted, windowBytes);
-    return counted;
+    // Between two ASCII characters there is always a boundary, but inside CR LF: an ASCII
+    // character joins no mark and no other character but a preceding prefix mark, which is not
+    // ASCII. So ASCII stretches are counted byte by byte, and ICU only sees each stretch of
+    // other characters, from the ASCII character before it (which a mark may join) to the
+    // first sure boundary after it. One Greek letter in a table of gigabytes costs nothing.
+    const auto isAsciiAt = [&](std::size_t i) {
+        return !(static_cast<unsigned char>(text[i]) & 0x80);
+    };
+    std::size_t total = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t other = pos + asciiPrefixLength(text.substr(pos));
+        if (other == text.size())
+            return total + asciiGraphemeCount(text.substr(pos));
+        // The character before may combine with what follows, unless it is a line break.
+        std::size_t start = other;
+        if (other > pos && text[other - 1] != '\n' && text[other - 1] != '\r')
+            --start;
+        total += asciiGraphemeCount(text.substr(pos, start - pos));
+        std::size_t end = other + 1;
+        while (end + 1 < text.size() && !(isAsciiAt(end) && isAsciiAt(end + 1) &&
+                                          !(text[end] == '\r' && text[end + 1] == '\n')))
+            ++end;
+        // A boundary lies between `end` and `end + 1`, or the text ends.
+        end = std::min(end + 1, text.size());
+        std::size_t counted = 0;
+        walkGraphemes(text.substr(start, end - start), static_cast<std::size_t>(-1), counted,
+                      windowBytes);
+        total += counted;
+        pos = end;
+    }
+    return total;
 }
 
 std::size_t UnicodeText::graphemePrefixBytes(std::string_view text, std::size_t count) {
