@@ -60,13 +60,27 @@ std::string ConversionTrace::entryLines(std::size_t totalEntries,
 }
 
 std::string ConversionTrace::fastaLines(std::string_view fasta) {
-    const TextCounts counts = countText(fasta);
-    std::string out = "DEBUG: FASTA output length: " + std::to_string(counts.characters) +
-                      ", total dashes: " + std::to_string(counts.dashes) + "\n";
-    out += "DEBUG: First 200 chars of FASTA:\n";
-    out.append(fasta.substr(0, UnicodeText::graphemePrefixBytes(fasta, excerptLength)));
-    out += '\n';
-    return out;
+    FastaCounter counter;
+    counter.add(fasta);
+    return counter.lines();
+}
+
+void ConversionTrace::FastaCounter::add(std::string_view piece) {
+    const TextCounts counts = countText(piece);
+    characters_ += counts.characters;
+    dashes_ += counts.dashes;
+    if (excerptCharacters_ < excerptLength) {
+        const std::size_t wanted = excerptLength - excerptCharacters_;
+        const std::size_t bytes = UnicodeText::graphemePrefixBytes(piece, wanted);
+        excerpt_.append(piece.substr(0, bytes));
+        excerptCharacters_ += std::min(wanted, counts.characters);
+    }
+}
+
+std::string ConversionTrace::FastaCounter::lines() const {
+    return "DEBUG: FASTA output length: " + std::to_string(characters_) +
+           ", total dashes: " + std::to_string(dashes_) + "\nDEBUG: First 200 chars of FASTA:\n" +
+           excerpt_ + "\n";
 }
 
 } // namespace pellacor

@@ -23,6 +23,22 @@ public:
                                   std::span<const SequenceEntry> firstEntries);
     /// The output lines: length and dashes of `fasta`, then its first 200 characters.
     static std::string fastaLines(std::string_view fasta);
+
+    /// Counts a FASTA text that passes in pieces, for the output lines. Each piece must end
+    /// where a record ends, so that no character is split between two.
+    class FastaCounter {
+    public:
+        /// Counts the next piece.
+        void add(std::string_view piece);
+        /// The output lines of everything added, as `fastaLines` writes them.
+        std::string lines() const;
+
+    private:
+        std::size_t characters_ = 0;
+        std::size_t dashes_ = 0;
+        std::string excerpt_; // the first 200 characters
+        std::size_t excerptCharacters_ = 0;
+    };
 };
 
 } // namespace pellacor

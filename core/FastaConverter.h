@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/LineWidth.h"
+#include "core/RecordView.h"
 #include "core/SequenceEntry.h"
 
 #include <cstddef>
@@ -15,8 +17,6 @@ namespace pellacor {
 class FastaConverter {
 public:
     FastaConverter() = delete;
-
-    static constexpr int defaultLineWidth = 80;
 
     /// Where one record's parts went, as byte offsets from the record's first byte.
     struct RecordLayout {
@@ -34,24 +34,27 @@ public:
 
     /// The FASTA text of `entries`; `lineWidth` must be at least 1.
     static std::string convert(const std::vector<SequenceEntry>& entries,
-                               int lineWidth = defaultLineWidth);
+                               int lineWidth = LineWidth::standardCharacters);
+    /// The FASTA text of `entries` at `width`.
+    static std::string convert(const std::vector<SequenceEntry>& entries, LineWidth width);
 
     /// Appends one record to `out`, as `convert` writes it.
-    static RecordLayout appendRecord(std::string& out, std::string_view identifier,
-                                     std::string_view sequence,
-                                     std::optional<std::string_view> description, int lineWidth);
+    static RecordLayout appendRecord(std::string& out, const RecordView& record, LineWidth width);
 
     /// Writes one record at `out`, which must have room for `recordSizeBound` bytes of it.
-    static RecordLayout writeRecord(char* out, std::string_view identifier,
-                                    std::string_view sequence,
-                                    std::optional<std::string_view> description, int lineWidth);
+    static RecordLayout writeRecord(char* out, const RecordView& record, LineWidth width);
 
     /// The most bytes one record can take: exact for an ASCII sequence without CR, never less
     /// than the record (a header never grows, and a line holds at least one byte).
     static std::size_t recordSizeBound(std::size_t identifierBytes, std::size_t sequenceBytes,
-                                       std::size_t descriptionBytes, int lineWidth) noexcept;
-    /// The same bound for the record `entry`.
-    static std::size_t recordSizeBound(const SequenceEntry& entry, int lineWidth) noexcept;
+                                       std::size_t descriptionBytes, LineWidth width) noexcept;
+    /// The same bound for `record`.
+    static std::size_t recordSizeBound(const RecordView& record, LineWidth width) noexcept;
+
+    /// `entry` as the record view the writer takes.
+    static RecordView viewOf(const SequenceEntry& entry) noexcept {
+        return {entry.identifier, entry.sequence, entry.descriptionView()};
+    }
 };
 
 } // namespace pellacor

@@ -126,7 +126,7 @@ bool UnicodeText::isAscii(std::string_view text) noexcept {
     return asciiPrefixLength(text) == text.size();
 }
 
-bool UnicodeText::isValidUtf8(std::string_view text) noexcept {
+std::size_t UnicodeText::validUtf8Length(std::string_view text) noexcept {
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     std::size_t i = 0;
@@ -136,10 +136,10 @@ bool UnicodeText::isValidUtf8(std::string_view text) noexcept {
         const int32_t len = static_cast<int32_t>(std::min<std::size_t>(n - i, 4));
         U8_NEXT(s + i, pos, len, c);
         if (c < 0)
-            return false;
+            return i;
         i += static_cast<std::size_t>(pos);
     }
-    return true;
+    return n;
 }
 
 std::size_t UnicodeText::graphemeCount(std::string_view text) {

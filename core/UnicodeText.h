@@ -15,7 +15,11 @@ public:
     /// True when every byte is below 0x80.
     static bool isAscii(std::string_view text) noexcept;
     /// True when `text` is well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
-    static bool isValidUtf8(std::string_view text) noexcept;
+    static bool isValidUtf8(std::string_view text) noexcept {
+        return validUtf8Length(text) == text.size();
+    }
+    /// How many bytes at the start of `text` are well-formed UTF-8.
+    static std::size_t validUtf8Length(std::string_view text) noexcept;
 
     /// Number of user-perceived characters in `text`, of any length.
     static std::size_t graphemeCount(std::string_view text);

@@ -24,7 +24,8 @@ FileBytes::RegularFile FileBytes::openRegular(const std::filesystem::path& path)
     if (S_ISDIR(info.st_mode))
         throw FileError("Cannot read", name, EISDIR);
     if (!S_ISREG(info.st_mode))
-        throw FileError(DisplayName::quoted(path) + " is not a regular file. Choose a table saved on disk.");
+        throw FileError(DisplayName::quoted(path) +
+                        " is not a regular file. Choose a table saved on disk.");
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0)
         ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);

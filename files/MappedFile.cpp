@@ -5,9 +5,12 @@
 #include "files/FileBytes.h"
 #include "files/FileError.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pellacor {
 namespace {
@@ -23,40 +26,92 @@ timespec modificationTime(const struct stat& info) {
 } // namespace
 
 MappedFile::MappedFile(const std::filesystem::path& path) : name_(DisplayName::quoted(path)) {
-    FileBytes::RegularFile file = FileBytes::openRegular(path);
-    fd_ = std::move(file.fd);
+    fd_ = FileBytes::openRegular(path).fd;
+    map(0, path.string());
+}
+
+MappedFile::MappedFile(int fd, const std::string& name) : name_(DisplayName::quoted(name)) {
+    // A copy of the caller's descriptor, so that the check at the end sees the same file.
+    fd_ = FileDescriptor(::fcntl(fd, F_DUPFD_CLOEXEC, 3));
+    if (fd_.get() < 0)
+        throw FileError("Cannot read", name, errno);
+    const off_t offset = ::lseek(fd_.get(), 0, SEEK_CUR);
+    map(offset > 0 ? static_cast<std::size_t>(offset) : 0, name);
+}
+
+void MappedFile::map(std::size_t offset, const std::string& name) {
     struct stat info {};
     if (::fstat(fd_.get(), &info) != 0)
-        throw FileError("Cannot read", path.string(), errno);
-    size_ = static_cast<std::size_t>(info.st_size);
+        throw FileError("Cannot read", name, errno);
+    if (!S_ISREG(info.st_mode))
+        throw FileError(name_ + " is not a regular file. Choose a table saved on disk.");
+    fileSize_ = static_cast<std::size_t>(info.st_size);
     modified_ = modificationTime(info);
+    offset = std::min(offset, fileSize_);
+    // Mappings start on a page; the bytes wanted may start further in.
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    mapOffset_ = offset / page * page;
+    mapSize_ = fileSize_ - mapOffset_;
+    size_ = fileSize_ - offset;
     if (size_ == 0)
         return;
-    int flags = MAP_PRIVATE;
-#if defined(MAP_POPULATE)
-    flags |= MAP_POPULATE;
-#endif
-    void* mapped = ::mmap(nullptr, size_, PROT_READ, flags, fd_.get(), 0);
+    void* mapped = ::mmap(nullptr, mapSize_, PROT_READ, MAP_PRIVATE, fd_.get(),
+                          static_cast<off_t>(mapOffset_));
     if (mapped != MAP_FAILED) {
-        data_ = static_cast<const char*>(mapped);
-        guard_.emplace(data_, size_);
-        if (guard_->isActive())
+        mapping_ = static_cast<const char*>(mapped);
+        guard_.emplace(mapping_, mapSize_);
+        if (guard_->isActive()) {
+            data_ = mapping_ + (offset - mapOffset_);
+            // Read front to back: the kernel reads ahead, and may drop pages behind.
+            ::madvise(const_cast<char*>(mapping_), mapSize_, MADV_SEQUENTIAL);
             return;
+        }
         guard_.reset();
-        ::munmap(mapped, size_);
+        ::munmap(mapped, mapSize_);
+        mapping_ = nullptr;
     }
     // Some file systems cannot map files, and guards are few: then the file is read instead,
     // through the descriptor already open, so that it is the same file that is checked later.
-    copy_ = FileBytes::readOpened(fd_.get(), size_, path.string());
+    if (::lseek(fd_.get(), static_cast<off_t>(offset), SEEK_SET) < 0)
+        throw FileError("Cannot read", name, errno);
+    copy_ = FileBytes::readOpened(fd_.get(), size_, name);
     data_ = copy_.data();
     size_ = copy_.size();
 }
 
 MappedFile::~MappedFile() {
-    if (guard_) {
+    if (mapping_) {
         guard_.reset();
-        ::munmap(const_cast<char*>(data_), size_);
+        ::munmap(const_cast<char*>(mapping_), mapSize_);
     }
+}
+
+void MappedFile::prepare(std::size_t start, std::size_t bytes) noexcept {
+#if defined(MADV_POPULATE_READ)
+    if (!mapping_ || bytes == 0)
+        return;
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t from = static_cast<std::size_t>(data_ - mapping_) + start;
+    const std::size_t first = from / page * page;
+    const std::size_t last = std::min(from + bytes, mapSize_);
+    if (last > first)
+        ::madvise(const_cast<char*>(mapping_) + first, last - first, MADV_POPULATE_READ);
+#else
+    (void)start;
+    (void)bytes;
+#endif
+}
+
+void MappedFile::release(std::size_t end) noexcept {
+    if (!mapping_)
+        return;
+    // Whole pages only, all of them before `end`: the bytes stay readable (from the file
+    // again), but no longer count against this process.
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t offsetInMapping = static_cast<std::size_t>(data_ - mapping_) + end;
+    const std::size_t bytes = std::min(offsetInMapping, mapSize_) / page * page;
+    if (bytes > 0)
+        ::madvise(const_cast<char*>(mapping_), bytes, MADV_DONTNEED);
 }
 
 void MappedFile::readVerified(const std::function<void(std::string_view)>& reader) const {
@@ -72,12 +127,12 @@ void MappedFile::readVerified(const std::function<void(std::string_view)>& reade
 void MappedFile::verifyUnchanged() const {
     struct stat info {};
     const bool changed = (guard_ && guard_->wasCut()) || ::fstat(fd_.get(), &info) != 0 ||
-                         static_cast<std::size_t>(info.st_size) != size_ ||
+                         static_cast<std::size_t>(info.st_size) != fileSize_ ||
                          modificationTime(info).tv_sec != modified_.tv_sec ||
                          modificationTime(info).tv_nsec != modified_.tv_nsec;
     if (changed)
         throw FileError(name_ + " changed while it was being read. Wait until it is saved, then "
-                        "try again.");
+                                "try again.");
 }
 
 } // namespace pellacor

@@ -19,6 +19,9 @@ class MappedFile {
 public:
     /// Maps the regular file at `path`; throws `FileError` as `FileBytes::read` does.
     explicit MappedFile(const std::filesystem::path& path);
+    /// Maps the regular file open at `fd` (named `name` in messages) from where it stands to
+    /// its end; the descriptor stays the caller's. Throws `FileError`.
+    MappedFile(int fd, const std::string& name);
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
     ~MappedFile();
@@ -30,6 +33,12 @@ public:
     /// Throws `FileError` when the file was cut short, grew, or was written to since it was
     /// mapped: what was read from it may then be a mix of old and new text.
     void verifyUnchanged() const;
+    /// Gives back the memory that holds the bytes before `end`; they stay readable, from the
+    /// file again.
+    void release(std::size_t end) noexcept;
+    /// Maps the `bytes` bytes from `start` in one go, ahead of reading them: one call instead of
+    /// a fault every few pages.
+    void prepare(std::size_t start, std::size_t bytes) noexcept;
 
     /// Runs `reader` over the bytes, then `verifyUnchanged`. When `reader` throws, the check
     /// comes first: the zeros of a file cut short, or a half-rewritten row, can make a table
@@ -37,8 +46,15 @@ public:
     void readVerified(const std::function<void(std::string_view)>& reader) const;
 
 private:
+    // Maps the file open at `fd_` from `offset` on.
+    void map(std::size_t offset, const std::string& name);
+
     std::string name_; // as messages show it
     FileDescriptor fd_;
+    const char* mapping_ = nullptr; // starts on a page, at most a page before `data_`
+    std::size_t mapOffset_ = 0;
+    std::size_t mapSize_ = 0;
+    std::size_t fileSize_ = 0;
     const char* data_ = nullptr;
     std::size_t size_ = 0;
     timespec modified_{};

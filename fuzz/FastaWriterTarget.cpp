@@ -113,15 +113,15 @@ void fastaWriter(Input data) {
     require(UnicodeText::isValidUtf8(fasta), "output is not UTF-8");
     std::size_t offset = 0;
     for (const SequenceEntry& e : entries) {
-        const std::optional<std::string_view> description = e.descriptionView();
+        const RecordView record = FastaConverter::viewOf(e);
+        const LineWidth width(static_cast<std::size_t>(lineWidth));
         std::string one;
-        FastaConverter::appendRecord(one, e.identifier, e.sequence, description, lineWidth);
+        FastaConverter::appendRecord(one, record, width);
         require(std::string_view(fasta).substr(offset, one.size()) == one,
                 "convert differs from appendRecord");
         // Exactly the promised room: a write past it is a heap overflow the sanitizer sees.
-        std::vector<char> room(FastaConverter::recordSizeBound(e, lineWidth));
-        const auto layout = FastaConverter::writeRecord(room.data(), e.identifier, e.sequence,
-                                                        description, lineWidth);
+        std::vector<char> room(FastaConverter::recordSizeBound(record, width));
+        const auto layout = FastaConverter::writeRecord(room.data(), record, width);
         require(layout.end <= room.size() && std::string_view(room.data(), layout.end) == one,
                 "writing in place differs from appending");
         checkRecordText(one, e, lineWidth);

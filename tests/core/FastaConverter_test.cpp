@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 using pellacor::FastaConverter;
+using pellacor::LineWidth;
+using pellacor::RecordView;
 using pellacor::SequenceEntry;
 
 namespace {
@@ -13,7 +15,9 @@ std::string render(std::vector<SequenceEntry> entries, int width = 80) {
 
 } // namespace
 
-TEST(FastaConverter, empty_list_gives_empty_text) { EXPECT_EQ(render({}), ""); }
+TEST(FastaConverter, empty_list_gives_empty_text) {
+    EXPECT_EQ(render({}), "");
+}
 
 TEST(FastaConverter, header_carries_description_only_when_non_empty) {
     EXPECT_EQ(render({{"s1", "ACGT-ACGT", "coli K-12"}}), ">s1 coli K-12\nACGT-ACGT\n");
@@ -56,9 +60,9 @@ TEST(FastaConverter, a_byte_met_late_that_needs_care_reslices_the_whole_sequence
     // Lines already copied byte for byte must be taken back, and the record before kept.
     const std::string a80(80, 'A');
     const std::string out = render({{"first", "GG", std::nullopt},
-                                     {"late", a80 + a80 + "e\u0301CC", std::nullopt},
-                                     {"crlf", a80 + "A\r\nG", std::nullopt},
-                                     {"lf", a80 + "AC\nG", std::nullopt}});
+                                    {"late", a80 + a80 + "e\u0301CC", std::nullopt},
+                                    {"crlf", a80 + "A\r\nG", std::nullopt},
+                                    {"lf", a80 + "AC\nG", std::nullopt}});
     EXPECT_EQ(out, ">first\nGG\n>late\n" + a80 + "\n" + a80 + "\ne\u0301CC\n>crlf\n" + a80 +
                        "\nA\r\nG\n>lf\n" + a80 + "\nAC\nG\n");
 }
@@ -74,25 +78,28 @@ TEST(FastaConverter, writing_in_place_matches_appending_and_stays_within_the_bou
         {"late", std::string(161, 'A') + "\u00E9" + std::string(5, 'C'), std::nullopt},
         {"", "", std::nullopt},
     };
-    for (const int width : {1, 3, 80}) {
+    for (const LineWidth width :
+         {LineWidth(1), LineWidth(3), LineWidth(80), LineWidth::unwrapped()}) {
         for (const SequenceEntry& e : records) {
-            const std::optional<std::string_view> description = e.descriptionView();
+            const RecordView record = FastaConverter::viewOf(e);
             std::string appended;
-            const auto expected =
-                FastaConverter::appendRecord(appended, e.identifier, e.sequence, description, width);
+            const auto expected = FastaConverter::appendRecord(appended, record, width);
             // Exactly the bound, so a write past it is caught by the sanitizer build.
-            std::vector<char> room(FastaConverter::recordSizeBound(e, width));
-            const auto layout =
-                FastaConverter::writeRecord(room.data(), e.identifier, e.sequence, description, width);
-            ASSERT_LE(layout.end, room.size()) << e.identifier << " at width " << width;
+            std::vector<char> room(FastaConverter::recordSizeBound(record, width));
+            const auto layout = FastaConverter::writeRecord(room.data(), record, width);
+            ASSERT_LE(layout.end, room.size())
+                << e.identifier << " at width " << width.characters();
             EXPECT_EQ(std::string(room.data(), layout.end), appended);
             EXPECT_EQ(layout.end, expected.end);
             EXPECT_EQ(appended.substr(layout.sequenceStart - 1, 1), "\n");
         }
     }
     std::string out;
-    EXPECT_FALSE(FastaConverter::appendRecord(out, "a\nb", "A", std::nullopt, 80).headerVerbatim);
-    EXPECT_FALSE(FastaConverter::appendRecord(out, "a", "A\nC", std::nullopt, 80).sequenceVerbatim);
-    const auto plain = FastaConverter::appendRecord(out, "a", "AC", "d", 80);
+    const LineWidth width;
+    EXPECT_FALSE(
+        FastaConverter::appendRecord(out, {"a\nb", "A", std::nullopt}, width).headerVerbatim);
+    EXPECT_FALSE(
+        FastaConverter::appendRecord(out, {"a", "A\nC", std::nullopt}, width).sequenceVerbatim);
+    const auto plain = FastaConverter::appendRecord(out, {"a", "AC", "d"}, width);
     EXPECT_TRUE(plain.headerVerbatim && plain.sequenceVerbatim);
 }

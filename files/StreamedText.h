@@ -1,0 +1,41 @@
+#pragma once
+
+#include "files/TextSource.h"
+
+#include <memory>
+#include <string>
+
+namespace pellacor {
+
+/// An input read a piece at a time from an open descriptor (a pipe, standard input): the
+/// window holds what was read and not yet dropped, and grows only for a row longer than a
+/// piece.
+class StreamedText : public TextSource {
+public:
+    /// Bytes read at a time.
+    static constexpr std::size_t pieceBytes = std::size_t(4) << 20;
+
+    /// Reads from `fd` (named `name` in messages), which stays the caller's, `piece` bytes at a
+    /// time at most.
+    StreamedText(int fd, std::string name, std::size_t piece = pieceBytes)
+        : fd_(fd), name_(std::move(name)), piece_(piece) {}
+
+    std::string_view window() const noexcept override {
+        return std::string_view(buffer_.get() + start_, end_ - start_);
+    }
+    bool readMore() override;
+    bool isComplete() const noexcept override { return atEnd_; }
+    void drop(std::size_t bytes) override { start_ += bytes; }
+
+private:
+    int fd_;
+    std::string name_;
+    std::size_t piece_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
+    std::size_t start_ = 0; // the window is [start_, end_)
+    std::size_t end_ = 0;
+    bool atEnd_ = false;
+};
+
+} // namespace pellacor

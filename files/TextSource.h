@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace pellacor {
+
+/// The bytes of an input, seen through a window that readers move along: a mapped file shows
+/// all of it at once, a pipe a piece at a time, so that a table of any size is read in
+/// bounded memory.
+class TextSource {
+public:
+    virtual ~TextSource() = default;
+
+    /// The bytes read and not yet dropped.
+    virtual std::string_view window() const noexcept = 0;
+    /// Reads more onto the end of the window; false once the input has ended. Views into the
+    /// window become invalid.
+    virtual bool readMore() = 0;
+    /// True when the window holds everything that is left of the input.
+    virtual bool isComplete() const noexcept = 0;
+    /// Drops the first `bytes` of the window; views into the window become invalid.
+    virtual void drop(std::size_t bytes) = 0;
+    /// Tells that the first `bytes` of the window are about to be read, front to back.
+    virtual void willRead(std::size_t /*bytes*/) {}
+    /// Throws `FileError` when the input changed while it was read (a file cut short or
+    /// rewritten): what was read may then be a mix of old and new text.
+    virtual void verifyUnchanged() const {}
+    /// The bytes of the whole input, when known before reading it.
+    virtual std::optional<std::size_t> size() const noexcept { return std::nullopt; }
+};
+
+} // namespace pellacor
