@@ -1,22 +1,23 @@
 #include "readers/CSVParser.h"
 
 #include "core/UnicodeText.h"
-#include "files/FileBytes.h"
-#include "readers/CSVRowScanner.h"
+#include "files/FileName.h"
+#include "files/MappedText.h"
+#include "files/MemoryText.h"
+#include "readers/DelimitedTable.h"
+#include "readers/RecordBuilder.h"
 
 namespace pellacor {
 namespace {
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
-std::string lowerExtension(std::string_view fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    if (slash != std::string_view::npos)
-        fileName.remove_prefix(slash + 1);
-    const std::size_t dot = fileName.rfind('.');
-    if (dot == std::string_view::npos)
-        return {};
-    return UnicodeText::toLower(fileName.substr(dot + 1));
+// Reads all of `text` into `entries`; true when it was tab-separated.
+bool read(TextSource& text, std::string_view fileName, std::vector<SequenceEntry>& entries) {
+    RecordBuilder builder(RecordBuilder::delimitedStyle);
+    return DelimitedTable::read(text, fileName, builder, [&entries](const RecordView& r) {
+               entries.push_back(
+                   {std::string(r.identifier), std::string(r.sequence),
+                    r.description ? std::optional<std::string>(*r.description) : std::nullopt});
+           }) == '\t';
 }
 
 } // namespace
@@ -43,66 +44,35 @@ std::string CSVParser::ParserError::message(Case kind, std::size_t line) {
 }
 
 CSVParser::Result CSVParser::parse(const std::filesystem::path& file) {
-    const std::string bytes = FileBytes::read(file);
-    return parseBytes(bytes, file.filename().string());
+    MappedText text(file);
+    Result result;
+    try {
+        result.isTabDelimited = read(text, file.filename().string(), result.entries);
+    } catch (...) {
+        // The zeros of a file cut short, or a half-rewritten row, can look like a malformed
+        // table: the change is what the user needs to hear about.
+        text.verifyUnchanged();
+        throw;
+    }
+    text.verifyUnchanged();
+    return result;
 }
 
 CSVParser::Result CSVParser::parseBytes(std::string_view bytes, std::string_view fileName) {
+    MemoryText text(bytes);
     Result result;
-    result.isTabDelimited = scan(bytes, fileName, [&result](const RecordView& record) {
-        result.entries.push_back(
-            {std::string(record.identifier), std::string(record.sequence),
-             record.description ? std::optional<std::string>(*record.description) : std::nullopt});
-    });
+    result.isTabDelimited = read(text, fileName, result.entries);
     return result;
 }
 
 bool CSVParser::scan(std::string_view bytes, std::string_view fileName, const RecordSink& sink) {
-    // Spreadsheet programs write a byte-order mark in front of "CSV UTF-8".
-    if (bytes.starts_with(byteOrderMark))
-        bytes.remove_prefix(byteOrderMark.size());
-    if (bytes.empty())
-        throw ParserError(ParserError::Case::emptyFile);
-    if (!UnicodeText::isValidUtf8(bytes))
-        throw ParserError(ParserError::Case::invalidEncoding);
-
-    const char delimiter = detectDelimiter(fileName, bytes);
-    CSVRowScanner scanner(bytes, delimiter);
-    bool sawRow = false;
-    bool sawRecord = false;
-    std::string cleaned;
-    while (scanner.nextRow()) {
-        const std::span<const std::string_view> fields = scanner.fields();
-        if (!sawRow) {
-            sawRow = true;
-            if (isHeaderRow(fields))
-                continue;
-        }
-        if (fields.size() < 2)
-            continue;
-        const std::string_view identifier = UnicodeText::trim(fields[0], true);
-        std::string_view sequence = fields[1];
-        if (scanner.sequenceNeedsCleaning()) {
-            cleaned = cleanSequence(sequence);
-            sequence = cleaned;
-        }
-        if (identifier.empty() || sequence.empty())
-            continue;
-        std::optional<std::string_view> description;
-        if (fields.size() > 2)
-            description = UnicodeText::trim(fields[2], true);
-        sawRecord = true;
-        sink(RecordView{identifier, sequence, description});
-    }
-    if (!sawRow)
-        throw ParserError(ParserError::Case::emptyFile);
-    if (!sawRecord)
-        throw ParserError(ParserError::Case::missingRequiredColumns);
-    return delimiter == '\t';
+    MemoryText text(bytes);
+    RecordBuilder builder(RecordBuilder::delimitedStyle);
+    return DelimitedTable::read(text, fileName, builder, sink) == '\t';
 }
 
 char CSVParser::detectDelimiter(std::string_view fileName, std::string_view text) {
-    const std::string extension = lowerExtension(fileName);
+    const std::string extension = FileName::lowerExtension(fileName);
     if (extension == "tsv" || extension == "tab")
         return '\t';
 
@@ -137,17 +107,8 @@ bool CSVParser::detectTabDelimiter(std::string_view fileName, std::string_view t
     return detectDelimiter(fileName, text) == '\t';
 }
 
-std::size_t CSVParser::fastaSizeBound(std::size_t tableBytes, int lineWidth) noexcept {
-    return tableBytes + tableBytes / static_cast<std::size_t>(lineWidth) + tableBytes / 3 + 64;
-}
-
-std::string CSVParser::cleanSequence(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text)
-        if (c != '\n' && c != '\r' && c != ' ' && c != '\t')
-            out += c;
-    return out;
+std::size_t CSVParser::fastaSizeBound(std::size_t tableBytes, LineWidth width) noexcept {
+    return tableBytes + width.linesFor(tableBytes) + tableBytes / 3 + 64;
 }
 
 } // namespace pellacor

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/LineWidth.h"
 #include "core/RecordView.h"
 #include "core/SequenceEntry.h"
 #include "files/FileError.h"
+#include "readers/HeaderRow.h"
 #include "readers/TableError.h"
 
 #include <array>
@@ -51,8 +53,7 @@ public:
         bool isTabDelimited = false;
     };
 
-    static constexpr std::array<std::string_view, 9> headerKeywords = {
-        "gene", "sequence", "id", "identifier", "name", "seq", "description", "desc", "header"};
+    static constexpr auto headerKeywords = HeaderRow::keywords;
 
     /// Reads the file at `file`. Throws `ParserError` or `FileError`; never returns partly.
     static Result parse(const std::filesystem::path& file);
@@ -69,17 +70,15 @@ public:
     static bool detectTabDelimiter(std::string_view fileName, std::string_view text);
 
     /// True when the first row of a table, `fields`, names its columns rather than holding data.
-    static bool isHeaderRow(std::span<const std::string_view> fields);
-    static bool isHeaderRow(std::span<const std::string> fields);
+    static bool isHeaderRow(std::span<const std::string_view> fields) {
+        return HeaderRow::test(fields);
+    }
 
-    /// The most bytes of FASTA text, at `lineWidth`, that the records of a table of
-    /// `tableBytes` can render to. A record's text outgrows its row only by the line breaks of
-    /// its sequence, and a row takes at least four bytes. Reserving this much costs address
-    /// space, not memory: pages count only once written.
-    static std::size_t fastaSizeBound(std::size_t tableBytes, int lineWidth) noexcept;
-
-    /// `text` without LF, CR, space and tab anywhere.
-    static std::string cleanSequence(std::string_view text);
+    /// The most bytes of FASTA text, at `width`, that the records of a table of `tableBytes`
+    /// can render to. A record's text outgrows its row only by the line breaks of its
+    /// sequence, and a row takes at least four bytes. Reserving this much costs address space,
+    /// not memory: pages count only once written.
+    static std::size_t fastaSizeBound(std::size_t tableBytes, LineWidth width) noexcept;
 };
 
 } // namespace pellacor

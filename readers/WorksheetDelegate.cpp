@@ -1,26 +1,10 @@
 #include "readers/WorksheetDelegate.h"
 
-#include "core/UnicodeText.h"
-#include "readers/CSVParser.h"
 #include "readers/SharedStringsDelegate.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace pellacor {
-namespace {
-
-// True when `text` holds LF, CR, space or tab. Most sequence cells hold no byte up to the
-// space at all, which one branch-free pass (vectorised by the compiler) tells; only the rest
-// are searched exactly. Memory speed matters here: the cells are long and out of cache.
-bool hasSpace(std::string_view text) {
-    unsigned char least = 0xFF;
-    for (const char c : text)
-        least = std::min(least, static_cast<unsigned char>(c));
-    return least <= ' ' && text.find_first_of("\n\r \t") != std::string_view::npos;
-}
-
-} // namespace
 
 WorksheetDelegate::WorksheetDelegate(std::vector<std::string> sharedStrings)
     : sharedStrings_(std::move(sharedStrings)) {}
@@ -62,20 +46,9 @@ void WorksheetDelegate::resolveSharedStrings(SharedStringTable table) {
     isAwaitingTable_ = false;
     for (Cell& cell : waitingCells_)
         resolve(cell);
-    // With the whole sheet read, an entry named by one cell only is read by nobody else: its
-    // record can take it over rather than copy it.
-    if (hasEnded_) {
-        namings_.assign(sharedStrings_.size(), 0);
-        for (const Cell& cell : waitingCells_)
-            if (cell.shared) {
-                std::uint8_t& count = namings_[sharedStrings_.positionOf(cell.shared)];
-                count = count < 2 ? count + 1 : 2;
-            }
-    }
     // The kept rows are finished in order through `currentRow`; the row being read, if any,
     // steps aside meanwhile.
     std::vector<Cell> openRow = std::move(currentRow);
-    entries.reserve(entries.size() + waitingRowEnds_.size());
     std::size_t start = 0;
     for (const std::size_t end : waitingRowEnds_) {
         currentRow.assign(std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(start)),
@@ -83,7 +56,6 @@ void WorksheetDelegate::resolveSharedStrings(SharedStringTable table) {
         finishRow();
         start = end;
     }
-    namings_ = {};
     waitingCells_ = {};
     waitingRowEnds_ = {};
     waitingBytes_ = 0;
@@ -101,20 +73,6 @@ void WorksheetDelegate::resolve(Cell& cell) const {
         cell.ownText = {};
     else if (cell.ownText.find("_x") != std::string::npos)
         cell.ownText = SharedStringsDelegate::decodeEscapes(cell.ownText);
-}
-
-std::string* WorksheetDelegate::soleSequenceEntry() {
-    // Records handed to a sink are views: nothing needs taking over.
-    if (namings_.empty() || sink_)
-        return nullptr;
-    const Cell* sequence = nullptr;
-    for (const Cell& cell : currentRow)
-        if (cell.column == 2)
-            sequence = &cell;
-    if (!sequence || !sequence->shared)
-        return nullptr;
-    const std::size_t position = sharedStrings_.positionOf(sequence->shared);
-    return namings_[position] == 1 ? &sharedStrings_.entryAt(position) : nullptr;
 }
 
 void WorksheetDelegate::didStartElement(std::string_view localName,
@@ -213,22 +171,8 @@ void WorksheetDelegate::endRow() {
 }
 
 void WorksheetDelegate::finishRow() {
-    bool isLeadingRow = false;
-    if (!isHeaderDecided) {
-        const bool hasValue = std::any_of(currentRow.begin(), currentRow.end(),
-                                          [](const Cell& cell) { return !cell.value().empty(); });
-        // Rows written only for their formatting do not use up the header test.
-        if (hasValue) {
-            isHeaderDecided = true;
-            isLeadingRow = true;
-            const std::vector<std::string_view> all = columns(maximumColumns);
-            skipFirstRow = CSVParser::isHeaderRow(std::span<const std::string_view>(all));
-        }
-    }
-    if (!isLeadingRow || !skipFirstRow) {
-        const std::vector<std::string_view> firstThree = columns(3);
-        processRow(firstThree, soleSequenceEntry());
-    }
+    const std::vector<std::string_view> all = columns(maximumColumns);
+    processRow(all);
     ++rowIndex;
 }
 
@@ -245,33 +189,17 @@ std::vector<std::string_view> WorksheetDelegate::columns(std::size_t limit) cons
     return texts;
 }
 
-void WorksheetDelegate::processRow(std::span<const std::string_view> cells,
-                                   std::string* sequenceSource) {
-    if (cells.size() < 2)
+void WorksheetDelegate::processRow(std::span<const std::string_view> cells) {
+    const std::optional<RecordView> record = builder_.recordOf(cells);
+    if (!record)
         return;
-    const std::string_view identifier = UnicodeText::trim(cells[0], false);
-    // Without LF, CR, space and tab; a text with none is taken as it is.
-    const bool needsCleaning = hasSpace(cells[1]);
-    if (needsCleaning)
-        cleanedSequence_ = CSVParser::cleanSequence(cells[1]);
-    const std::string_view sequence = needsCleaning ? std::string_view(cleanedSequence_) : cells[1];
-    if (identifier.empty() || sequence.empty())
-        return;
-    std::optional<std::string_view> description;
-    if (cells.size() >= 3) {
-        const std::string_view trimmed = UnicodeText::trim(cells[2], false);
-        if (!trimmed.empty())
-            description = trimmed;
-    }
     if (sink_) {
-        sink_(RecordView{identifier, sequence, description});
+        sink_(*record);
         return;
     }
-    // A sequence that no other cell names is moved out of the table rather than copied.
     entries.push_back(
-        {std::string(identifier),
-         !needsCleaning && sequenceSource ? std::move(*sequenceSource) : std::string(sequence),
-         description ? std::optional<std::string>(*description) : std::nullopt});
+        {std::string(record->identifier), std::string(record->sequence),
+         record->description ? std::optional<std::string>(*record->description) : std::nullopt});
 }
 
 std::size_t WorksheetDelegate::columnOf(std::string_view reference) noexcept {

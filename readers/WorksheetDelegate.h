@@ -2,6 +2,7 @@
 
 #include "core/RecordView.h"
 #include "core/SequenceEntry.h"
+#include "readers/RecordBuilder.h"
 #include "readers/SharedStringTable.h"
 #include "readers/XmlDelegate.h"
 
@@ -83,10 +84,6 @@ public:
     bool isInText = false;
     /// How many phonetic runs (<rPh>) enclose the current position.
     int phoneticDepth = 0;
-    /// Whether the header test has been made: on the first row holding a non-empty cell.
-    bool isHeaderDecided = false;
-    /// The answer of the header test: true when that row names the columns.
-    bool skipFirstRow = false;
     /// Number of rows ended so far.
     std::int64_t rowIndex = 0;
 
@@ -94,10 +91,11 @@ public:
     void foundCharacters(std::string_view text) override;
     void didEndElement(std::string_view localName) override;
 
-    /// Appends the record of one row, given as its cells by column (index 0 is column 1), to
-    /// `entries`, or nothing when the identifier or the cleaned sequence is empty. When given,
-    /// `sequenceSource` holds the text of cells[1], which may be moved out of it, not copied.
-    void processRow(std::span<const std::string_view> cells, std::string* sequenceSource = nullptr);
+    /// Makes the record of one row, given as its cells by column (index 0 is column 1): the
+    /// header test on the first row holding a value, then identifier, cleaned sequence and
+    /// description, or nothing when the identifier or the sequence is empty. The record goes
+    /// to the sink, or to `entries`.
+    void processRow(std::span<const std::string_view> cells);
 
     /// The column of a cell reference such as "C7" (3), or 0 when it starts with no letters.
     /// Columns past `maximumColumns` come back as `maximumColumns + 1`.
@@ -110,9 +108,6 @@ private:
     void finishRow();
     // Resolves a cell that waited for the table as it would have been on arrival.
     void resolve(Cell& cell) const;
-    // The table entry that the sequence cell of `currentRow` names and no other cell of the
-    // sheet does, free to be taken; null when there is none.
-    std::string* soleSequenceEntry();
     // Cells of `currentRow` as texts by column, at most `limit` of them.
     std::vector<std::string_view> columns(std::size_t limit) const;
 
@@ -121,8 +116,7 @@ private:
 
     SharedStringTable sharedStrings_;
     RecordSink sink_;
-    // A cleaned sequence, kept here while the sink looks at it.
-    std::string cleanedSequence_;
+    RecordBuilder builder_{RecordBuilder::worksheetStyle};
     bool isAwaitingTable_ = false;
     std::size_t waitingLimit_ = defaultWaitingLimit;
     bool hasDroppedRows_ = false;
@@ -132,9 +126,6 @@ private:
     // Elements open, and whether the root has ended: then no cell can follow.
     std::size_t depth_ = 0;
     bool hasEnded_ = false;
-    // While the kept rows of a whole sheet are finished: how many cells name each table
-    // entry, counted up to 2.
-    std::vector<std::uint8_t> namings_;
     // Cells of the rows ended before the table came, row after row, and where each row ends.
     std::vector<Cell> waitingCells_;
     std::vector<std::size_t> waitingRowEnds_;

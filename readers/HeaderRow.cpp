@@ -1,5 +1,4 @@
-// The header-row test, shared by the delimited and the workbook readers.
-#include "readers/CSVParser.h"
+#include "readers/HeaderRow.h"
 
 #include "core/UnicodeText.h"
 
@@ -8,10 +7,8 @@
 namespace pellacor {
 namespace {
 
-constexpr std::size_t examinedLengthLimit = 50;
-
 bool isKeywordWord(std::string_view word) {
-    for (std::string_view keyword : CSVParser::headerKeywords) {
+    for (std::string_view keyword : HeaderRow::keywords) {
         if (word == keyword)
             return true;
         if (word.size() == keyword.size() + 1 && word.back() == 's' && word.starts_with(keyword))
@@ -20,9 +17,9 @@ bool isKeywordWord(std::string_view word) {
     return false;
 }
 
-// Words of a field: runs of letters and digits, also split where a lower-case letter is
-// followed by an upper-case one ("SeqID" is "seq" and "id"); each word lower-cased.
-std::vector<std::string> wordsOf(std::string_view text) {
+} // namespace
+
+std::vector<std::string> HeaderRow::wordsOf(std::string_view text) {
     std::vector<std::string> words;
     std::size_t pos = 0;
     std::size_t wordStart = std::string_view::npos;
@@ -50,13 +47,15 @@ std::vector<std::string> wordsOf(std::string_view text) {
     return words;
 }
 
+namespace {
+
 bool isHeaderField(std::string_view field, bool isSequenceField) {
     const std::string_view trimmed = UnicodeText::trim(field, false);
     // Only whether it is shorter counts: a field of gigabytes is not walked to its end.
-    if (trimmed.empty() ||
-        UnicodeText::graphemePrefixBytes(trimmed, examinedLengthLimit - 1) < trimmed.size())
+    if (trimmed.empty() || UnicodeText::graphemePrefixBytes(
+                               trimmed, HeaderRow::examinedLengthLimit - 1) < trimmed.size())
         return false;
-    const std::vector<std::string> words = wordsOf(trimmed);
+    const std::vector<std::string> words = HeaderRow::wordsOf(trimmed);
     if (words.empty())
         return false;
     // A column title may qualify "sequence" ("DNA Sequence"); other titles are made only of
@@ -68,16 +67,11 @@ bool isHeaderField(std::string_view field, bool isSequenceField) {
 
 } // namespace
 
-bool CSVParser::isHeaderRow(std::span<const std::string_view> fields) {
+bool HeaderRow::test(std::span<const std::string_view> fields) {
     for (std::size_t i = 0; i < fields.size(); ++i)
         if (isHeaderField(fields[i], i == 1))
             return true;
     return false;
-}
-
-bool CSVParser::isHeaderRow(std::span<const std::string> fields) {
-    std::vector<std::string_view> views(fields.begin(), fields.end());
-    return isHeaderRow(std::span<const std::string_view>(views));
 }
 
 } // namespace pellacor
