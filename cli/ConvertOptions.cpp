@@ -6,21 +6,30 @@
 namespace pellacor {
 
 const char* ConvertOptions::usage() {
-    return "Usage: pellacor-convert [-o FILE] [-w N] [--trace] INPUT\n"
-           "Turns a CSV, TSV, text or .xlsx table (column 1 identifier, column 2 sequence,\n"
-           "optional column 3 description) into FASTA text.\n"
+    return "Usage: pellacor-convert [OPTION]... INPUT...\n"
+           "Turns CSV, TSV, text or .xlsx tables into FASTA text: column 1 is the identifier,\n"
+           "column 2 the sequence and column 3 an optional description.\n"
            "\n"
-           "  INPUT         the table; - reads delimited text from standard input\n"
-           "  -o FILE       write the FASTA text to FILE (atomically) instead of standard output\n"
-           "  -w N          residues per sequence line (default 80, at least 1)\n"
-           "  --trace       write the conversion trace to standard error\n"
-           "  -h, --help    show this help\n"
-           "  --version     show the version\n";
+           "  INPUT                     a table; - reads delimited text from standard input.\n"
+           "                            Several INPUTs give their FASTA one after another, in\n"
+           "                            the order given.\n"
+           "  -o FILE                   write the FASTA text to FILE instead of standard\n"
+           "                            output; FILE is replaced only when every INPUT\n"
+           "                            converted, never left half-written\n"
+           "  -w N                      residues per sequence line (default 80); 0 puts each\n"
+           "                            sequence on one line\n"
+           "  --trace                   write the conversion trace to standard error\n"
+           "  -h, --help                show this help\n"
+           "  --version                 show the version\n"
+           "\n"
+           "Exit status: 0 on success, 1 when an INPUT cannot be converted, 2 for a wrong\n"
+           "command line. From a file, nothing reaches standard output unless the whole table\n"
+           "converts. From a pipe, records go out as they are read: a fault later in the input\n"
+           "ends the output there, with the error on standard error and status 1.\n";
 }
 
 ConvertOptions ConvertOptions::parse(const std::vector<std::string>& args) {
     ConvertOptions options;
-    bool haveInput = false;
     bool onlyOperands = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -41,22 +50,21 @@ ConvertOptions ConvertOptions::parse(const std::vector<std::string>& args) {
             options.output = value("-o");
         } else if (!onlyOperands && arg == "-w") {
             const std::string& text = value("-w");
-            int width = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), width);
-            if (error != std::errc() || end != text.data() + text.size() || width < 1)
-                throw std::invalid_argument("-w needs a whole number of at least 1, not '" +
+            std::size_t width = 0;
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), width);
+            if (error != std::errc() || end != text.data() + text.size())
+                throw std::invalid_argument("-w needs a whole number (0 for one line a sequence), "
+                                            "not '" +
                                             text + "'");
-            options.lineWidth = width;
+            options.lineWidth = width == 0 ? LineWidth::unwrapped() : LineWidth(width);
         } else if (!onlyOperands && arg.size() > 1 && arg[0] == '-') {
             throw std::invalid_argument("unknown option '" + arg + "'");
-        } else if (haveInput) {
-            throw std::invalid_argument("only one INPUT may be given");
         } else {
-            options.input = arg;
-            haveInput = true;
+            options.inputs.push_back(arg);
         }
     }
-    if (!haveInput && !options.help && !options.version)
+    if (options.inputs.empty() && !options.help && !options.version)
         throw std::invalid_argument("no INPUT given");
     return options;
 }

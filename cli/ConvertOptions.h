@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/LineWidth.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,9 +10,9 @@ namespace pellacor {
 
 /// The command line of pellacor-convert.
 struct ConvertOptions {
-    std::string input;                 ///< a path, or "-" for standard input
+    std::vector<std::string> inputs;   ///< paths, "-" for standard input, in the order given
     std::optional<std::string> output; ///< absent: standard output
-    int lineWidth = 80;
+    LineWidth lineWidth;
     bool trace = false;
     bool help = false;
     bool version = false;

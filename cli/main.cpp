@@ -1,16 +1,12 @@
 // pellacor-convert: the app's table-to-FASTA conversion on the command line.
-#include "cli/AtomicFile.h"
+#include "cli/ConvertCommand.h"
 #include "cli/ConvertOptions.h"
-#include "cli/TableConversion.h"
 #include "files/DisplayName.h"
-#include "files/FileDescriptor.h"
 #include "files/FileIdentity.h"
 #include "files/InterruptCleanup.h"
 #include "files/TruncationGuard.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <iostream>
 #include <unistd.h>
@@ -52,38 +48,23 @@ int main(int argc, char** argv) {
         std::cout << "pellacor-convert " PELLACOR_VERSION "\n";
         return 0;
     }
-    // Writing the output over its own input would destroy the table before it is read.
-    if (options.output && options.input != "-" &&
-        FileIdentity::same(options.input, *options.output))
-        return fail("the output " + DisplayName::quoted(*options.output) +
-                        " is the input table itself; choose another output file.",
-                    2);
+    // Writing the output over one of its inputs would destroy the table before it is read.
+    if (options.output)
+        for (const std::string& input : options.inputs)
+            if (input != "-" && FileIdentity::same(input, *options.output))
+                return fail("the output " + DisplayName::quoted(*options.output) +
+                                " is the input table itself; choose another output file.",
+                            2);
     try {
-        const TableConversion result =
-            TableConversion::run(options.input, options.lineWidth, options.trace);
-        if (options.output) {
-            AtomicFile file(*options.output);
-            result.writeFasta([&file](std::string_view piece) { file.write(piece); });
-            file.commit();
-        } else {
-            int writeError = 0;
-            result.writeFasta([&writeError](std::string_view piece) {
-                if (writeError == 0 && !FileDescriptor::writeAll(STDOUT_FILENO, piece))
-                    writeError = errno;
-            });
-            if (writeError != 0)
-                return fail(std::string("cannot write to standard output: ") +
-                                std::strerror(writeError) + ".",
-                            1);
-        }
-        if (options.trace)
-            std::cerr << result.trace;
-    } catch (const std::bad_alloc&) {
-        return fail("not enough memory to convert this table.", 1);
-    } catch (const std::exception& e) {
-        // Readers and files say what went wrong in the user's words; anything else still ends
-        // as one line rather than an abort.
-        return fail(e.what(), 1);
+        ConvertCommand(options).run();
+    } catch (const ConvertCommand::Failure& failure) {
+        // With several inputs, the message says which one failed.
+        const bool named = options.inputs.size() > 1 && !failure.input.empty();
+        return fail((named ? DisplayName::escaped(failure.input) + ": " : std::string()) +
+                        failure.what(),
+                    1);
+    } catch (const std::exception& error) {
+        return fail(error.what(), 1);
     }
     return 0;
 }

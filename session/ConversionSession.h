@@ -76,9 +76,6 @@ class ConversionSession : public QObject {
     Q_PROPERTY(bool showOutputWindow READ showOutputWindow NOTIFY showOutputWindowChanged)
 
 public:
-    /// FASTA sequence lines hold this many characters.
-    static constexpr int fastaLineWidth = 80;
-
     /// A session in the initial state that shows its dialogs through `dialogs`, which must
     /// outlive it. Files need no access grant.
     explicit ConversionSession(SessionDialogs& dialogs, QObject* parent = nullptr);
@@ -128,9 +125,6 @@ public slots:
     /// Imports the first file of `choice`; failures end in the "Error" alert. The reading and
     /// rendering run on a worker; `importFinished` is emitted when the flow has ended.
     void handleFileImport(const pellacor::FileChoice& choice);
-    /// Commits a successful import: records, type label, trace, FASTA text, panel shown.
-    void applyImportedEntries(std::vector<pellacor::SequenceEntry> entries,
-                              const QString& fileType);
     /// Hides the output panel; records and text stay.
     void closeOutputWindow();
     /// Opens the save dialog (`isExporting` true while it is open) proposing "output.fasta",
@@ -173,7 +167,8 @@ private:
     void raiseError(const QString& message);
     void raiseSuccess(const QString& message);
 
-    void commit(ImportOutcome&& outcome);
+    // Commits a successful import: records, type label, trace, FASTA text, panel shown.
+    void applyImportedEntries(ImportOutcome&& outcome);
     void finishImport();
     void failImport(const QString& message);
 

@@ -69,19 +69,14 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
             failImport(*outcome.failure);
             return;
         }
-        commit(std::move(outcome));
+        applyImportedEntries(std::move(outcome));
         grant_.reset();
         finishImport();
     });
     importWatcher_->setFuture(QtConcurrent::run(&ImportJob::run, path));
 }
 
-void ConversionSession::applyImportedEntries(std::vector<SequenceEntry> entries,
-                                             const QString& fileType) {
-    commit(ImportJob::render(entries, fileType));
-}
-
-void ConversionSession::commit(ImportOutcome&& outcome) {
+void ConversionSession::applyImportedEntries(ImportOutcome&& outcome) {
     EntryTable previous = std::exchange(parsedEntries_, std::move(outcome.entries));
     emit parsedEntriesChanged();
     detectedFileType_ = std::move(outcome.fileType);

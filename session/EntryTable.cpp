@@ -9,8 +9,6 @@
 
 namespace pellacor {
 
-EntryTable::EntryTable(int lineWidth) : lineWidth_(lineWidth) {}
-
 void EntryTable::reserve(std::size_t textBytes) {
     text_.reserve(static_cast<qsizetype>(textBytes));
     // Filling hundreds of megabytes of fresh memory costs a page fault per 4 KiB page; huge
@@ -18,18 +16,17 @@ void EntryTable::reserve(std::size_t textBytes) {
     HugePages::advise(text_.data(), static_cast<std::size_t>(text_.capacity()));
 }
 
-void EntryTable::append(std::string_view identifier, std::string_view sequence,
-                        std::optional<std::string_view> description) {
+void EntryTable::append(const RecordView& record) {
+    const auto& [identifier, sequence, description] = record;
     const std::size_t descriptionBytes = description ? description->size() : 0;
-    const std::size_t bound = FastaConverter::recordSizeBound(identifier.size(), sequence.size(),
-                                                              descriptionBytes, lineWidth_);
+    const std::size_t bound = FastaConverter::recordSizeBound(record, width_);
     const auto start = static_cast<std::size_t>(text_.size());
     if (start + bound > static_cast<std::size_t>(text_.capacity()))
         reserve(std::max(start + bound, 2 * start));
     // Growing a QByteArray leaves the new bytes unset; the record fills them.
     text_.resize(static_cast<qsizetype>(start + bound));
-    const FastaConverter::RecordLayout layout = FastaConverter::writeRecord(
-        text_.data() + start, identifier, sequence, description, lineWidth_);
+    const FastaConverter::RecordLayout layout =
+        FastaConverter::writeRecord(text_.data() + start, record, width_);
     text_.resize(static_cast<qsizetype>(start + layout.end));
 
     constexpr std::size_t widest = hasDescription - 1;
@@ -48,17 +45,6 @@ void EntryTable::append(std::string_view identifier, std::string_view sequence,
                               static_cast<std::uint32_t>(inText ? descriptionBytes : 0) |
                                   (description ? hasDescription : 0)});
     ++size_;
-}
-
-EntryTable EntryTable::render(const std::vector<SequenceEntry>& entries, int lineWidth) {
-    EntryTable table(lineWidth);
-    std::size_t bytes = 0;
-    for (const SequenceEntry& e : entries)
-        bytes += FastaConverter::recordSizeBound(e, lineWidth);
-    table.reserve(bytes);
-    for (const SequenceEntry& e : entries)
-        table.append(e.identifier, e.sequence, e.descriptionView());
-    return table;
 }
 
 SequenceEntry EntryTable::operator[](std::size_t index) const {

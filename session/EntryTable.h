@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/FastaConverter.h"
+#include "core/LineWidth.h"
+#include "core/RecordView.h"
 #include "core/SequenceEntry.h"
 
 #include <QByteArray>
@@ -21,16 +23,13 @@ namespace pellacor {
 /// header, an LF in a sequence) are kept whole.
 class EntryTable {
 public:
-    /// An empty table whose text will have sequence lines of `lineWidth` characters.
-    explicit EntryTable(int lineWidth = FastaConverter::defaultLineWidth);
+    /// An empty table whose text will have sequence lines of `width` characters.
+    explicit EntryTable(LineWidth width = LineWidth()) : width_(width) {}
 
     /// Makes room for about `textBytes` of FASTA text, so that appending never moves it.
     void reserve(std::size_t textBytes);
-    /// Renders one record at the end of the text and records where it went.
-    void append(std::string_view identifier, std::string_view sequence,
-                std::optional<std::string_view> description);
-    /// Renders every record of `entries`.
-    static EntryTable render(const std::vector<SequenceEntry>& entries, int lineWidth);
+    /// Renders `record` at the end of the text and notes where it went.
+    void append(const RecordView& record);
 
     std::size_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
@@ -61,7 +60,7 @@ private:
         return blocks_[index >> blockBits][index & (blockRows - 1)];
     }
 
-    int lineWidth_;
+    LineWidth width_;
     QByteArray text_;
     std::vector<std::vector<Row>> blocks_;
     std::size_t size_ = 0;

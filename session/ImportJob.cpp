@@ -1,11 +1,9 @@
 #include "session/ImportJob.h"
 
+#include "conversion/Conversion.h"
+#include "conversion/TableFormat.h"
 #include "core/ConversionTrace.h"
-#include "readers/ExcelParser.h"
-#include "files/FileError.h"
-#include "readers/TableError.h"
-#include "session/ConversionSession.h"
-#include "session/DelimitedImport.h"
+#include "readers/CSVParser.h"
 
 #include <QFile>
 
@@ -28,50 +26,30 @@ ImportOutcome failed(const char* message) {
 
 } // namespace
 
-QString ImportJob::lowerExtension(const QString& path) {
-    // The same rule as the command-line converter: the text after the file name's last dot,
-    // none for a name that only starts with one (".xlsx" is a hidden file, not a workbook).
-    const std::string extension = toFilesystemPath(path).filename().extension().string();
-    if (extension.size() <= 1)
-        return {};
-    return QFile::decodeName(QByteArray::fromStdString(extension.substr(1))).toLower();
-}
-
-bool ImportJob::isWorkbookExtension(const QString& lowerExtension) {
-    return lowerExtension == QLatin1String("xlsx") || lowerExtension == QLatin1String("xls");
-}
-
 ImportOutcome ImportJob::run(const QString& path) {
     try {
-        const QString extension = lowerExtension(path);
         const std::filesystem::path file = toFilesystemPath(path);
-        if (isWorkbookExtension(extension))
-            return render(ExcelParser::parse(file),
-                          QStringLiteral("Excel (") + extension.toUpper() + QLatin1Char(')'));
-        return DelimitedImport::run(file);
-    } catch (const TableError& e) {
-        return failed(e.what());
+        ImportOutcome outcome;
+        EntryTable entries;
+        // A delimited table's text is known not to outgrow this, so it is never moved while it
+        // grows; a workbook's grows as it must.
+        std::error_code unknown;
+        const std::uintmax_t tableBytes = std::filesystem::file_size(file, unknown);
+        if (!unknown && !TableFormat::of(file.string()).isWorkbook())
+            entries.reserve(CSVParser::fastaSizeBound(tableBytes, LineWidth()));
+        const ConversionSummary summary =
+            Conversion::run({file}, [&entries](const RecordView& r) { entries.append(r); });
+        outcome.fileType = QString::fromStdString(summary.fileType);
+        outcome.entryTrace = summary.entryTrace();
+        outcome.fastaTrace = ConversionTrace::fastaLines(std::string_view(
+            entries.fasta().constData(), static_cast<std::size_t>(entries.fasta().size())));
+        outcome.entries = std::move(entries);
+        return outcome;
     } catch (const std::bad_alloc&) {
         return failed("There is not enough memory to read this file.");
     } catch (const std::exception& e) {
         return failed(e.what());
     }
-}
-
-ImportOutcome ImportJob::render(const std::vector<SequenceEntry>& entries, QString fileType) {
-    ImportOutcome outcome;
-    outcome.entries = EntryTable::render(entries, ConversionSession::fastaLineWidth);
-    outcome.fileType = std::move(fileType);
-    trace(outcome);
-    return outcome;
-}
-
-void ImportJob::trace(ImportOutcome& outcome) {
-    const EntryTable& entries = outcome.entries;
-    outcome.entryTrace =
-        ConversionTrace::entryLines(entries.size(), entries.first(ConversionTrace::detailedEntries));
-    outcome.fastaTrace = ConversionTrace::fastaLines(std::string_view(
-        entries.fasta().constData(), static_cast<std::size_t>(entries.fasta().size())));
 }
 
 } // namespace pellacor

@@ -30,18 +30,10 @@ class ImportJob {
 public:
     ImportJob() = delete;
 
-    /// The lower-cased file-name extension of `path`, without the dot; empty when none.
-    static QString lowerExtension(const QString& path);
-    /// True when `lowerExtension` names a workbook ("xlsx" or "xls").
-    static bool isWorkbookExtension(const QString& lowerExtension);
-
-    /// Reads the table at `path` with the reader its extension picks, then renders it. Never
-    /// throws: a failure comes back as `ImportOutcome::failure` with the reader's message.
+    /// Reads the table at `path` with the reader its file name picks, rendering each record
+    /// as it comes. Never throws: a failure comes back as `ImportOutcome::failure` with the
+    /// reader's message.
     static ImportOutcome run(const QString& path);
-    /// Renders records that were read already, labelled `fileType`.
-    static ImportOutcome render(const std::vector<SequenceEntry>& entries, QString fileType);
-    /// Fills in the trace of `outcome`'s records and text.
-    static void trace(ImportOutcome& outcome);
 };
 
 } // namespace pellacor

@@ -100,7 +100,7 @@ TEST(ConvertCli, a_file_without_read_permission_is_refused_by_both_readers) {
 }
 
 TEST(ConvertCli, usage_errors_exit_with_two) {
-    for (const char* arguments : {"", "-w 0 x.csv", "-w abc x.csv", "--bogus x.csv", "a.csv b.csv"})
+    for (const char* arguments : {"", "-w abc x.csv", "-w -1 x.csv", "--bogus x.csv", "x.csv -o"})
         EXPECT_EQ(convert(arguments).status, 2) << arguments;
     const Outcome help = convert("-h");
     EXPECT_EQ(help.status, 0);
@@ -171,4 +171,75 @@ TEST(ConvertCli, an_output_that_is_a_pipe_or_a_link_stays_what_it_was) {
     EXPECT_EQ(namesIn(folder / "real"), std::vector<std::string>{"result.fasta"});
     EXPECT_EQ(convert("-o " + (folder / "real").string() + " " + ok).err,
               "pellacor-convert: Cannot write \u201Creal\u201D: Is a directory.\n");
+}
+
+TEST(ConvertCli, several_inputs_give_their_text_in_order_and_a_failure_names_its_file) {
+    ScratchFolder folder;
+    writeFile(folder / "a.csv", "s1,AC\n");
+    writeFile(folder / "b.tsv", "s2\tGG\td\n");
+    writeFile(folder / "bad.csv", "Name,Sequence\n");
+    const std::string a = (folder / "a.csv").string();
+    const std::string b = (folder / "b.tsv").string();
+    const std::string bad = (folder / "bad.csv").string();
+    const Outcome both = convert(b + " " + a + " " + workbooks + "openpyxl.xlsx");
+    EXPECT_EQ(both.status, 0);
+    EXPECT_EQ(both.out, ">s2 d\nGG\n>s1\nAC\n" + convert(workbooks + "openpyxl.xlsx").out);
+    // A failure in the second: nothing on standard output, nothing in the output file.
+    const Outcome failed = convert(a + " " + bad);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err, "pellacor-convert: " + bad +
+                              ": Missing required columns. File must have at least identifier "
+                              "and sequence columns.\n");
+    const std::string target = (folder / "out.fasta").string();
+    writeFile(target, "earlier\n");
+    EXPECT_EQ(convert("-o " + target + " " + a + " " + bad).status, 1);
+    EXPECT_EQ(slurp(target), "earlier\n");
+    EXPECT_EQ(convert("-o " + target + " " + a + " " + b).status, 0);
+    EXPECT_EQ(slurp(target), ">s1\nAC\n>s2 d\nGG\n");
+    // --trace traces each.
+    const Outcome traced = convert("--trace " + a + " " + b);
+    std::size_t traces = 0;
+    for (std::size_t at = 0;
+         (at = traced.err.find("DEBUG: Total entries", at)) != std::string::npos; ++at)
+        ++traces;
+    EXPECT_EQ(traces, 2u) << traced.err;
+}
+
+TEST(ConvertCli, width_zero_puts_each_sequence_on_one_line) {
+    ScratchFolder folder;
+    writeFile(folder / "t.csv", "s1," + std::string(250, 'A') + ",d\ns2,\u00E9e\u0301C\n");
+    const Outcome r = convert("-w 0 " + (folder / "t.csv").string());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, ">s1 d\n" + std::string(250, 'A') + "\n>s2\n\u00E9e\u0301C\n");
+}
+
+TEST(ConvertCli, a_late_fault_in_a_file_writes_nothing_but_a_pipe_keeps_what_went_before) {
+    ScratchFolder folder;
+    std::string table;
+    const std::string residues(100, 'A');
+    for (int i = 0; i < 20000; ++i)
+        table.append("s").append(std::to_string(i)).append(",").append(residues).append("\n");
+    for (const std::string& fault : {std::string("bad,AC\xFF\n"), std::string("bad,\"AC\n")}) {
+        writeFile(folder / "t.csv", table + fault);
+        const std::string file = (folder / "t.csv").string();
+        const std::string message =
+            fault.find('"') != std::string::npos
+                ? "pellacor-convert: Unterminated quoted field starting on line 20001.\n"
+                : "pellacor-convert: The file is not valid UTF-8 text. Save it as UTF-8 and try "
+                  "again.\n";
+        // A file, named or on standard input, is read through before anything goes out.
+        for (const std::string& arguments : {file, "- <" + file}) {
+            const Outcome r = convert(arguments);
+            EXPECT_EQ(r.status, 1) << arguments;
+            EXPECT_EQ(r.out, "") << arguments;
+            EXPECT_EQ(r.err, message) << arguments;
+        }
+        // A pipe goes out as it comes: every record before the fault, then the error.
+        const Outcome piped = convert("- -w 100", false, "cat " + file + " |");
+        EXPECT_EQ(piped.status, 1);
+        EXPECT_EQ(piped.err, message);
+        EXPECT_EQ(std::count(piped.out.begin(), piped.out.end(), '>'), 20000);
+        EXPECT_TRUE(piped.out.ends_with(">s19999\n" + std::string(100, 'A') + "\n"));
+    }
 }

@@ -220,18 +220,6 @@ TEST_F(ImportTest, the_trace_details_the_first_three_records_and_the_first_200_c
                                        fasta.substr(0, 200) + "\n");
 }
 
-TEST_F(ImportTest, an_empty_record_list_opens_the_panel_with_empty_text_and_a_zero_trace) {
-    CaptureStdout();
-    session.applyImportedEntries({}, QStringLiteral("TSV"));
-    EXPECT_EQ(GetCapturedStdout(), "DEBUG: Total entries: 0\n"
-                                   "DEBUG: FASTA output length: 0, total dashes: 0\n"
-                                   "DEBUG: First 200 chars of FASTA:\n"
-                                   "\n");
-    EXPECT_TRUE(session.fastaContent().isEmpty());
-    EXPECT_TRUE(session.showOutputWindow());
-    EXPECT_EQ(session.detectedFileType(), "TSV");
-}
-
 // ---- Hostile files chosen after a good import ----
 
 class HostileImport : public test::SessionTest {

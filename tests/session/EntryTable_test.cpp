@@ -21,11 +21,13 @@ TEST(EntryTableTest, every_kind_of_record_comes_back_unchanged_beside_the_conver
         {"", "G", "no identifier"},
         {"last", std::string(80, 'T'), "exactly one line"},
     };
-    for (const int width : {1, 80}) {
-        const EntryTable table = EntryTable::render(entries, width);
+    for (const LineWidth width : {LineWidth(1), LineWidth(80), LineWidth::unwrapped()}) {
+        EntryTable table(width);
+        for (const SequenceEntry& e : entries)
+            table.append(FastaConverter::viewOf(e));
         ASSERT_EQ(table.size(), entries.size());
         for (std::size_t i = 0; i < entries.size(); ++i)
-            EXPECT_EQ(table[i], entries[i]) << "record " << i << " at width " << width;
+            EXPECT_EQ(table[i], entries[i]) << "record " << i << " at width " << width.characters();
         EXPECT_EQ(table.fasta().toStdString(), FastaConverter::convert(entries, width));
         EXPECT_EQ(table.first(3).size(), 3u);
         EXPECT_EQ(table.first(99).size(), entries.size());
@@ -38,7 +40,7 @@ TEST(EntryTableTest, appending_past_the_room_made_and_across_row_blocks_keeps_ev
     std::vector<SequenceEntry> entries;
     for (int i = 0; i < 70'000; ++i) {
         entries.push_back({std::to_string(i), std::string(1 + i % 200, 'C'), "d"});
-        table.append(entries.back().identifier, entries.back().sequence, "d");
+        table.append({entries.back().identifier, entries.back().sequence, "d"});
     }
     EXPECT_EQ(table.toVector(), entries);
     EXPECT_EQ(table.fasta().toStdString(), FastaConverter::convert(entries));

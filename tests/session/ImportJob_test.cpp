@@ -1,6 +1,5 @@
 // The worker side of an import: which reader a file goes to, and that the one-pass read of a
 // delimited table gives what a plain read and a plain conversion would.
-#include "session/DelimitedImport.h"
 #include "session/ImportJob.h"
 
 #include "core/ConversionTrace.h"
@@ -18,16 +17,7 @@
 namespace pellacor {
 namespace {
 
-TEST(ImportJobTest, the_extension_is_the_lower_cased_text_after_the_last_dot_of_the_name) {
-    EXPECT_EQ(ImportJob::lowerExtension("/data/table.tar.Csv"), "csv");
-    EXPECT_EQ(ImportJob::lowerExtension("/data.xlsx/table"), "") << "a folder's dot counted";
-    EXPECT_EQ(ImportJob::lowerExtension("/data/table."), "");
-    EXPECT_EQ(ImportJob::lowerExtension("/data/.xlsx"), "") << "a hidden file has no extension";
-    EXPECT_EQ(ImportJob::lowerExtension(QString::fromUtf8("/d/t.\xC3\x89XT")),
-              QString::fromUtf8("\xC3\xA9xt"));
-}
-
-class DelimitedImportTest : public ::testing::Test {
+class ImportJobTest : public ::testing::Test {
 protected:
     std::filesystem::path write(const std::string& name, const std::string& bytes) {
         const std::filesystem::path file = dir.filePath(QString::fromStdString(name)).toStdString();
@@ -38,7 +28,8 @@ protected:
     /// What reading the table and then rendering its records gives, one step after the other.
     static void expectSameAsParseThenConvert(const std::filesystem::path& file) {
         const CSVParser::Result table = CSVParser::parse(file);
-        const ImportOutcome outcome = DelimitedImport::run(file);
+        const ImportOutcome outcome = ImportJob::run(QString::fromStdString(file.string()));
+        ASSERT_FALSE(outcome.failure) << outcome.failure->toStdString();
         ASSERT_EQ(outcome.entries.size(), table.entries.size());
         for (std::size_t i = 0; i < table.entries.size(); ++i) {
             ASSERT_EQ(outcome.entries[i].identifier, table.entries[i].identifier) << i;
@@ -56,7 +47,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(DelimitedImportTest, a_large_mixed_table_gives_the_records_and_text_of_a_plain_read) {
+TEST_F(ImportJobTest, a_large_mixed_table_gives_the_records_and_text_of_a_plain_read) {
     // Rows of every shape: quoted identifiers (unquoted into the reader's own buffer), CR LF,
     // non-ASCII, spaces to clean, rows without description and rows that are skipped. '#' is
     // the row number, '$' residues.
@@ -73,7 +64,7 @@ TEST_F(DelimitedImportTest, a_large_mixed_table_gives_the_records_and_text_of_a_
     expectSameAsParseThenConvert(write("big.csv", table));
 }
 
-TEST_F(DelimitedImportTest, tab_separated_and_small_tables_are_read_alike) {
+TEST_F(ImportJobTest, tab_separated_and_small_tables_are_read_alike) {
     expectSameAsParseThenConvert(write("t.tsv", "a\tACGT\tdesc\nb\tTT\n"));
     expectSameAsParseThenConvert(write("t", "a\tACGT\n"));
 }

@@ -168,19 +168,6 @@ TEST_F(ContentViewTest, every_example_table_opens_with_the_same_text_and_its_own
     EXPECT_EQ(panel().typeLabel()->text(), QStringLiteral("Converted from Excel (XLSX)"));
 }
 
-TEST_F(ContentViewTest, an_empty_text_shows_no_panel_but_holds_the_column_at_400) {
-    view.resize(800, 700);
-    session().applyImportedEntries({}, QStringLiteral("CSV"));
-    ASSERT_TRUE(session().showOutputWindow());
-    ASSERT_TRUE(session().fastaContent().isEmpty());
-    QTest::qWait(400);
-    EXPECT_FALSE(panel().isVisible());
-    EXPECT_FALSE(view.divider()->isVisible());
-    EXPECT_EQ(column().width(), 400);
-    EXPECT_EQ(column().x(), (view.width() - 400) / 2) << "the held column stands in the middle";
-    EXPECT_FALSE(column().resultBlock()->isVisible()) << "no records, no result block";
-}
-
 TEST_F(ContentViewTest, closing_keeps_the_result_reimporting_reopens_and_a_failure_leaves_it) {
     import(write("one.csv", oneRecord));
     waitForPanel(true);

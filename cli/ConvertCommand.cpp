@@ -1,0 +1,107 @@
+#include "cli/ConvertCommand.h"
+
+#include "cli/AtomicFile.h"
+#include "conversion/Conversion.h"
+#include "conversion/FastaStream.h"
+#include "conversion/TableFormat.h"
+#include "conversion/TableInput.h"
+#include "files/FileDescriptor.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <new>
+#include <optional>
+#include <unistd.h>
+
+namespace pellacor {
+namespace {
+
+// Runs `step` for `input`, turning whatever it throws into a `Failure` that names the input.
+template <typename Step> auto forInput(const std::string& input, Step step) {
+    try {
+        return step();
+    } catch (const ConvertCommand::Failure&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw ConvertCommand::Failure(input, "not enough memory to convert this table.");
+    } catch (const std::exception& error) {
+        // Readers and files say what went wrong in the user's words; anything else still ends
+        // as one line rather than an abort.
+        throw ConvertCommand::Failure(input, error.what());
+    }
+}
+
+void writeToStandardOutput(std::string_view piece) {
+    if (!FileDescriptor::writeAll(STDOUT_FILENO, piece))
+        throw ConvertCommand::Failure({}, std::string("cannot write to standard output: ") +
+                                              std::strerror(errno) + ".");
+}
+
+// Runs `step` on the output file, turning what it throws into a `Failure` of no input.
+template <typename Step> void forOutput(Step step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        throw ConvertCommand::Failure({}, error.what());
+    }
+}
+
+} // namespace
+
+void ConvertCommand::run() {
+    std::optional<AtomicFile> file;
+    if (options_.output)
+        forOutput([&] { file.emplace(*options_.output); });
+    const FastaStream::Output write = [&](std::string_view piece) {
+        if (file)
+            forOutput([&] { file->write(piece); });
+        else
+            writeToStandardOutput(piece);
+    };
+    std::vector<bool> checked(options_.inputs.size(), false);
+    const auto convert = [&](std::size_t index, const FastaStream::Output& output) {
+        const std::string& input = options_.inputs[index];
+        FastaStream stream(options_.lineWidth, output, options_.trace);
+        const ConversionSummary summary = forInput(input, [&] {
+            try {
+                return Conversion::run({input, checked[index]},
+                                       [&](const RecordView& r) { stream.add(r); });
+            } catch (...) {
+                // What a stream gave before its fault goes out before the error is told.
+                stream.finish();
+                throw;
+            }
+        });
+        stream.finish();
+        if (options_.trace)
+            std::cerr << summary.entryTrace() << stream.counter().lines() << std::flush;
+    };
+
+    // Nothing reaches standard output before every input that can be read through has been:
+    // files are checked, workbooks (whose parts are vouched for only once unpacked) converted
+    // into memory. A pipe cannot be read twice; it goes out as it comes.
+    std::vector<std::optional<std::string>> converted(options_.inputs.size());
+    if (!file)
+        for (std::size_t i = 0; i < options_.inputs.size(); ++i) {
+            const std::string& input = options_.inputs[i];
+            if (TableFormat::of(input).isWorkbook()) {
+                std::string& text = converted[i].emplace();
+                convert(i, [&text](std::string_view piece) { text.append(piece); });
+            } else if (!TableInput::isStandardInput(input) || TableInput::isRegularFile(input)) {
+                forInput(input, [&] { Conversion::check({input}); });
+                checked[i] = true;
+            }
+        }
+    for (std::size_t i = 0; i < options_.inputs.size(); ++i) {
+        if (converted[i])
+            write(*converted[i]);
+        else
+            convert(i, write);
+        converted[i].reset();
+    }
+    if (file)
+        forOutput([&] { file->commit(); });
+}
+
+} // namespace pellacor

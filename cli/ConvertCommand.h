@@ -1,0 +1,34 @@
+#pragma once
+
+#include "cli/ConvertOptions.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace pellacor {
+
+/// One run of the converter: the FASTA text of every input, in order, to standard output or to
+/// the output file.
+class ConvertCommand {
+public:
+    /// What stopped the run, and the input it came from (empty when none).
+    class Failure : public std::runtime_error {
+    public:
+        Failure(std::string input, const std::string& message)
+            : std::runtime_error(message), input(std::move(input)) {}
+        const std::string input;
+    };
+
+    explicit ConvertCommand(const ConvertOptions& options) : options_(options) {}
+
+    /// Converts every input. Throws `Failure`. Into a file, nothing is kept unless all
+    /// converted. To standard output, every input that can be read through first is (files
+    /// are checked, workbooks converted into memory), so that only a pipe can fail after its
+    /// first record has gone out.
+    void run();
+
+private:
+    const ConvertOptions& options_;
+};
+
+} // namespace pellacor

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/RecordView.h"
+#include "core/SequenceEntry.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace pellacor {
+
+/// What to convert.
+struct ConversionRequest {
+    /// The table: a path, or "-" for delimited text on standard input.
+    std::filesystem::path input;
+    /// True when `Conversion::check` has passed the table: its text is not checked again (a
+    /// file changed in between still fails, at the end).
+    bool isChecked = false;
+};
+
+/// What a conversion found, besides its records.
+struct ConversionSummary {
+    /// How many records were handed on.
+    std::size_t records = 0;
+    /// The table's type as the user sees it: "CSV", "TSV", "Excel (XLSX)" or "Excel (XLS)".
+    std::string fileType;
+    /// The first records (at most `ConversionTrace::detailedEntries`), for the trace.
+    std::vector<SequenceEntry> firstRecords;
+
+    /// The trace lines about the records.
+    std::string entryTrace() const;
+};
+
+/// The one conversion behind the app and the converter: picks the reader by the table's file
+/// name, reads the table and hands each record, in order, to a sink, which renders it.
+class Conversion {
+public:
+    Conversion() = delete;
+
+    /// Reads the table of `request`, handing each record to `sink`. Throws what the reader
+    /// throws (`TableError`, `FileError`); the sink may then have seen records.
+    static ConversionSummary run(const ConversionRequest& request, const RecordSink& sink);
+    /// Reads a delimited table that is a regular file for everything `run` could fail on after
+    /// its first record, and throws what `run` would throw then: run after it, a conversion
+    /// fails before any record or not at all (unless the file changes in between).
+    static void check(const ConversionRequest& request);
+};
+
+} // namespace pellacor
