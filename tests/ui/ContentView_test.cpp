@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -232,4 +233,19 @@ TEST_F(ContentViewTest, copy_confirms_and_both_save_buttons_write_the_shown_text
     EXPECT_EQ(saved.readAll(), panel().textView()->text());
     QTest::mouseClick(panel().saveButton(), Qt::LeftButton);
     EXPECT_EQ(dialogs.saveRequests, 2);
+}
+
+TEST_F(ContentViewTest, copy_leaves_the_ui_thread_free_by_lending_the_clipboard_the_shown_bytes) {
+    // Converting a 200 MB text for the clipboard froze the window for seconds; the clipboard
+    // now shares the text's buffer and a pasting program receives those very bytes.
+    import(write("accents.csv", "caf\xC3\xA9,ACGT,\xCE\xB1-chain\n"));
+    waitForPanel(true);
+    panel().copyButton()->click();
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->formats(), QStringList{QStringLiteral("text/plain")});
+    const QByteArray pasted = copied->data(QStringLiteral("text/plain"));
+    EXPECT_EQ(pasted, session().fastaContent());
+    EXPECT_EQ(pasted.constData(), session().fastaContent().constData()) << "the text was copied";
+    EXPECT_EQ(copied->text(), QString::fromUtf8(session().fastaContent()));
 }
