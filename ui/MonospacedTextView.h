@@ -16,7 +16,7 @@
 
 namespace pellacor {
 
-class ShapedLine;
+class CellLine;
 
 /// A read-only, selectable view of UTF-8 text in the system's fixed-width font: one stored line
 /// per shown line, never wrapped, every character drawn as stored. It indexes line starts and
@@ -99,7 +99,7 @@ private:
     std::size_t firstVisibleLine() const noexcept;
     qreal xInLine(std::size_t line, std::size_t offset) const;
     std::size_t offsetInLine(std::size_t line, qreal x) const;
-    const ShapedLine& shaped(std::size_t line) const;
+    const CellLine& cells(std::size_t line) const;
     std::string_view lineBytes(std::size_t line) const noexcept;
 
     // Selection and caret movement.
@@ -132,7 +132,7 @@ private:
     QTimer autoScrollTimer_;
 
     // Lines that need shaping are laid out on demand and kept while they may be painted again.
-    mutable std::unordered_map<std::size_t, std::unique_ptr<ShapedLine>> shapedCache_;
+    mutable std::unordered_map<std::size_t, std::unique_ptr<CellLine>> cellLines_;
 };
 
 } // namespace pellacor

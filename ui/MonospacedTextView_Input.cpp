@@ -1,7 +1,7 @@
 // Caret movement, keyboard and mouse selection.
 #include "ui/MonospacedTextView.h"
 
-#include "ui/ShapedLine.h"
+#include "ui/CellLine.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -17,11 +17,11 @@ std::size_t MonospacedTextView::snapToBoundary(std::size_t offset) const {
     if (index_.isPlainLine(line))
         return offset;
     const std::size_t start = index_.lineStart(line);
-    const ShapedLine& shapedLine = shaped(line);
+    const CellLine& cellLine = cells(line);
     const std::size_t inLine = offset - start;
     // The boundary at or before `offset`: step forward from the one before it.
-    const std::size_t before = shapedLine.previousBoundary(inLine);
-    const std::size_t after = shapedLine.nextBoundary(before);
+    const std::size_t before = cellLine.previousBoundary(inLine);
+    const std::size_t after = cellLine.nextBoundary(before);
     return start + (after <= inLine && after != before ? after : before);
 }
 
@@ -33,7 +33,7 @@ std::size_t MonospacedTextView::nextCharacter(std::size_t offset) const {
     if (index_.isPlainLine(line))
         return offset + 1;
     const std::size_t start = index_.lineStart(line);
-    return start + shaped(line).nextBoundary(offset - start);
+    return start + cells(line).nextBoundary(offset - start);
 }
 
 std::size_t MonospacedTextView::previousCharacter(std::size_t offset) const {
@@ -43,7 +43,7 @@ std::size_t MonospacedTextView::previousCharacter(std::size_t offset) const {
         return line > 0 ? index_.lineEnd(line - 1) : offset;
     if (index_.isPlainLine(line))
         return offset - 1;
-    return start + shaped(line).previousBoundary(offset - start);
+    return start + cells(line).previousBoundary(offset - start);
 }
 
 std::size_t MonospacedTextView::verticalMove(std::size_t offset, long long lines) {

@@ -159,6 +159,51 @@ TEST_F(MonospacedTextViewTest, puts_a_gap_in_the_same_column_on_lines_with_and_w
     EXPECT_LE(mismatches(plain, shaped), 1);
 }
 
+TEST_F(MonospacedTextViewTest, draws_a_right_to_left_identifier_in_stored_order_marker_first) {
+    // Reordered for right-to-left reading, the header's ">" would end up at the right.
+    view.setText(QStringLiteral(">abcde\n>\u0645\u0631\u062d\u0628\u0627\n"));
+    const QImage image = render();
+    const int x0 = static_cast<int>(view.columnX(0));
+    const int x1 = static_cast<int>(view.columnX(1));
+    const std::vector<int> marker = inkProfile(image, 0, x0, x1);
+    EXPECT_GT(peak(marker), 128);
+    EXPECT_LE(mismatches(marker, inkProfile(image, 1, x0, x1)), 1);
+    for (int column = 1; column <= 5; ++column)
+        EXPECT_GT(peak(inkProfile(image, 1, static_cast<int>(view.columnX(column)),
+                                  static_cast<int>(view.columnX(column + 1)))),
+                  64)
+            << "nothing in column " << column;
+    EXPECT_EQ(peak(inkProfile(image, 1, static_cast<int>(view.columnX(6)), image.width())), 0);
+}
+
+TEST_F(MonospacedTextViewTest, keeps_the_grid_after_wide_characters_and_combining_marks) {
+    // A wide character takes two columns, "e" with a combining accent one; what follows them
+    // stands in the same columns as on a plain line.
+    view.setText(QStringLiteral("ax-c\n\u4e2d-c\ne\u0301x-c\n"));
+    const QImage image = render();
+    const int x0 = static_cast<int>(view.columnX(2));
+    const int x1 = static_cast<int>(view.columnX(4));
+    const std::vector<int> plain = inkProfile(image, 0, x0, x1);
+    EXPECT_LE(mismatches(plain, inkProfile(image, 1, x0, x1)), 1) << "after the wide character";
+    EXPECT_LE(mismatches(plain, inkProfile(image, 2, x0, x1)), 1) << "after the accent";
+    EXPECT_GT(peak(inkProfile(image, 1, static_cast<int>(view.columnX(1)), x0)), 128)
+        << "the wide character fills its second column too";
+
+    // The accent sits over its "e": its ink, above the x-height, stays in the first column.
+    const int top = view.lineTop() + 2 * view.lineHeight();
+    int left = image.width();
+    int right = -1;
+    for (int x = 0; x < x0; ++x)
+        for (int y = top; y < top + view.lineHeight() / 3; ++y)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, 0) << "no accent drawn";
+    EXPECT_GE(left, static_cast<int>(view.columnX(0)));
+    EXPECT_LT(right, static_cast<int>(std::ceil(view.columnX(1))));
+}
+
 TEST_F(MonospacedTextViewTest, copies_the_selection_across_lines_and_select_all_takes_everything) {
     view.setText(QByteArray(">id\nACGT\nTTGG"));
     view.setSelection(6, 11);
