@@ -22,7 +22,8 @@ class SessionDialogs;
 /// The content of one window: it owns that window's conversion session, draws the main
 /// column and the output panel from the session's state and forwards clicks to it. It also
 /// shows the session's "Error" and "Success" alerts, imports dropped files and offers the
-/// shortcuts Ctrl+O (import), Ctrl+S (save) and Escape (close the panel).
+/// shortcuts Ctrl+O (import), Ctrl+S (save), Ctrl+F, F3 and Shift+F3 (find in the text) and
+/// Escape (close the find bar, else the panel).
 class ContentView : public QWidget {
     Q_OBJECT
     /// How far the output panel has slid in, from 0 (absent) to 1 (fully there).
@@ -54,6 +55,7 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void build();

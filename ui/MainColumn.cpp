@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -43,6 +44,9 @@ MainColumn::MainColumn(QWidget* parent) : QWidget(parent) {
     importButton_ = new FilledActionButton(Icons::Name::Import, tr("Import File (CSV/TSV/Excel)"),
                                            Appearance::blue(), this);
     importButton_->setContentWidth(buttonContentWidth);
+    importButton_->setToolTip(
+        tr("Import a CSV, TSV or Excel table (%1)")
+            .arg(QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText)));
     connect(importButton_, &QAbstractButton::clicked, this, &MainColumn::importRequested);
     layout->addWidget(importButton_, 0, Qt::AlignHCenter);
 
@@ -113,6 +117,9 @@ QWidget* MainColumn::makeResultBlock() {
     exportButton_ = new FilledActionButton(Icons::Name::Export, tr("Export as FASTA"),
                                            Appearance::green(), resultBlock_);
     exportButton_->setContentWidth(buttonContentWidth);
+    exportButton_->setToolTip(
+        tr("Save the FASTA text as a file (%1)")
+            .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
     connect(exportButton_, &QAbstractButton::clicked, this, &MainColumn::exportRequested);
     layout->addWidget(exportButton_, 0, Qt::AlignHCenter);
     return resultBlock_;

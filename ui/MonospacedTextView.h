@@ -60,6 +60,9 @@ public:
     std::size_t selectionEnd() const noexcept { return std::max(anchor_, cursor_); }
     /// Selects from byte `anchor` to byte `cursor`, each moved back to a character boundary.
     void setSelection(std::size_t anchor, std::size_t cursor);
+    /// Scrolls the selection into sight: its first line centred unless it is in sight already,
+    /// and as much of it sideways as fits, its start first.
+    void revealSelection();
     /// The text position under `point` (viewport coordinates), as a byte offset.
     std::size_t offsetAt(const QPoint& point) const;
 

@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <cmath>
+
 namespace pellacor {
 
 std::size_t MonospacedTextView::snapToBoundary(std::size_t offset) const {
@@ -86,6 +88,30 @@ void MonospacedTextView::ensureCursorVisible() {
         horizontalScrollBar()->setValue(static_cast<int>(x));
     else if (x + 1 > scrollX + width)
         horizontalScrollBar()->setValue(static_cast<int>(std::ceil(x + 1 - width)));
+}
+
+void MonospacedTextView::revealSelection() {
+    const std::size_t start = selectionStart();
+    const std::size_t line = index_.lineAt(start);
+    const auto first = static_cast<long long>(firstVisibleLine());
+    const long long visible = visibleLineCount();
+    const auto target = static_cast<long long>(line);
+    if (target < first || target >= first + visible)
+        verticalScrollBar()->setValue(static_cast<int>(std::max(0LL, target - visible / 2)));
+
+    const qreal x0 = xInLine(line, start);
+    const qreal x1 = xInLine(line, std::min(selectionEnd(), index_.lineEnd(line)));
+    const int scrollX = horizontalScrollBar()->value();
+    const int width = viewport()->width() - 2 * margin_;
+    // A few columns around the selection stay in sight, but never at the cost of its start.
+    const qreal context = 4 * advance_;
+    qreal scrollTo = scrollX;
+    if (x0 < scrollX)
+        scrollTo = x0 - context;
+    else if (x1 > scrollX + width)
+        scrollTo = std::min(x0 - context, x1 + context - width);
+    horizontalScrollBar()->setValue(static_cast<int>(std::max<qreal>(0, std::floor(scrollTo))));
+    viewport()->update();
 }
 
 void MonospacedTextView::selectWordAt(std::size_t offset) {

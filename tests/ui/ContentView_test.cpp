@@ -1,6 +1,8 @@
 #include "session/ConversionSession.h"
 #include "ui/ContentView.h"
 #include "ui/FilledActionButton.h"
+#include "ui/FindBar.h"
+#include "ui/IconButton.h"
 #include "ui/MainColumn.h"
 #include "ui/MonospacedTextView.h"
 #include "ui/OutputPanel.h"
@@ -10,12 +12,12 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -248,4 +250,87 @@ TEST_F(ContentViewTest, copy_leaves_the_ui_thread_free_by_lending_the_clipboard_
     EXPECT_EQ(pasted, session().fastaContent());
     EXPECT_EQ(pasted.constData(), session().fastaContent().constData()) << "the text was copied";
     EXPECT_EQ(copied->text(), QString::fromUtf8(session().fastaContent()));
+}
+
+TEST_F(ContentViewTest, tab_visits_every_control_in_reading_order_and_enter_presses_the_focused) {
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    column().importButton()->setFocus();
+    const QList<QWidget*> order = {column().exportButton(), panel().closeButton(),
+                                   panel().textView(),      panel().copyButton(),
+                                   panel().saveButton(),    column().importButton()};
+    for (QWidget* expected : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), expected)
+            << "got " << QApplication::focusWidget()->metaObject()->className();
+    }
+
+    panel().saveButton()->setFocus();
+    QTest::keyClick(panel().saveButton(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return dialogs.saveRequests == 1; }));
+    panel().copyButton()->setFocus();
+    QTest::keyClick(panel().copyButton(), Qt::Key_Enter);
+    QMessageBox* alert = waitForAlert();
+    ASSERT_NE(alert, nullptr) << "Enter did not press Copy to Clipboard";
+    alert->buttons().first()->click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !view.currentAlert(); }));
+    panel().closeButton()->setFocus();
+    QTest::keyClick(panel().closeButton(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !session().showOutputWindow(); }));
+}
+
+TEST_F(ContentViewTest, the_panels_frameless_controls_show_keyboard_focus_plainly) {
+    // The close control showed nothing when focused, and the ring on "Save as File" was drawn
+    // in the colour of its own fill.
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    for (QWidget* control : QList<QWidget*>{panel().closeButton(), panel().saveButton()}) {
+        control->clearFocus();
+        const QImage plain = control->grab().toImage();
+        control->setFocus(Qt::TabFocusReason);
+        view.setAttribute(Qt::WA_KeyboardFocusChange);
+        const QImage focused = control->grab().toImage();
+        ASSERT_EQ(plain.size(), focused.size());
+        int changed = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (std::abs(qGray(plain.pixel(x, y)) - qGray(focused.pixel(x, y))) > 60)
+                    ++changed;
+        // A ring around the control changes at least a pixel on each edge of its perimeter.
+        EXPECT_GE(changed, plain.width() + plain.height())
+            << control->metaObject()->className() << ": focus barely shows";
+    }
+}
+
+TEST_F(ContentViewTest, ctrl_f_finds_in_the_panel_and_escape_closes_the_bar_before_the_panel) {
+    import(write("two.csv", twoRecords));
+    waitForPanel(true);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    pellacor::FindBar* bar = panel().findBar();
+    panel().textView()->setFocus();
+    QTest::keyClick(panel().textView(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), bar->field());
+    QTest::keyClicks(bar->field(), QStringLiteral(">seq"));
+    EXPECT_EQ(panel().textView()->selectedText(), QStringLiteral(">seq"));
+    EXPECT_EQ(panel().textView()->selectionStart(), 0u);
+
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(session().showOutputWindow()) << "the first Escape closes only the find bar";
+    EXPECT_EQ(QApplication::focusWidget(), panel().textView());
+    QTest::keyClick(panel().textView(), Qt::Key_F3);
+    EXPECT_TRUE(bar->isVisible()) << "F3 brings the bar back with the next hit";
+    EXPECT_EQ(panel().textView()->selectionStart(), 17u);
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    QTest::keyClick(panel().textView(), Qt::Key_Escape);
+    EXPECT_FALSE(session().showOutputWindow());
+    waitForPanel(false);
+    QTest::keyClick(&view, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_FALSE(bar->isVisible()) << "nothing to find in while the panel is closed";
 }
