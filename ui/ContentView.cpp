@@ -1,6 +1,8 @@
 #include "ui/ContentView.h"
 
 #include "session/ConversionSession.h"
+#include "ui/ChoiceRecorder.h"
+#include "ui/DropHighlight.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainColumn.h"
 #include "ui/OutputPanel.h"
@@ -23,12 +25,14 @@ constexpr int slideMilliseconds = 250;
 
 ContentView::ContentView(QWidget* parent)
     : QWidget(parent), ownDialogs_(std::make_unique<FileDialogs>(this)),
-      session_(std::make_unique<ConversionSession>(*ownDialogs_)) {
+      recorder_(std::make_unique<ChoiceRecorder>(*ownDialogs_)),
+      session_(std::make_unique<ConversionSession>(*recorder_)) {
     build();
 }
 
 ContentView::ContentView(SessionDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), session_(std::make_unique<ConversionSession>(dialogs)) {
+    : QWidget(parent), recorder_(std::make_unique<ChoiceRecorder>(dialogs)),
+      session_(std::make_unique<ConversionSession>(*recorder_)) {
     build();
 }
 
@@ -63,6 +67,7 @@ void ContentView::build() {
     // Once a slide ends the panel's parts follow its own width again.
     connect(animation_, &QAbstractAnimation::finished, this, [this] { panel_->setSlideWidth(0); });
 
+    dropHighlight_ = new DropHighlight(this);
     setAcceptDrops(true);
     bindSession();
     installShortcuts();
@@ -79,7 +84,11 @@ void ContentView::bindSession() {
     connect(panel_, &OutputPanel::saveRequested, session, &ConversionSession::startExport);
 
     connect(session, &ConversionSession::isProcessingChanged, this, &ContentView::refreshStatus);
-    connect(session, &ConversionSession::parsedEntriesChanged, this, &ContentView::refreshStatus);
+    connect(session, &ConversionSession::parsedEntriesChanged, this, [this] {
+        refreshStatus();
+        // The window is named after the table it shows, as document windows are.
+        window()->setWindowFilePath(recorder_->lastChosen());
+    });
     connect(session, &ConversionSession::detectedFileTypeChanged, this, [this] {
         refreshStatus();
         panel_->setSourceType(session_->detectedFileType());
@@ -94,6 +103,10 @@ void ContentView::bindSession() {
             [this] { refreshPanel(true); });
     connect(session, &ConversionSession::showErrorChanged, this, &ContentView::presentAlerts);
     connect(session, &ConversionSession::showSuccessChanged, this, &ContentView::presentAlerts);
+}
+
+QWidget* ContentView::dropHighlight() const noexcept {
+    return dropHighlight_;
 }
 
 void ContentView::refreshStatus() {

@@ -13,7 +13,9 @@ class QPropertyAnimation;
 
 namespace pellacor {
 
+class ChoiceRecorder;
 class ConversionSession;
+class DropHighlight;
 class FileDialogs;
 class MainColumn;
 class OutputPanel;
@@ -46,6 +48,8 @@ public:
     QFrame* divider() const noexcept { return divider_; }
     /// The alert on screen, if any.
     QMessageBox* currentAlert() const noexcept { return alert_; }
+    /// What lies over the window while a file is dragged over it.
+    QWidget* dropHighlight() const noexcept;
 
     /// How far the panel has slid in.
     qreal panelReveal() const noexcept { return reveal_; }
@@ -54,6 +58,7 @@ public:
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -68,11 +73,13 @@ private:
 
     // Declared before the session, which holds a reference to them.
     std::unique_ptr<FileDialogs> ownDialogs_;
+    std::unique_ptr<ChoiceRecorder> recorder_;
     std::unique_ptr<ConversionSession> session_;
 
     MainColumn* column_ = nullptr;
     QFrame* divider_ = nullptr;
     OutputPanel* panel_ = nullptr;
+    DropHighlight* dropHighlight_ = nullptr;
     QPropertyAnimation* animation_ = nullptr;
     qreal reveal_ = 0;
     int slidePanelWidth_ = 0;

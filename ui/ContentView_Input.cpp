@@ -2,6 +2,8 @@
 #include "ui/ContentView.h"
 
 #include "session/ConversionSession.h"
+#include "ui/ChoiceRecorder.h"
+#include "ui/DropHighlight.h"
 #include "ui/FindBar.h"
 #include "ui/OutputPanel.h"
 
@@ -28,15 +30,25 @@ QString ContentView::droppedFile(const QMimeData* data) const {
 void ContentView::dragEnterEvent(QDragEnterEvent* event) {
     // A drop imports like the import button does, so it is refused whenever the button is off.
     if (!session_->isProcessing() && !session_->isImporting() &&
-        !droppedFile(event->mimeData()).isEmpty())
+        !droppedFile(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
+        dropHighlight_->raise();
+        dropHighlight_->show();
+    }
+}
+
+void ContentView::dragLeaveEvent(QDragLeaveEvent* event) {
+    dropHighlight_->hide();
+    QWidget::dragLeaveEvent(event);
 }
 
 void ContentView::dropEvent(QDropEvent* event) {
+    dropHighlight_->hide();
     const QString path = droppedFile(event->mimeData());
     if (path.isEmpty() || session_->isProcessing() || session_->isImporting())
         return;
     event->acceptProposedAction();
+    recorder_->record(path);
     session_->handleFileImport(FileChoice::chosen({path}));
 }
 

@@ -11,7 +11,8 @@ namespace pellacor {
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), content_(new ContentView(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QGuiApplication::applicationDisplayName());
+    // No title of its own: the platform shows the application's name, and after an import the
+    // table's file name before it (setWindowFilePath).
     setWindowIcon(Icons::application());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -333,4 +335,37 @@ TEST_F(ContentViewTest, ctrl_f_finds_in_the_panel_and_escape_closes_the_bar_befo
     waitForPanel(false);
     QTest::keyClick(&view, Qt::Key_F, Qt::ControlModifier);
     EXPECT_FALSE(bar->isVisible()) << "nothing to find in while the panel is closed";
+}
+
+TEST_F(ContentViewTest, a_dragged_table_lights_the_window_and_once_imported_names_it) {
+    const QString table = write("one.csv", oneRecord);
+    const auto drag = [this](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&view, &enter);
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drag({QUrl::fromLocalFile(dir.path())})) << "a folder is no table";
+    EXPECT_FALSE(view.dropHighlight()->isVisible());
+    EXPECT_TRUE(drag({QUrl::fromLocalFile(table)}));
+    EXPECT_TRUE(view.dropHighlight()->isVisible());
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(&view, &leave);
+    EXPECT_FALSE(view.dropHighlight()->isVisible());
+
+    ASSERT_TRUE(drag({QUrl::fromLocalFile(table)}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(table)});
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&view, &drop);
+    EXPECT_FALSE(view.dropHighlight()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !session().isProcessing(); }, 20000));
+    EXPECT_EQ(view.windowFilePath(), table);
+    EXPECT_EQ(view.windowHandle()->title(), QStringLiteral("one.csv"));
+
+    import(dir.filePath(QStringLiteral("missing.csv")));
+    EXPECT_EQ(view.windowFilePath(), table) << "a failed import keeps the name";
+    import(write("two.csv", twoRecords));
+    EXPECT_EQ(view.windowHandle()->title(), QStringLiteral("two.csv"));
 }
