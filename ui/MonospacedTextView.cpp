@@ -1,6 +1,7 @@
 #include "ui/MonospacedTextView.h"
 
 #include "ui/CellLine.h"
+#include "ui/TextSliceMimeData.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -106,7 +107,17 @@ void MonospacedTextView::selectAll() {
 
 void MonospacedTextView::copy() const {
     if (hasSelection())
-        QApplication::clipboard()->setText(selectedText());
+        QApplication::clipboard()->setMimeData(
+            new TextSliceMimeData(text_, selectionStart(), selectionEnd()));
+}
+
+void MonospacedTextView::offerSelection() const {
+    // As Qt's own text widgets do on X11: what the person selects can be pasted with the middle
+    // button. Where there is no such clipboard, nothing happens.
+    QClipboard* clipboard = QApplication::clipboard();
+    if (hasSelection() && clipboard->supportsSelection())
+        clipboard->setMimeData(new TextSliceMimeData(text_, selectionStart(), selectionEnd()),
+                               QClipboard::Selection);
 }
 
 std::size_t MonospacedTextView::memoryOverhead() const noexcept {

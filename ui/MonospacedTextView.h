@@ -106,6 +106,7 @@ private:
     std::string_view lineBytes(std::size_t line) const noexcept;
 
     // Selection and caret movement.
+    void offerSelection() const;
     void moveCursor(std::size_t offset, bool extend, bool keepGoalX = false);
     std::size_t nextCharacter(std::size_t offset) const;
     std::size_t previousCharacter(std::size_t offset) const;

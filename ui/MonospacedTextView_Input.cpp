@@ -135,6 +135,7 @@ void MonospacedTextView::keyPressEvent(QKeyEvent* event) {
     }
     if (event == QKeySequence::SelectAll) {
         selectAll();
+        offerSelection();
         return;
     }
 
@@ -182,7 +183,10 @@ void MonospacedTextView::keyPressEvent(QKeyEvent* event) {
         moveCursor(size, extend);
     } else {
         QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
+    if (extend)
+        offerSelection();
 }
 
 void MonospacedTextView::mousePressEvent(QMouseEvent* event) {
@@ -214,11 +218,14 @@ void MonospacedTextView::mouseReleaseEvent(QMouseEvent* event) {
     }
     selecting_ = false;
     autoScrollTimer_.stop();
+    offerSelection();
 }
 
 void MonospacedTextView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         selectWordAt(offsetAt(event->position().toPoint()));
+        offerSelection();
+    }
 }
 
 void MonospacedTextView::autoScroll() {

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -261,4 +262,32 @@ TEST_F(MonospacedTextViewTest, holds_little_memory_beyond_the_text) {
     view.setText(text);
     EXPECT_LE(view.memoryOverhead(), static_cast<std::size_t>(text.size()) / 10);
     EXPECT_EQ(view.text().constData(), text.constData()) << "the bytes are shared, not copied";
+}
+
+TEST_F(MonospacedTextViewTest, copying_everything_lends_the_clipboard_the_texts_own_bytes) {
+    // Converting a whole large text for the clipboard would hold the window for seconds.
+    const QByteArray text = QByteArray(">a\nACGT\n").repeated(1000);
+    view.setText(text);
+    press(Qt::Key_A, Qt::ControlModifier);
+    press(Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->data(QStringLiteral("text/plain")).constData(), text.constData());
+    view.setSelection(3, 7);
+    view.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ACGT"));
+}
+
+TEST_F(MonospacedTextViewTest, selecting_with_the_mouse_offers_the_text_for_middle_click_paste) {
+    if (!QApplication::clipboard()->supportsSelection())
+        GTEST_SKIP() << "this platform has no primary selection (run under X11 to check)";
+    view.setText(QByteArray("ACGTACGT\nTTTTGGGG\n"));
+    QApplication::clipboard()->setText(QStringLiteral("before"), QClipboard::Selection);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, cell(2, 0) - QPoint(3, 0));
+    QTest::mouseMove(view.viewport(), cell(4, 1) - QPoint(3, 0));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, cell(4, 1) - QPoint(3, 0));
+    EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection),
+              QStringLiteral("GTACGT\nTTTT"));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, cell(1, 1));
+    EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection), QStringLiteral("TTTTGGGG"));
 }
