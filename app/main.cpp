@@ -1,13 +1,19 @@
 // The desktop app: one window with its own session; Ctrl+N opens more.
+#include "app/StartupMessages.h"
 #include "session/HeapTuning.h"
 #include "ui/Icons.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
 
+#include <optional>
+
 int main(int argc, char** argv) {
     pellacor::HeapTuning::applyAtStartup(); // before any thread exists
+    // Without a display Qt would abort with wrong advice; this says what is missing instead.
+    std::optional<pellacor::StartupMessages> startup(std::in_place);
     QApplication app(argc, argv);
+    startup.reset();
     QApplication::setApplicationName(QStringLiteral("Pellacor"));
     // Window titles then read "example.csv — Pellacor".
     QApplication::setApplicationDisplayName(QStringLiteral("Pellacor"));
