@@ -48,8 +48,8 @@ TEST(TextSearch, matches_ascii_letters_in_either_case_and_every_other_byte_only_
         {">seq1 E. coli\nACGTacgt\n", "acgtA", 14},
         {">seq1 E. coli\nACGTacgt\n", "SEQ1", 1},
         {">seq1 E. coli\nACGTacgt\n", "\nA", 13},
-        {"a{b", "[B", std::nullopt},        // "[" and "{" differ only in the case bit
-        {"x@y", "`Y", std::nullopt},        // as do "@" and "`"
+        {"a{b", "[B", std::nullopt},                // "[" and "{" differ only in the case bit
+        {"x@y", "`Y", std::nullopt},                // as do "@" and "`"
         {">caf\xC3\xA9", "\xC3\x89", std::nullopt}, // "É" is not "é"
         {">caf\xC3\xA9", "F\xC3\xA9", 3},
         {"ACGT", "ACGTA", std::nullopt},
@@ -57,8 +57,7 @@ TEST(TextSearch, matches_ascii_letters_in_either_case_and_every_other_byte_only_
         {"ACGT", "", std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TextSearch::forward(c.text, c.needle, 0), c.found)
-            << c.text << " / " << c.needle;
+        EXPECT_EQ(TextSearch::forward(c.text, c.needle, 0), c.found) << c.text << " / " << c.needle;
 }
 
 TEST(TextSearch, agrees_with_a_plain_search_at_every_start_and_block_edge) {
