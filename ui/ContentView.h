@@ -10,6 +10,7 @@ class QFrame;
 class QMessageBox;
 class QMimeData;
 class QPropertyAnimation;
+class QScrollArea;
 
 namespace pellacor {
 
@@ -61,12 +62,18 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
     void bindSession();
     void refreshStatus();
     void refreshPanel(bool animated);
+    QSize room() const;
+    int columnBarWidth() const;
+    int panelMinimumWidth() const;
+    int heldColumnWidth() const;
+    void keepWindowOnScreen();
     void presentAlerts();
     void installShortcuts();
     QString droppedFile(const QMimeData* data) const;
@@ -77,6 +84,7 @@ private:
     std::unique_ptr<ConversionSession> session_;
 
     MainColumn* column_ = nullptr;
+    QScrollArea* columnArea_ = nullptr;
     QFrame* divider_ = nullptr;
     OutputPanel* panel_ = nullptr;
     DropHighlight* dropHighlight_ = nullptr;

@@ -13,6 +13,7 @@
 #include <QDragEnterEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -182,7 +183,8 @@ TEST_F(ContentViewTest, an_empty_text_shows_no_panel_but_holds_the_column_at_400
     EXPECT_FALSE(panel().isVisible());
     EXPECT_FALSE(view.divider()->isVisible());
     EXPECT_EQ(column().width(), 400);
-    EXPECT_EQ(column().x(), (view.width() - 400) / 2) << "the held column stands in the middle";
+    EXPECT_EQ(column().mapTo(&view, QPoint()).x(), (view.width() - 400) / 2)
+        << "the held column stands in the middle";
     EXPECT_FALSE(column().resultBlock()->isVisible()) << "no records, no result block";
 }
 
@@ -368,4 +370,19 @@ TEST_F(ContentViewTest, a_dragged_table_lights_the_window_and_once_imported_name
     EXPECT_EQ(view.windowFilePath(), table) << "a failed import keeps the name";
     import(write("two.csv", twoRecords));
     EXPECT_EQ(view.windowHandle()->title(), QStringLiteral("two.csv"));
+}
+
+TEST_F(ContentViewTest, the_import_button_stays_put_when_the_progress_row_replaces_the_result) {
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    const auto buttonTop = [this] {
+        column().layout()->activate();
+        return column().importButton()->mapTo(&view, QPoint()).y();
+    };
+    const int withResult = buttonTop();
+    session().handleFileImport(FileChoice::chosen({write("two.csv", twoRecords)}));
+    ASSERT_TRUE(column().progressRow()->isVisible());
+    EXPECT_EQ(buttonTop(), withResult);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !session().isProcessing(); }, 20000));
+    EXPECT_EQ(buttonTop(), withResult);
 }
