@@ -103,13 +103,12 @@ void MonospacedTextView::revealSelection() {
     const qreal x1 = xInLine(line, std::min(selectionEnd(), index_.lineEnd(line)));
     const int scrollX = horizontalScrollBar()->value();
     const int width = viewport()->width() - 2 * margin_;
-    // A few columns around the selection stay in sight, but never at the cost of its start.
+    // Lines are read from their start, so scroll back to it when the selection fits beside
+    // it; else keep a few columns around the selection in sight, never at the cost of its start.
     const qreal context = 4 * advance_;
     qreal scrollTo = scrollX;
-    if (x0 < scrollX)
-        scrollTo = x0 - context;
-    else if (x1 > scrollX + width)
-        scrollTo = std::min(x0 - context, x1 + context - width);
+    if (x0 < scrollX || x1 > scrollX + width)
+        scrollTo = x1 + context <= width ? 0 : std::min(x0 - context, x1 + context - width);
     horizontalScrollBar()->setValue(static_cast<int>(std::max<qreal>(0, std::floor(scrollTo))));
     viewport()->update();
 }

@@ -106,6 +106,7 @@ TEST_F(FindBarTest, enter_goes_to_the_next_hit_and_after_the_last_one_to_the_fir
     EXPECT_TRUE(bar.findNext());
     EXPECT_EQ(view.selectionStart(), offsetOf(1000, 10));
     EXPECT_TRUE(selectionInSight());
+    EXPECT_EQ(view.horizontalScrollBar()->value(), 0) << "back at the start of the lines";
     EXPECT_EQ(status(), QStringLiteral("Continued from the top"));
 }
 
