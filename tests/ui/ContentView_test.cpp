@@ -285,14 +285,15 @@ TEST_F(ContentViewTest, tab_visits_every_control_in_reading_order_and_enter_pres
     ASSERT_TRUE(QTest::qWaitFor([this] { return !session().showOutputWindow(); }));
 }
 
-TEST_F(ContentViewTest, the_panels_frameless_controls_show_keyboard_focus_plainly) {
+TEST_F(ContentViewTest, the_panels_buttons_show_keyboard_focus_plainly) {
     // The close control showed nothing when focused, and the ring on "Save as File" was drawn
     // in the colour of its own fill.
     import(write("one.csv", oneRecord));
     waitForPanel(true);
     view.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
-    for (QWidget* control : QList<QWidget*>{panel().closeButton(), panel().saveButton()}) {
+    for (QWidget* control :
+         QList<QWidget*>{panel().closeButton(), panel().saveButton(), panel().copyButton()}) {
         control->clearFocus();
         const QImage plain = control->grab().toImage();
         control->setFocus(Qt::TabFocusReason);
