@@ -1,6 +1,8 @@
 #!/bin/sh
-# Takes pictures of the window (initial, processing, result with the panel, panel closed) under
-# a virtual X display. Usage: scripts/screenshots.sh [OUTPUT-DIR] [TABLE]
+# Takes pictures of the window under a virtual X display: initial, processing, result with the
+# panel, the find bar with a hit, keyboard focus on "Save as File" and on the close control, a
+# file dragged over the window, identifiers in other scripts on the column grid, panel closed.
+# Usage: scripts/screenshots.sh [OUTPUT-DIR] [TABLE]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-"$root/build/screens"}

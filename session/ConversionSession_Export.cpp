@@ -5,9 +5,36 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPointer>
 
 namespace pellacor {
+
+namespace {
+
+// The FASTA text as the clipboard's one plain-text item. It shares the session's UTF-8 buffer
+// and hands it out as it is when a program pastes, so neither copying nor pasting converts
+// hundreds of megabytes on the UI thread.
+class FastaMimeData : public QMimeData {
+public:
+    explicit FastaMimeData(QByteArray utf8) : utf8_(std::move(utf8)) {}
+
+    QStringList formats() const override { return {QStringLiteral("text/plain")}; }
+    bool hasFormat(const QString& mimeType) const override {
+        return mimeType == QLatin1String("text/plain");
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType) const override {
+        // Plain text in Qt is UTF-8; asked for a QString, QMimeData converts these bytes itself.
+        return hasFormat(mimeType) ? QVariant(utf8_) : QVariant();
+    }
+
+private:
+    QByteArray utf8_;
+};
+
+} // namespace
 
 void ConversionSession::startExport() {
     if (isExporting_)
@@ -50,7 +77,7 @@ void ConversionSession::copyToClipboard() {
         return;
     }
     clipboard->clear();
-    clipboard->setText(fastaText());
+    clipboard->setMimeData(new FastaMimeData(fastaContent_));
     raiseSuccess(QStringLiteral("FASTA content copied to clipboard!"));
 }
 

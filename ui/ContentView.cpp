@@ -1,6 +1,8 @@
 #include "ui/ContentView.h"
 
 #include "session/ConversionSession.h"
+#include "ui/ChoiceRecorder.h"
+#include "ui/DropHighlight.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainColumn.h"
 #include "ui/OutputPanel.h"
@@ -8,27 +10,27 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QPropertyAnimation>
-
-#include <cmath>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace pellacor {
 
 namespace {
 
-constexpr int columnWidth = 400;
-constexpr int panelMinimumWidth = 500;
 constexpr int slideMilliseconds = 250;
 
 } // namespace
 
 ContentView::ContentView(QWidget* parent)
     : QWidget(parent), ownDialogs_(std::make_unique<FileDialogs>(this)),
-      session_(std::make_unique<ConversionSession>(*ownDialogs_)) {
+      recorder_(std::make_unique<ChoiceRecorder>(*ownDialogs_)),
+      session_(std::make_unique<ConversionSession>(*recorder_)) {
     build();
 }
 
 ContentView::ContentView(SessionDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), session_(std::make_unique<ConversionSession>(dialogs)) {
+    : QWidget(parent), recorder_(std::make_unique<ChoiceRecorder>(dialogs)),
+      session_(std::make_unique<ConversionSession>(*recorder_)) {
     build();
 }
 
@@ -42,9 +44,18 @@ void ContentView::build() {
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
+    // The column scrolls where the screen is too short for it, so that the window never has to
+    // be taller than the screen.
     column_ = new MainColumn(this);
-    column_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    root->addWidget(column_, 1);
+    columnArea_ = new QScrollArea(this);
+    columnArea_->setFrameShape(QFrame::NoFrame);
+    columnArea_->setWidgetResizable(true);
+    columnArea_->setWidget(column_);
+    columnArea_->setFocusPolicy(Qt::NoFocus);
+    columnArea_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // Its scroll bar takes width; while the column is held at its width the area makes room.
+    columnArea_->verticalScrollBar()->installEventFilter(this);
+    root->addWidget(columnArea_, 1);
 
     divider_ = new QFrame(this);
     divider_->setFrameShape(QFrame::VLine);
@@ -63,6 +74,7 @@ void ContentView::build() {
     // Once a slide ends the panel's parts follow its own width again.
     connect(animation_, &QAbstractAnimation::finished, this, [this] { panel_->setSlideWidth(0); });
 
+    dropHighlight_ = new DropHighlight(this);
     setAcceptDrops(true);
     bindSession();
     installShortcuts();
@@ -79,7 +91,11 @@ void ContentView::bindSession() {
     connect(panel_, &OutputPanel::saveRequested, session, &ConversionSession::startExport);
 
     connect(session, &ConversionSession::isProcessingChanged, this, &ContentView::refreshStatus);
-    connect(session, &ConversionSession::parsedEntriesChanged, this, &ContentView::refreshStatus);
+    connect(session, &ConversionSession::parsedEntriesChanged, this, [this] {
+        refreshStatus();
+        // The window is named after the table it shows, as document windows are.
+        window()->setWindowFilePath(recorder_->lastChosen());
+    });
     connect(session, &ConversionSession::detectedFileTypeChanged, this, [this] {
         refreshStatus();
         panel_->setSourceType(session_->detectedFileType());
@@ -96,71 +112,13 @@ void ContentView::bindSession() {
     connect(session, &ConversionSession::showSuccessChanged, this, &ContentView::presentAlerts);
 }
 
+QWidget* ContentView::dropHighlight() const noexcept {
+    return dropHighlight_;
+}
+
 void ContentView::refreshStatus() {
     column_->showStatus(session_->isProcessing(), session_->parsedEntryCount(),
                         session_->detectedFileType());
-}
-
-void ContentView::refreshPanel(bool animated) {
-    const bool wanted = session_->showOutputWindow() && !session_->fastaContent().isEmpty();
-    const qreal target = wanted ? 1.0 : 0.0;
-    const bool sliding = animation_->state() == QAbstractAnimation::Running;
-    if (!animated || !isVisible()) {
-        animation_->stop();
-        setPanelReveal(target);
-        return;
-    }
-    if (!sliding && reveal_ == target) {
-        setPanelReveal(target);
-        return;
-    }
-    if (sliding && animation_->endValue().toReal() == target)
-        return;
-    // The panel slides in to fill what the 400-point column leaves (the window grows if that is
-    // under 500), and out from whatever width it has; the column takes the rest meanwhile.
-    slidePanelWidth_ = wanted ? std::max(panelMinimumWidth, width() - columnWidth - 1)
-                              : std::max(1, panel_->width());
-    panel_->setSlideWidth(slidePanelWidth_);
-    animation_->stop();
-    animation_->setStartValue(reveal_);
-    animation_->setEndValue(target);
-    animation_->start();
-}
-
-void ContentView::setPanelReveal(qreal reveal) {
-    reveal_ = std::clamp(reveal, 0.0, 1.0);
-    const bool holdColumn = session_->showOutputWindow();
-    const bool sliding = animation_->state() == QAbstractAnimation::Running;
-
-    if (reveal_ <= 0 || (!sliding && reveal_ < 1)) {
-        panel_->hide();
-        divider_->hide();
-        panel_->setMinimumWidth(panelMinimumWidth);
-        panel_->setMaximumWidth(QWIDGETSIZE_MAX);
-        if (!sliding)
-            panel_->setSlideWidth(0);
-        // The first frame of a slide keeps the column wide; a column held at 400 with nothing
-        // beside it stands in the middle, not at the left.
-        const bool held = holdColumn && !sliding;
-        column_->setMaximumWidth(held ? columnWidth : QWIDGETSIZE_MAX);
-        layout()->setAlignment(column_, held ? Qt::AlignHCenter : Qt::Alignment());
-        return;
-    }
-    layout()->setAlignment(column_, Qt::Alignment());
-    panel_->show();
-    divider_->show();
-    if (reveal_ >= 1) {
-        panel_->setMinimumWidth(panelMinimumWidth);
-        panel_->setMaximumWidth(QWIDGETSIZE_MAX);
-        if (!sliding)
-            panel_->setSlideWidth(0);
-        column_->setMaximumWidth(holdColumn ? columnWidth : QWIDGETSIZE_MAX);
-        return;
-    }
-    const int panelWidth = static_cast<int>(std::lround(reveal_ * slidePanelWidth_));
-    panel_->setMinimumWidth(panelWidth);
-    panel_->setMaximumWidth(panelWidth);
-    column_->setMaximumWidth(QWIDGETSIZE_MAX);
 }
 
 } // namespace pellacor

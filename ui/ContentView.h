@@ -10,10 +10,13 @@ class QFrame;
 class QMessageBox;
 class QMimeData;
 class QPropertyAnimation;
+class QScrollArea;
 
 namespace pellacor {
 
+class ChoiceRecorder;
 class ConversionSession;
+class DropHighlight;
 class FileDialogs;
 class MainColumn;
 class OutputPanel;
@@ -22,7 +25,8 @@ class SessionDialogs;
 /// The content of one window: it owns that window's conversion session, draws the main
 /// column and the output panel from the session's state and forwards clicks to it. It also
 /// shows the session's "Error" and "Success" alerts, imports dropped files and offers the
-/// shortcuts Ctrl+O (import), Ctrl+S (save) and Escape (close the panel).
+/// shortcuts Ctrl+O (import), Ctrl+S (save), Ctrl+F, F3 and Shift+F3 (find in the text) and
+/// Escape (close the find bar, else the panel).
 class ContentView : public QWidget {
     Q_OBJECT
     /// How far the output panel has slid in, from 0 (absent) to 1 (fully there).
@@ -45,6 +49,8 @@ public:
     QFrame* divider() const noexcept { return divider_; }
     /// The alert on screen, if any.
     QMessageBox* currentAlert() const noexcept { return alert_; }
+    /// What lies over the window while a file is dragged over it.
+    QWidget* dropHighlight() const noexcept;
 
     /// How far the panel has slid in.
     qreal panelReveal() const noexcept { return reveal_; }
@@ -53,24 +59,35 @@ public:
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
     void bindSession();
     void refreshStatus();
     void refreshPanel(bool animated);
+    QSize room() const;
+    int columnBarWidth() const;
+    int panelMinimumWidth() const;
+    int heldColumnWidth() const;
+    void keepWindowOnScreen();
     void presentAlerts();
     void installShortcuts();
     QString droppedFile(const QMimeData* data) const;
 
     // Declared before the session, which holds a reference to them.
     std::unique_ptr<FileDialogs> ownDialogs_;
+    std::unique_ptr<ChoiceRecorder> recorder_;
     std::unique_ptr<ConversionSession> session_;
 
     MainColumn* column_ = nullptr;
+    QScrollArea* columnArea_ = nullptr;
     QFrame* divider_ = nullptr;
     OutputPanel* panel_ = nullptr;
+    DropHighlight* dropHighlight_ = nullptr;
     QPropertyAnimation* animation_ = nullptr;
     qreal reveal_ = 0;
     int slidePanelWidth_ = 0;

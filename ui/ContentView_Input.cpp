@@ -2,10 +2,16 @@
 #include "ui/ContentView.h"
 
 #include "session/ConversionSession.h"
+#include "ui/ChoiceRecorder.h"
+#include "ui/DropHighlight.h"
+#include "ui/FindBar.h"
+#include "ui/OutputPanel.h"
 
+#include <QAbstractButton>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QShortcut>
 
@@ -24,34 +30,77 @@ QString ContentView::droppedFile(const QMimeData* data) const {
 void ContentView::dragEnterEvent(QDragEnterEvent* event) {
     // A drop imports like the import button does, so it is refused whenever the button is off.
     if (!session_->isProcessing() && !session_->isImporting() &&
-        !droppedFile(event->mimeData()).isEmpty())
+        !droppedFile(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
+        dropHighlight_->raise();
+        dropHighlight_->show();
+    }
+}
+
+void ContentView::dragLeaveEvent(QDragLeaveEvent* event) {
+    dropHighlight_->hide();
+    QWidget::dragLeaveEvent(event);
 }
 
 void ContentView::dropEvent(QDropEvent* event) {
+    dropHighlight_->hide();
     const QString path = droppedFile(event->mimeData());
     if (path.isEmpty() || session_->isProcessing() || session_->isImporting())
         return;
     event->acceptProposedAction();
+    recorder_->record(path);
     session_->handleFileImport(FileChoice::chosen({path}));
 }
 
 void ContentView::installShortcuts() {
-    auto* open = new QShortcut(QKeySequence::Open, this);
-    connect(open, &QShortcut::activated, this, [this] {
+    const auto add = [this](const QKeySequence& keys, auto&& action) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, action);
+    };
+    add(QKeySequence::Open, [this] {
         if (!session_->isProcessing())
             session_->startImport();
     });
-    auto* save = new QShortcut(QKeySequence::Save, this);
-    connect(save, &QShortcut::activated, this, [this] {
+    add(QKeySequence::Save, [this] {
         if (!session_->fastaContent().isEmpty())
             session_->startExport();
     });
-    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, [this] {
-        if (session_->showOutputWindow())
+    // Escape closes the innermost thing open: the find bar, then the panel.
+    add(QKeySequence(Qt::Key_Escape), [this] {
+        if (panel_->isVisible() && panel_->findBar()->isVisible())
+            panel_->findBar()->dismiss();
+        else if (session_->showOutputWindow())
             session_->closeOutputWindow();
     });
+    add(QKeySequence::Find, [this] {
+        if (panel_->isVisible())
+            panel_->findBar()->open();
+    });
+    const auto findAgain = [this](bool forward) {
+        if (!panel_->isVisible())
+            return;
+        FindBar* bar = panel_->findBar();
+        if (!bar->isVisible())
+            bar->open();
+        if (forward)
+            bar->findNext();
+        else
+            bar->findPrevious();
+    };
+    add(QKeySequence::FindNext, [findAgain] { findAgain(true); });
+    add(QKeySequence::FindPrevious, [findAgain] { findAgain(false); });
+}
+
+void ContentView::keyPressEvent(QKeyEvent* event) {
+    // Buttons take Space; a focused one takes Enter too, as it does in a dialog. The key only
+    // gets here when the focused widget had no use for it.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+    if (enter && event->modifiers() == Qt::NoModifier && button && button->isEnabled() &&
+        isAncestorOf(button)) {
+        button->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace pellacor

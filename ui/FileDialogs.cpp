@@ -1,10 +1,15 @@
 #include "ui/FileDialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace pellacor {
 
 FileDialogs::FileDialogs(QWidget* window) : window_(window) {}
+
+void FileDialogs::remember(const QString& chosenFile) {
+    lastFolder_ = QFileInfo(chosenFile).absolutePath();
+}
 
 void FileDialogs::chooseInputFile(const QStringList& nameFilters,
                                   std::function<void(FileChoice)> done) {
@@ -13,11 +18,17 @@ void FileDialogs::chooseInputFile(const QStringList& nameFilters,
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setNameFilters(nameFilters);
-    QObject::connect(
-        dialog, &QFileDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
-            done(FileChoice::chosen(result == QDialog::Accepted ? dialog->selectedFiles()
-                                                                : QStringList()));
-        });
+    if (!lastFolder_.isEmpty())
+        dialog->setDirectory(lastFolder_);
+    // The dialog is this window's child, and this object lives as long as the window.
+    QObject::connect(dialog, &QFileDialog::finished, dialog,
+                     [this, dialog, done = std::move(done)](int result) {
+                         const QStringList files =
+                             result == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+                         if (!files.isEmpty())
+                             remember(files.first());
+                         done(FileChoice::chosen(files));
+                     });
     dialog->open();
 }
 
@@ -28,14 +39,19 @@ void FileDialogs::chooseSaveTarget(const QString& proposedName, const QStringLis
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(nameFilters);
+    dialog->setDefaultSuffix(QFileInfo(proposedName).suffix());
+    if (!lastFolder_.isEmpty())
+        dialog->setDirectory(lastFolder_);
     dialog->selectFile(proposedName);
     QObject::connect(dialog, &QFileDialog::finished, dialog,
-                     [dialog, done = std::move(done)](int result) {
+                     [this, dialog, done = std::move(done)](int result) {
                          const QStringList files = dialog->selectedFiles();
-                         if (result == QDialog::Accepted && !files.isEmpty())
+                         if (result == QDialog::Accepted && !files.isEmpty()) {
+                             remember(files.first());
                              done(files.first());
-                         else
+                         } else {
                              done(std::nullopt);
+                         }
                      });
     dialog->open();
 }

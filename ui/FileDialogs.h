@@ -9,6 +9,8 @@
 namespace pellacor {
 
 /// The session's file chooser and save dialog as window-modal file dialogs over one window.
+/// Each opens in the folder last used by either of them for this window; a name typed
+/// without an extension gets the proposed name's one.
 class FileDialogs : public SessionDialogs {
     Q_DECLARE_TR_FUNCTIONS(FileDialogs)
 
@@ -22,7 +24,10 @@ public:
                           std::function<void(std::optional<QString>)> done) override;
 
 private:
+    void remember(const QString& chosenFile);
+
     QPointer<QWidget> window_;
+    QString lastFolder_;
 };
 
 } // namespace pellacor

@@ -101,12 +101,15 @@ void FilledActionButton::paintEvent(QPaintEvent*) {
     painter.drawText(QRect(left + icon + iconTextGap, 0, width(), height()),
                      Qt::AlignLeft | Qt::AlignVCenter, text());
 
-    // Like the stock buttons, the focus ring shows only once the keyboard moved focus.
+    // Like the stock buttons, the focus ring shows only once the keyboard moved focus. It is
+    // drawn in the ink on the fill, the one colour sure to stand out from any fill.
     if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-        QPen ring(palette().color(QPalette::Highlight), 2);
-        painter.setPen(ring);
+        painter.setPen(QPen(ink, 2));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(area.adjusted(1.5, 1.5, -1.5, -1.5), radius_ - 1.5, radius_ - 1.5);
+        const qreal inset = 3;
+        painter.drawRoundedRect(area.adjusted(inset, inset, -inset, -inset),
+                                std::max<qreal>(0, radius_ - inset),
+                                std::max<qreal>(0, radius_ - inset));
     }
 }
 

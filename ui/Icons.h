@@ -13,7 +13,19 @@ public:
     Icons() = delete;
 
     /// The monochrome icons.
-    enum class Name { Import, Export, Check, Close, Copy, Step1, Step2, Step3, Step4 };
+    enum class Name {
+        Import,
+        Export,
+        Check,
+        Close,
+        Copy,
+        Step1,
+        Step2,
+        Step3,
+        Step4,
+        Previous,
+        Next
+    };
 
     /// The application icon in its own colours, at every size.
     static QIcon application();

@@ -7,7 +7,9 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
+#include <QStackedLayout>
 #include <QVBoxLayout>
 
 namespace pellacor {
@@ -43,11 +45,19 @@ MainColumn::MainColumn(QWidget* parent) : QWidget(parent) {
     importButton_ = new FilledActionButton(Icons::Name::Import, tr("Import File (CSV/TSV/Excel)"),
                                            Appearance::blue(), this);
     importButton_->setContentWidth(buttonContentWidth);
+    importButton_->setToolTip(
+        tr("Import a CSV, TSV or Excel table (%1)")
+            .arg(QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText)));
     connect(importButton_, &QAbstractButton::clicked, this, &MainColumn::importRequested);
     layout->addWidget(importButton_, 0, Qt::AlignHCenter);
 
-    layout->addWidget(makeProgressRow(), 0, Qt::AlignHCenter);
-    layout->addWidget(makeResultBlock(), 0, Qt::AlignHCenter);
+    // The progress row and the result block take turns in one slot as tall as the taller of
+    // them, so that the import button above stays where it is when one replaces the other.
+    statusSlot_ = new QWidget(this);
+    status_ = new QStackedLayout(statusSlot_);
+    status_->addWidget(makeProgressRow());
+    status_->addWidget(makeResultBlock());
+    layout->addWidget(statusSlot_, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     layout->addWidget(makeInstructions(), 0, Qt::AlignHCenter);
 
@@ -77,6 +87,8 @@ QWidget* MainColumn::makeProgressRow() {
     progressRow_ = new QWidget(this);
     auto* layout = new QHBoxLayout(progressRow_);
     layout->setContentsMargins(0, 0, 0, 0);
+    // Where the result block's first line is.
+    layout->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     layout->setSpacing(Appearance::defaultSpacing);
     // The stock spinner's size, scaled by 0.8.
     busy_ = new BusyIndicator(16, progressRow_);
@@ -113,6 +125,9 @@ QWidget* MainColumn::makeResultBlock() {
     exportButton_ = new FilledActionButton(Icons::Name::Export, tr("Export as FASTA"),
                                            Appearance::green(), resultBlock_);
     exportButton_->setContentWidth(buttonContentWidth);
+    exportButton_->setToolTip(
+        tr("Save the FASTA text as a file (%1)")
+            .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
     connect(exportButton_, &QAbstractButton::clicked, this, &MainColumn::exportRequested);
     layout->addWidget(exportButton_, 0, Qt::AlignHCenter);
     return resultBlock_;
@@ -162,9 +177,10 @@ void MainColumn::refreshIcons() {
 void MainColumn::showStatus(bool processing, qsizetype entryCount,
                             const std::optional<QString>& detectedFileType) {
     importButton_->setEnabled(!processing);
-    progressRow_->setVisible(processing);
     const bool showResult = !processing && entryCount > 0;
-    resultBlock_->setVisible(showResult);
+    // An empty slot takes no room, as in a new window.
+    statusSlot_->setVisible(processing || showResult);
+    status_->setCurrentWidget(processing ? progressRow_ : resultBlock_);
     if (showResult) {
         countLabel_->setText(tr("Parsed %1 sequence(s)").arg(entryCount));
         typeLabel_->setVisible(detectedFileType.has_value());

@@ -5,6 +5,7 @@
 #include <optional>
 
 class QLabel;
+class QStackedLayout;
 
 namespace pellacor {
 
@@ -56,6 +57,8 @@ private:
 
     FilledActionButton* importButton_ = nullptr;
     FilledActionButton* exportButton_ = nullptr;
+    QWidget* statusSlot_ = nullptr;
+    QStackedLayout* status_ = nullptr;
     QWidget* progressRow_ = nullptr;
     BusyIndicator* busy_ = nullptr;
     QWidget* resultBlock_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ui/ContentView.h"
 #include "ui/Icons.h"
+#include "ui/ScreenFit.h"
 
 #include <QApplication>
 #include <QShortcut>
@@ -11,12 +12,14 @@ namespace pellacor {
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), content_(new ContentView(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QGuiApplication::applicationDisplayName());
+    // No title of its own: the platform shows the application's name, and after an import the
+    // table's file name before it (setWindowFilePath).
     setWindowIcon(Icons::application());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content_);
-    resize(560, 700);
+    // Never larger than the screen: at twice the scale a 1000-pixel screen has 500 points.
+    resize(QSize(560, 700).boundedTo(ScreenFit::room(this)));
 
     connect(new QShortcut(QKeySequence::New, this), &QShortcut::activated, this, [] { openNew(); });
     connect(new QShortcut(QKeySequence::Close, this), &QShortcut::activated, this, &QWidget::close);
@@ -27,6 +30,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), content_(new ContentV
 MainWindow* MainWindow::openNew() {
     auto* window = new MainWindow;
     window->show();
+    ScreenFit::keepOnScreen(window);
     return window;
 }
 

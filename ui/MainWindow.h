@@ -6,8 +6,9 @@ namespace pellacor {
 
 class ContentView;
 
-/// One top-level window of the app, titled with the application's name, holding its own
-/// `ContentView` and so its own session. Ctrl+N opens another, independent one.
+/// One top-level window of the app, titled with the application's name and, once a table is
+/// imported, its file name, holding its own `ContentView` and so its own session. Ctrl+N
+/// opens another, independent one.
 class MainWindow : public QWidget {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "ui/MonospacedTextView.h"
 
-#include "ui/ShapedLine.h"
+#include "ui/CellLine.h"
+#include "ui/TextSliceMimeData.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,7 +23,7 @@ namespace {
 constexpr std::size_t measuredComplexLines = 2000;
 constexpr std::size_t measuredLineBytes = 16 * 1024;
 // Shaped lines kept around; a screenful is a few dozen.
-constexpr std::size_t shapedCacheLimit = 512;
+constexpr std::size_t cellLineCacheLimit = 512;
 
 } // namespace
 
@@ -48,7 +49,7 @@ MonospacedTextView::~MonospacedTextView() = default;
 void MonospacedTextView::setText(const QByteArray& utf8) {
     text_ = utf8;
     index_ = LineIndex(std::string_view(text_.constData(), static_cast<std::size_t>(text_.size())));
-    shapedCache_.clear();
+    cellLines_.clear();
     const bool hadSelection = hasSelection();
     anchor_ = cursor_ = 0;
     goalX_ = -1;
@@ -74,7 +75,7 @@ QString MonospacedTextView::lineText(std::size_t line) const {
     if (line >= index_.lineCount())
         return {};
     if (!index_.isPlainLine(line))
-        return shaped(line).text();
+        return cells(line).text();
     const std::string_view bytes = lineBytes(line);
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
@@ -106,7 +107,17 @@ void MonospacedTextView::selectAll() {
 
 void MonospacedTextView::copy() const {
     if (hasSelection())
-        QApplication::clipboard()->setText(selectedText());
+        QApplication::clipboard()->setMimeData(
+            new TextSliceMimeData(text_, selectionStart(), selectionEnd()));
+}
+
+void MonospacedTextView::offerSelection() const {
+    // As Qt's own text widgets do on X11: what the person selects can be pasted with the middle
+    // button. Where there is no such clipboard, nothing happens.
+    QClipboard* clipboard = QApplication::clipboard();
+    if (hasSelection() && clipboard->supportsSelection())
+        clipboard->setMimeData(new TextSliceMimeData(text_, selectionStart(), selectionEnd()),
+                               QClipboard::Selection);
 }
 
 std::size_t MonospacedTextView::memoryOverhead() const noexcept {
@@ -123,7 +134,7 @@ void MonospacedTextView::applyFont() {
     ascent_ = static_cast<int>(std::ceil(metrics.ascent()));
     // Lines are set without the font's leading.
     lineHeight_ = std::max(1, ascent_ + static_cast<int>(std::ceil(metrics.descent())));
-    shapedCache_.clear();
+    cellLines_.clear();
     updateContentWidth();
     updateScrollBars();
     viewport()->update();
@@ -143,7 +154,7 @@ void MonospacedTextView::updateContentWidth() {
             const std::string_view bytes = lineBytes(line);
             const qreal width = bytes.size() > measuredLineBytes
                                     ? static_cast<qreal>(bytes.size()) * advance_
-                                    : ShapedLine(bytes, font(), advance_).width();
+                                    : CellLine(bytes, font(), advance_).width();
             widest = std::max(widest, width);
         }
     }
@@ -176,28 +187,28 @@ void MonospacedTextView::updateScrollBars() {
     horizontalScrollBar()->setSingleStep(std::max(1, static_cast<int>(advance_ * 4)));
 }
 
-const ShapedLine& MonospacedTextView::shaped(std::size_t line) const {
-    auto found = shapedCache_.find(line);
-    if (found != shapedCache_.end())
+const CellLine& MonospacedTextView::cells(std::size_t line) const {
+    auto found = cellLines_.find(line);
+    if (found != cellLines_.end())
         return *found->second;
-    if (shapedCache_.size() >= shapedCacheLimit)
-        shapedCache_.clear();
-    auto made = std::make_unique<ShapedLine>(lineBytes(line), font(), advance_);
-    return *shapedCache_.emplace(line, std::move(made)).first->second;
+    if (cellLines_.size() >= cellLineCacheLimit)
+        cellLines_.clear();
+    auto made = std::make_unique<CellLine>(lineBytes(line), font(), advance_);
+    return *cellLines_.emplace(line, std::move(made)).first->second;
 }
 
 qreal MonospacedTextView::xInLine(std::size_t line, std::size_t offset) const {
     const std::size_t inLine = offset - index_.lineStart(line);
     if (index_.isPlainLine(line))
         return static_cast<qreal>(inLine) * advance_;
-    return shaped(line).xForOffset(inLine);
+    return cells(line).xForOffset(inLine);
 }
 
 std::size_t MonospacedTextView::offsetInLine(std::size_t line, qreal x) const {
     const std::size_t start = index_.lineStart(line);
     const std::size_t length = index_.lineEnd(line) - start;
     if (!index_.isPlainLine(line))
-        return start + shaped(line).offsetForX(x);
+        return start + cells(line).offsetForX(x);
     if (x <= 0)
         return start;
     const auto column = static_cast<std::size_t>(std::lround(x / advance_));

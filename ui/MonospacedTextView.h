@@ -16,7 +16,7 @@
 
 namespace pellacor {
 
-class ShapedLine;
+class CellLine;
 
 /// A read-only, selectable view of UTF-8 text in the system's fixed-width font: one stored line
 /// per shown line, never wrapped, every character drawn as stored. It indexes line starts and
@@ -60,6 +60,9 @@ public:
     std::size_t selectionEnd() const noexcept { return std::max(anchor_, cursor_); }
     /// Selects from byte `anchor` to byte `cursor`, each moved back to a character boundary.
     void setSelection(std::size_t anchor, std::size_t cursor);
+    /// Scrolls the selection into sight: its first line centred unless it is in sight already,
+    /// and as much of it sideways as fits, its start first.
+    void revealSelection();
     /// The text position under `point` (viewport coordinates), as a byte offset.
     std::size_t offsetAt(const QPoint& point) const;
 
@@ -99,10 +102,11 @@ private:
     std::size_t firstVisibleLine() const noexcept;
     qreal xInLine(std::size_t line, std::size_t offset) const;
     std::size_t offsetInLine(std::size_t line, qreal x) const;
-    const ShapedLine& shaped(std::size_t line) const;
+    const CellLine& cells(std::size_t line) const;
     std::string_view lineBytes(std::size_t line) const noexcept;
 
     // Selection and caret movement.
+    void offerSelection() const;
     void moveCursor(std::size_t offset, bool extend, bool keepGoalX = false);
     std::size_t nextCharacter(std::size_t offset) const;
     std::size_t previousCharacter(std::size_t offset) const;
@@ -132,7 +136,7 @@ private:
     QTimer autoScrollTimer_;
 
     // Lines that need shaping are laid out on demand and kept while they may be painted again.
-    mutable std::unordered_map<std::size_t, std::unique_ptr<ShapedLine>> shapedCache_;
+    mutable std::unordered_map<std::size_t, std::unique_ptr<CellLine>> cellLines_;
 };
 
 } // namespace pellacor

@@ -1,13 +1,15 @@
 // Caret movement, keyboard and mouse selection.
 #include "ui/MonospacedTextView.h"
 
-#include "ui/ShapedLine.h"
+#include "ui/CellLine.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+
+#include <cmath>
 
 namespace pellacor {
 
@@ -17,11 +19,11 @@ std::size_t MonospacedTextView::snapToBoundary(std::size_t offset) const {
     if (index_.isPlainLine(line))
         return offset;
     const std::size_t start = index_.lineStart(line);
-    const ShapedLine& shapedLine = shaped(line);
+    const CellLine& cellLine = cells(line);
     const std::size_t inLine = offset - start;
     // The boundary at or before `offset`: step forward from the one before it.
-    const std::size_t before = shapedLine.previousBoundary(inLine);
-    const std::size_t after = shapedLine.nextBoundary(before);
+    const std::size_t before = cellLine.previousBoundary(inLine);
+    const std::size_t after = cellLine.nextBoundary(before);
     return start + (after <= inLine && after != before ? after : before);
 }
 
@@ -33,7 +35,7 @@ std::size_t MonospacedTextView::nextCharacter(std::size_t offset) const {
     if (index_.isPlainLine(line))
         return offset + 1;
     const std::size_t start = index_.lineStart(line);
-    return start + shaped(line).nextBoundary(offset - start);
+    return start + cells(line).nextBoundary(offset - start);
 }
 
 std::size_t MonospacedTextView::previousCharacter(std::size_t offset) const {
@@ -43,7 +45,7 @@ std::size_t MonospacedTextView::previousCharacter(std::size_t offset) const {
         return line > 0 ? index_.lineEnd(line - 1) : offset;
     if (index_.isPlainLine(line))
         return offset - 1;
-    return start + shaped(line).previousBoundary(offset - start);
+    return start + cells(line).previousBoundary(offset - start);
 }
 
 std::size_t MonospacedTextView::verticalMove(std::size_t offset, long long lines) {
@@ -88,6 +90,29 @@ void MonospacedTextView::ensureCursorVisible() {
         horizontalScrollBar()->setValue(static_cast<int>(std::ceil(x + 1 - width)));
 }
 
+void MonospacedTextView::revealSelection() {
+    const std::size_t start = selectionStart();
+    const std::size_t line = index_.lineAt(start);
+    const auto first = static_cast<long long>(firstVisibleLine());
+    const long long visible = visibleLineCount();
+    const auto target = static_cast<long long>(line);
+    if (target < first || target >= first + visible)
+        verticalScrollBar()->setValue(static_cast<int>(std::max(0LL, target - visible / 2)));
+
+    const qreal x0 = xInLine(line, start);
+    const qreal x1 = xInLine(line, std::min(selectionEnd(), index_.lineEnd(line)));
+    const int scrollX = horizontalScrollBar()->value();
+    const int width = viewport()->width() - 2 * margin_;
+    // Lines are read from their start, so scroll back to it when the selection fits beside
+    // it; else keep a few columns around the selection in sight, never at the cost of its start.
+    const qreal context = 4 * advance_;
+    qreal scrollTo = scrollX;
+    if (x0 < scrollX || x1 > scrollX + width)
+        scrollTo = x1 + context <= width ? 0 : std::min(x0 - context, x1 + context - width);
+    horizontalScrollBar()->setValue(static_cast<int>(std::max<qreal>(0, std::floor(scrollTo))));
+    viewport()->update();
+}
+
 void MonospacedTextView::selectWordAt(std::size_t offset) {
     // A "word" here is a run without spaces: an identifier, a stretch of residues.
     const auto isBreak = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
@@ -109,6 +134,7 @@ void MonospacedTextView::keyPressEvent(QKeyEvent* event) {
     }
     if (event == QKeySequence::SelectAll) {
         selectAll();
+        offerSelection();
         return;
     }
 
@@ -156,7 +182,10 @@ void MonospacedTextView::keyPressEvent(QKeyEvent* event) {
         moveCursor(size, extend);
     } else {
         QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
+    if (extend)
+        offerSelection();
 }
 
 void MonospacedTextView::mousePressEvent(QMouseEvent* event) {
@@ -188,11 +217,14 @@ void MonospacedTextView::mouseReleaseEvent(QMouseEvent* event) {
     }
     selecting_ = false;
     autoScrollTimer_.stop();
+    offerSelection();
 }
 
 void MonospacedTextView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         selectWordAt(offsetAt(event->position().toPoint()));
+        offerSelection();
+    }
 }
 
 void MonospacedTextView::autoScroll() {

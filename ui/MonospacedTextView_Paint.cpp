@@ -1,7 +1,7 @@
 // Painting: only the lines in sight, and of plain lines only the columns in sight.
 #include "ui/MonospacedTextView.h"
 
-#include "ui/ShapedLine.h"
+#include "ui/CellLine.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -75,11 +75,12 @@ void MonospacedTextView::paintLine(QPainter& painter, std::size_t line, int top,
     }
 
     if (!index_.isPlainLine(line)) {
-        const ShapedLine& shapedLine = shaped(line);
-        const QPointF origin(margin_ - scrollX, top);
-        drawIn(textColor, whole, [&] { shapedLine.draw(painter, origin); });
+        const CellLine& cellLine = cells(line);
+        const QPointF origin(margin_ - scrollX, top + ascent_);
+        drawIn(textColor, whole, [&] { cellLine.draw(painter, origin, left, right); });
         if (selected)
-            drawIn(selectedColor, selectedRect, [&] { shapedLine.draw(painter, origin); });
+            drawIn(selectedColor, selectedRect,
+                   [&] { cellLine.draw(painter, origin, left, right); });
         return;
     }
 

@@ -2,6 +2,8 @@
 
 #include "ui/Appearance.h"
 #include "ui/FilledActionButton.h"
+#include "ui/FindBar.h"
+#include "ui/IconButton.h"
 #include "ui/Icons.h"
 #include "ui/MonospacedTextView.h"
 #include "ui/RoundedTextFrame.h"
@@ -9,9 +11,9 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace pellacor {
@@ -33,6 +35,32 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
 
+    layout->addLayout(makeHeader());
+    QWidget* textArea = makeTextArea();
+    findBar_ = new FindBar(view_, this);
+    connect(findBar_, &FindBar::closeRequested, findBar_, &FindBar::dismiss);
+    auto* findRow = new QHBoxLayout;
+    findRow->setContentsMargins(pad, 0, pad, 0);
+    findRow->addWidget(findBar_);
+    layout->addLayout(findRow);
+    layout->addWidget(textArea, 1);
+    layout->addLayout(makeButtonRow());
+
+    // Tab goes through the rows as they stand, the find bar before the text it searches.
+    QWidget::setTabOrder(closeButton_, findBar_->field());
+    QWidget::setTabOrder(findBar_->field(), findBar_->previousButton());
+    QWidget::setTabOrder(findBar_->previousButton(), findBar_->nextButton());
+    QWidget::setTabOrder(findBar_->nextButton(), findBar_->closeButton());
+    QWidget::setTabOrder(findBar_->closeButton(), view_);
+    QWidget::setTabOrder(view_, copyButton_);
+    QWidget::setTabOrder(copyButton_, saveButton_);
+
+    setMinimumWidth(500);
+    refreshIcons();
+    setSourceType(std::nullopt);
+}
+
+QBoxLayout* OutputPanel::makeHeader() {
     auto* header = new QHBoxLayout;
     header->setContentsMargins(pad, pad, pad, pad);
     header->setSpacing(Appearance::defaultSpacing);
@@ -48,28 +76,28 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     titles->addWidget(typeLabel_);
     header->addLayout(titles);
     header->addStretch(1);
-    closeButton_ = new QToolButton(this);
-    closeButton_->setAutoRaise(true);
-    closeButton_->setToolTip(tr("Close"));
-    closeButton_->setAccessibleName(tr("Close"));
-    closeButton_->setIconSize(QSize(closeIconSize, closeIconSize));
-    closeButton_->setCursor(Qt::PointingHandCursor);
-    closeButton_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: none; }"));
-    connect(closeButton_, &QToolButton::clicked, this, &OutputPanel::closeRequested);
+    closeButton_ = new IconButton(Icons::Name::Close, closeIconSize, tr("Close (Esc)"), this);
+    connect(closeButton_, &QAbstractButton::clicked, this, &OutputPanel::closeRequested);
     header->addWidget(closeButton_, 0, Qt::AlignVCenter);
-    layout->addLayout(header);
+    return header;
+}
 
-    auto* frame = new RoundedTextFrame(this);
+QWidget* OutputPanel::makeTextArea() {
+    auto* area = new QWidget(this);
+    auto* row = new QHBoxLayout(area);
+    row->setContentsMargins(pad, 0, pad, 0);
+    auto* frame = new RoundedTextFrame(area);
     view_ = frame->view();
-    auto* textRow = new QHBoxLayout;
-    textRow->setContentsMargins(pad, 0, pad, 0);
-    textRow->addWidget(frame);
-    layout->addLayout(textRow, 1);
+    row->addWidget(frame);
+    return area;
+}
 
+QBoxLayout* OutputPanel::makeButtonRow() {
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(pad, pad, pad, pad);
     buttons->setSpacing(Appearance::defaultSpacing);
     copyButton_ = new QPushButton(tr("Copy to Clipboard"), this);
+    copyButton_->setToolTip(tr("Copy the whole FASTA text to the clipboard"));
     connect(copyButton_, &QPushButton::clicked, this, &OutputPanel::copyRequested);
     buttons->addWidget(copyButton_, 0, Qt::AlignVCenter);
     buttons->addStretch(1);
@@ -77,13 +105,12 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
                                          palette().color(QPalette::Highlight), this);
     saveButton_->setPadding(12, 5);
     saveButton_->setRadius(6);
+    saveButton_->setToolTip(
+        tr("Save the FASTA text as a file (%1)")
+            .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
     connect(saveButton_, &QAbstractButton::clicked, this, &OutputPanel::saveRequested);
     buttons->addWidget(saveButton_, 0, Qt::AlignVCenter);
-    layout->addLayout(buttons);
-
-    setMinimumWidth(500);
-    refreshIcons();
-    setSourceType(std::nullopt);
+    return buttons;
 }
 
 void OutputPanel::setSlideWidth(int width) {
@@ -117,6 +144,7 @@ void OutputPanel::placeBody() {
 
 void OutputPanel::setText(const QByteArray& fasta) {
     view_->setText(fasta);
+    findBar_->reset();
 }
 
 void OutputPanel::setSourceType(const std::optional<QString>& type) {
@@ -126,8 +154,6 @@ void OutputPanel::setSourceType(const std::optional<QString>& type) {
 
 void OutputPanel::refreshIcons() {
     const qreal ratio = devicePixelRatioF();
-    closeButton_->setIcon(
-        Icons::icon(Icons::Name::Close, Appearance::secondary(this), closeIconSize, ratio));
     const int iconSize = QFontMetrics(copyButton_->font()).height();
     copyButton_->setIconSize(QSize(iconSize, iconSize));
     copyButton_->setIcon(

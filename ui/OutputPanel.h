@@ -5,13 +5,15 @@
 
 #include <optional>
 
+class QBoxLayout;
 class QLabel;
 class QPushButton;
-class QToolButton;
 
 namespace pellacor {
 
 class FilledActionButton;
+class FindBar;
+class IconButton;
 class MonospacedTextView;
 
 /// The panel beside the main column that shows the FASTA text: title, source type, close
@@ -40,7 +42,9 @@ public:
     /// The type line under the title.
     QLabel* typeLabel() const noexcept { return typeLabel_; }
     /// The close control.
-    QToolButton* closeButton() const noexcept { return closeButton_; }
+    IconButton* closeButton() const noexcept { return closeButton_; }
+    /// The find bar above the text, hidden until asked for.
+    FindBar* findBar() const noexcept { return findBar_; }
     /// The "Copy to Clipboard" button.
     QPushButton* copyButton() const noexcept { return copyButton_; }
     /// The "Save as File" button.
@@ -60,14 +64,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The panel is a column of rows, top to bottom, each made by one of these.
+    QBoxLayout* makeHeader();
+    QWidget* makeTextArea();
+    QBoxLayout* makeButtonRow();
     void refreshIcons();
     void placeBody();
 
     QWidget* body_ = nullptr;
     int slideWidth_ = 0;
     QLabel* typeLabel_ = nullptr;
-    QToolButton* closeButton_ = nullptr;
+    IconButton* closeButton_ = nullptr;
     MonospacedTextView* view_ = nullptr;
+    FindBar* findBar_ = nullptr;
     QPushButton* copyButton_ = nullptr;
     FilledActionButton* saveButton_ = nullptr;
 };

@@ -7,7 +7,8 @@ namespace pellacor {
 class MonospacedTextView;
 
 /// Holds the output text view inside a rounded rectangle (radius 8) on the text background,
-/// outlined by a thin translucent gray line.
+/// outlined by a thin translucent gray line, or a line in the highlight colour while the view
+/// has the keyboard.
 class RoundedTextFrame : public QWidget {
     Q_OBJECT
 
@@ -20,6 +21,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     MonospacedTextView* view_;

@@ -1,14 +1,23 @@
-// Drives one window through its main states and saves a picture of each:
+// Drives one window through its main states and saves a picture of each: initial,
+// processing, the panel sliding in and shown, the find bar with a hit, keyboard focus on
+// "Save as File" and on the close control, a file dragged over the window, identifiers in
+// other scripts on the column grid, and the panel closed.
 //   ui_screenshots <output-dir> <table-to-import>
 // Run under a real display server (scripts/screenshots.sh uses Xvfb).
 #include "session/ConversionSession.h"
 #include "ui/ContentView.h"
+#include "ui/FilledActionButton.h"
+#include "ui/FindBar.h"
+#include "ui/IconButton.h"
 #include "ui/Icons.h"
+#include "ui/MonospacedTextView.h"
+#include "ui/OutputPanel.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -36,6 +45,32 @@ bool save(QWidget& window, const QString& file) {
     const bool saved = window.grab().save(file);
     std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
     return saved;
+}
+
+// Identifiers in right-to-left script, East Asian wide characters and combining marks: each
+// line's residues must still start in the same column.
+QString writeScriptsTable(const QString& dir) {
+    const QString path = dir + QStringLiteral("/scripts.csv");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    // Six columns of identifier each: Latin, Arabic, two wide characters, accents as marks.
+    file.write("ABCD_1,ACGT--ACGT,AC--GT|\n"
+               "\xd8\xb9\xd9\x8a\xd9\x86\xd8\xa9_2,ACGT--ACGT,AC--GT|\n"
+               "\xe6\xa0\xb7\xe6\x9c\xac_3,ACGT--ACGT,AC--GT|\n"
+               "e\xcc\x81"
+               "e\xcc\x81"
+               "e\xcc\x81"
+               "e\xcc\x81_4,ACGT--ACGT,AC--GT|\n");
+    return path;
+}
+
+// Moves keyboard focus with Tab until `target` has it, as a person would.
+bool tabTo(QWidget& window, QWidget* target) {
+    for (int i = 0; i < 20 && QApplication::focusWidget() != target; ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window,
+                        Qt::Key_Tab);
+    return QApplication::focusWidget() == target;
 }
 
 QString writeLargeTable(const QString& dir) {
@@ -93,6 +128,34 @@ int main(int argc, char** argv) {
     ok = save(window, out + QStringLiteral("/3a-panel-sliding-in.png")) && ok;
     QTest::qWait(600);
     ok = save(window, out + QStringLiteral("/3-result-panel.png")) && ok;
+
+    // Find: Ctrl+F, a few letters, Enter for the next hit.
+    pellacor::OutputPanel* panel = content->outputPanel();
+    window.activateWindow();
+    ok = QTest::qWaitForWindowActive(&window) && ok;
+    panel->textView()->setFocus();
+    QTest::keyClick(panel->textView(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(panel->findBar()->field(), QStringLiteral("gga"));
+    QTest::keyClick(panel->findBar()->field(), Qt::Key_Return);
+    ok = save(window, out + QStringLiteral("/5-find-bar.png")) && ok;
+    QTest::keyClick(panel->findBar()->field(), Qt::Key_Escape);
+
+    // Keyboard focus, moved with Tab.
+    ok = tabTo(window, panel->saveButton()) && ok;
+    ok = save(window, out + QStringLiteral("/6-focus-save.png")) && ok;
+    ok = tabTo(window, panel->closeButton()) && ok;
+    ok = save(window, out + QStringLiteral("/7-focus-close.png")) && ok;
+
+    // A file dragged over the window.
+    content->dropHighlight()->raise();
+    content->dropHighlight()->show();
+    ok = save(window, out + QStringLiteral("/8-drop-highlight.png")) && ok;
+    content->dropHighlight()->hide();
+
+    dialogs.path = writeScriptsTable(work.path());
+    session.startImport();
+    ok = QTest::qWaitFor([&] { return !session.isProcessing(); }, 60000) && ok;
+    ok = save(window, out + QStringLiteral("/9-scripts-on-the-grid.png")) && ok;
 
     session.closeOutputWindow();
     QTest::qWait(600);

@@ -1,6 +1,8 @@
 #include "session/ConversionSession.h"
 #include "ui/ContentView.h"
 #include "ui/FilledActionButton.h"
+#include "ui/FindBar.h"
+#include "ui/IconButton.h"
 #include "ui/MainColumn.h"
 #include "ui/MonospacedTextView.h"
 #include "ui/OutputPanel.h"
@@ -8,13 +10,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -219,4 +225,151 @@ TEST_F(ContentViewTest, copy_confirms_and_both_save_buttons_write_the_shown_text
     EXPECT_EQ(saved.readAll(), panel().textView()->text());
     QTest::mouseClick(panel().saveButton(), Qt::LeftButton);
     EXPECT_EQ(dialogs.saveRequests, 2);
+}
+
+TEST_F(ContentViewTest, copy_leaves_the_ui_thread_free_by_lending_the_clipboard_the_shown_bytes) {
+    // Converting a 200 MB text for the clipboard froze the window for seconds; the clipboard
+    // now shares the text's buffer and a pasting program receives those very bytes.
+    import(write("accents.csv", "caf\xC3\xA9,ACGT,\xCE\xB1-chain\n"));
+    waitForPanel(true);
+    panel().copyButton()->click();
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->formats(), QStringList{QStringLiteral("text/plain")});
+    const QByteArray pasted = copied->data(QStringLiteral("text/plain"));
+    EXPECT_EQ(pasted, session().fastaContent());
+    EXPECT_EQ(pasted.constData(), session().fastaContent().constData()) << "the text was copied";
+    EXPECT_EQ(copied->text(), QString::fromUtf8(session().fastaContent()));
+}
+
+TEST_F(ContentViewTest, tab_visits_every_control_in_reading_order_and_enter_presses_the_focused) {
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    column().importButton()->setFocus();
+    const QList<QWidget*> order = {column().exportButton(), panel().closeButton(),
+                                   panel().textView(),      panel().copyButton(),
+                                   panel().saveButton(),    column().importButton()};
+    for (QWidget* expected : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), expected)
+            << "got " << QApplication::focusWidget()->metaObject()->className();
+    }
+
+    panel().saveButton()->setFocus();
+    QTest::keyClick(panel().saveButton(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return dialogs.saveRequests == 1; }));
+    panel().copyButton()->setFocus();
+    QTest::keyClick(panel().copyButton(), Qt::Key_Enter);
+    QMessageBox* alert = waitForAlert();
+    ASSERT_NE(alert, nullptr) << "Enter did not press Copy to Clipboard";
+    alert->buttons().first()->click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !view.currentAlert(); }));
+    panel().closeButton()->setFocus();
+    QTest::keyClick(panel().closeButton(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !session().showOutputWindow(); }));
+}
+
+TEST_F(ContentViewTest, the_panels_buttons_show_keyboard_focus_plainly) {
+    // The close control showed nothing when focused, and the ring on "Save as File" was drawn
+    // in the colour of its own fill.
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    for (QWidget* control :
+         QList<QWidget*>{panel().closeButton(), panel().saveButton(), panel().copyButton()}) {
+        control->clearFocus();
+        const QImage plain = control->grab().toImage();
+        control->setFocus(Qt::TabFocusReason);
+        view.setAttribute(Qt::WA_KeyboardFocusChange);
+        const QImage focused = control->grab().toImage();
+        ASSERT_EQ(plain.size(), focused.size());
+        int changed = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (std::abs(qGray(plain.pixel(x, y)) - qGray(focused.pixel(x, y))) > 60)
+                    ++changed;
+        // A ring around the control changes at least a pixel on each edge of its perimeter.
+        EXPECT_GE(changed, plain.width() + plain.height())
+            << control->metaObject()->className() << ": focus barely shows";
+    }
+}
+
+TEST_F(ContentViewTest, ctrl_f_finds_in_the_panel_and_escape_closes_the_bar_before_the_panel) {
+    import(write("two.csv", twoRecords));
+    waitForPanel(true);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    pellacor::FindBar* bar = panel().findBar();
+    panel().textView()->setFocus();
+    QTest::keyClick(panel().textView(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), bar->field());
+    QTest::keyClicks(bar->field(), QStringLiteral(">seq"));
+    EXPECT_EQ(panel().textView()->selectedText(), QStringLiteral(">seq"));
+    EXPECT_EQ(panel().textView()->selectionStart(), 0u);
+
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(session().showOutputWindow()) << "the first Escape closes only the find bar";
+    EXPECT_EQ(QApplication::focusWidget(), panel().textView());
+    QTest::keyClick(panel().textView(), Qt::Key_F3);
+    EXPECT_TRUE(bar->isVisible()) << "F3 brings the bar back with the next hit";
+    EXPECT_EQ(panel().textView()->selectionStart(), 17u);
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    QTest::keyClick(panel().textView(), Qt::Key_Escape);
+    EXPECT_FALSE(session().showOutputWindow());
+    waitForPanel(false);
+    QTest::keyClick(&view, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_FALSE(bar->isVisible()) << "nothing to find in while the panel is closed";
+}
+
+TEST_F(ContentViewTest, a_dragged_table_lights_the_window_and_once_imported_names_it) {
+    const QString table = write("one.csv", oneRecord);
+    const auto drag = [this](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&view, &enter);
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drag({QUrl::fromLocalFile(dir.path())})) << "a folder is no table";
+    EXPECT_FALSE(view.dropHighlight()->isVisible());
+    EXPECT_TRUE(drag({QUrl::fromLocalFile(table)}));
+    EXPECT_TRUE(view.dropHighlight()->isVisible());
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(&view, &leave);
+    EXPECT_FALSE(view.dropHighlight()->isVisible());
+
+    ASSERT_TRUE(drag({QUrl::fromLocalFile(table)}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(table)});
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&view, &drop);
+    EXPECT_FALSE(view.dropHighlight()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !session().isProcessing(); }, 20000));
+    EXPECT_EQ(view.windowFilePath(), table);
+    EXPECT_EQ(view.windowHandle()->title(), QStringLiteral("one.csv"));
+
+    import(dir.filePath(QStringLiteral("missing.csv")));
+    EXPECT_EQ(view.windowFilePath(), table) << "a failed import keeps the name";
+    import(write("two.csv", twoRecords));
+    EXPECT_EQ(view.windowHandle()->title(), QStringLiteral("two.csv"));
+}
+
+TEST_F(ContentViewTest, the_import_button_stays_put_when_the_progress_row_replaces_the_result) {
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    const auto buttonTop = [this] {
+        column().layout()->activate();
+        return column().importButton()->mapTo(&view, QPoint()).y();
+    };
+    const int withResult = buttonTop();
+    session().handleFileImport(FileChoice::chosen({write("two.csv", twoRecords)}));
+    ASSERT_TRUE(column().progressRow()->isVisible());
+    EXPECT_EQ(buttonTop(), withResult);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !session().isProcessing(); }, 20000));
+    EXPECT_EQ(buttonTop(), withResult);
 }

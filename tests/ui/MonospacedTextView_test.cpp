@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -159,6 +160,51 @@ TEST_F(MonospacedTextViewTest, puts_a_gap_in_the_same_column_on_lines_with_and_w
     EXPECT_LE(mismatches(plain, shaped), 1);
 }
 
+TEST_F(MonospacedTextViewTest, draws_a_right_to_left_identifier_in_stored_order_marker_first) {
+    // Reordered for right-to-left reading, the header's ">" would end up at the right.
+    view.setText(QStringLiteral(">abcde\n>\u0645\u0631\u062d\u0628\u0627\n"));
+    const QImage image = render();
+    const int x0 = static_cast<int>(view.columnX(0));
+    const int x1 = static_cast<int>(view.columnX(1));
+    const std::vector<int> marker = inkProfile(image, 0, x0, x1);
+    EXPECT_GT(peak(marker), 128);
+    EXPECT_LE(mismatches(marker, inkProfile(image, 1, x0, x1)), 1);
+    for (int column = 1; column <= 5; ++column)
+        EXPECT_GT(peak(inkProfile(image, 1, static_cast<int>(view.columnX(column)),
+                                  static_cast<int>(view.columnX(column + 1)))),
+                  64)
+            << "nothing in column " << column;
+    EXPECT_EQ(peak(inkProfile(image, 1, static_cast<int>(view.columnX(6)), image.width())), 0);
+}
+
+TEST_F(MonospacedTextViewTest, keeps_the_grid_after_wide_characters_and_combining_marks) {
+    // A wide character takes two columns, "e" with a combining accent one; what follows them
+    // stands in the same columns as on a plain line.
+    view.setText(QStringLiteral("ax-c\n\u4e2d-c\ne\u0301x-c\n"));
+    const QImage image = render();
+    const int x0 = static_cast<int>(view.columnX(2));
+    const int x1 = static_cast<int>(view.columnX(4));
+    const std::vector<int> plain = inkProfile(image, 0, x0, x1);
+    EXPECT_LE(mismatches(plain, inkProfile(image, 1, x0, x1)), 1) << "after the wide character";
+    EXPECT_LE(mismatches(plain, inkProfile(image, 2, x0, x1)), 1) << "after the accent";
+    EXPECT_GT(peak(inkProfile(image, 1, static_cast<int>(view.columnX(1)), x0)), 128)
+        << "the wide character fills its second column too";
+
+    // The accent sits over its "e": its ink, above the x-height, stays in the first column.
+    const int top = view.lineTop() + 2 * view.lineHeight();
+    int left = image.width();
+    int right = -1;
+    for (int x = 0; x < x0; ++x)
+        for (int y = top; y < top + view.lineHeight() / 3; ++y)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, 0) << "no accent drawn";
+    EXPECT_GE(left, static_cast<int>(view.columnX(0)));
+    EXPECT_LT(right, static_cast<int>(std::ceil(view.columnX(1))));
+}
+
 TEST_F(MonospacedTextViewTest, copies_the_selection_across_lines_and_select_all_takes_everything) {
     view.setText(QByteArray(">id\nACGT\nTTGG"));
     view.setSelection(6, 11);
@@ -216,4 +262,32 @@ TEST_F(MonospacedTextViewTest, holds_little_memory_beyond_the_text) {
     view.setText(text);
     EXPECT_LE(view.memoryOverhead(), static_cast<std::size_t>(text.size()) / 10);
     EXPECT_EQ(view.text().constData(), text.constData()) << "the bytes are shared, not copied";
+}
+
+TEST_F(MonospacedTextViewTest, copying_everything_lends_the_clipboard_the_texts_own_bytes) {
+    // Converting a whole large text for the clipboard would hold the window for seconds.
+    const QByteArray text = QByteArray(">a\nACGT\n").repeated(1000);
+    view.setText(text);
+    press(Qt::Key_A, Qt::ControlModifier);
+    press(Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->data(QStringLiteral("text/plain")).constData(), text.constData());
+    view.setSelection(3, 7);
+    view.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ACGT"));
+}
+
+TEST_F(MonospacedTextViewTest, selecting_with_the_mouse_offers_the_text_for_middle_click_paste) {
+    if (!QApplication::clipboard()->supportsSelection())
+        GTEST_SKIP() << "this platform has no primary selection (run under X11 to check)";
+    view.setText(QByteArray("ACGTACGT\nTTTTGGGG\n"));
+    QApplication::clipboard()->setText(QStringLiteral("before"), QClipboard::Selection);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, cell(2, 0) - QPoint(3, 0));
+    QTest::mouseMove(view.viewport(), cell(4, 1) - QPoint(3, 0));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, cell(4, 1) - QPoint(3, 0));
+    EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection),
+              QStringLiteral("GTACGT\nTTTT"));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, cell(1, 1));
+    EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection), QStringLiteral("TTTTGGGG"));
 }
