@@ -9,23 +9,7 @@
 #include "readers/RecordBuilder.h"
 
 namespace pellacor {
-namespace {
-
-// Reads the delimited table in `source`, as `run` does.
-template <typename Read> auto readVerified(TextSource& source, Read read) {
-    try {
-        auto result = read();
-        source.verifyUnchanged();
-        return result;
-    } catch (...) {
-        // The zeros of a file cut short, or a half-rewritten row, can make a table look
-        // malformed: the change is then what the user needs to hear about.
-        source.verifyUnchanged();
-        throw;
-    }
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string ConversionSummary::entryTrace() const {
     return ConversionTrace::entryLines(records, firstRecords);
@@ -50,7 +34,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
     }
     const std::unique_ptr<TextSource> source = TableInput::open(request.input);
     RecordBuilder builder(RecordBuilder::delimitedStyle);
-    const char delimiter = readVerified(*source, [&] {
+    const char delimiter = source->readVerified([&] {
         return DelimitedTable::read(*source, request.input.string(), builder, counted,
                                     !request.isChecked);
     });
@@ -61,7 +45,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
 void Conversion::check(const ConversionRequest& request) {
     try {
         const std::unique_ptr<TextSource> source = TableInput::open(request.input);
-        readVerified(*source, [&] {
+        source->readVerified([&] {
             DelimitedTable::check(*source, request.input.string());
             return 0;
         });

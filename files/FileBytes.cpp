@@ -32,11 +32,6 @@ FileBytes::RegularFile FileBytes::openRegular(const std::filesystem::path& path)
     return {std::move(fd), static_cast<std::size_t>(info.st_size)};
 }
 
-std::string FileBytes::read(const std::filesystem::path& path) {
-    const RegularFile file = openRegular(path);
-    return readOpened(file.fd.get(), file.size, path.string());
-}
-
 std::string FileBytes::readOpened(int fd, std::size_t size, const std::string& name) {
     std::string bytes;
     HugePages::reserve(bytes, size);

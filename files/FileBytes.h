@@ -22,9 +22,6 @@ public:
     /// file, a directory, a FIFO or a device, naming the file and the cause; never blocks.
     static RegularFile openRegular(const std::filesystem::path& path);
 
-    /// The bytes of the regular file at `path`. Throws `FileError` for a missing or unreadable
-    /// file, a directory, a FIFO or a device, naming the file and the cause.
-    static std::string read(const std::filesystem::path& path);
     /// The bytes of a file opened by `openRegular`, read through its descriptor `fd` from where
     /// it stands; `size` is what the file held when opened. Throws `FileError`.
     static std::string readOpened(int fd, std::size_t size, const std::string& name);

@@ -114,16 +114,6 @@ void MappedFile::release(std::size_t end) noexcept {
         ::madvise(const_cast<char*>(mapping_), bytes, MADV_DONTNEED);
 }
 
-void MappedFile::readVerified(const std::function<void(std::string_view)>& reader) const {
-    try {
-        reader(bytes());
-    } catch (...) {
-        verifyUnchanged();
-        throw;
-    }
-    verifyUnchanged();
-}
-
 void MappedFile::verifyUnchanged() const {
     struct stat info {};
     const bool changed = (guard_ && guard_->wasCut()) || ::fstat(fd_.get(), &info) != 0 ||

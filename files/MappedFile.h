@@ -40,11 +40,6 @@ public:
     /// a fault every few pages.
     void prepare(std::size_t start, std::size_t bytes) noexcept;
 
-    /// Runs `reader` over the bytes, then `verifyUnchanged`. When `reader` throws, the check
-    /// comes first: the zeros of a file cut short, or a half-rewritten row, can make a table
-    /// look malformed, and the change is then what the user needs to hear about.
-    void readVerified(const std::function<void(std::string_view)>& reader) const;
-
 private:
     // Maps the file open at `fd_` from `offset` on.
     void map(std::size_t offset, const std::string& name);

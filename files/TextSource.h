@@ -29,6 +29,21 @@ public:
     virtual void verifyUnchanged() const {}
     /// The bytes of the whole input, when known before reading it.
     virtual std::optional<std::size_t> size() const noexcept { return std::nullopt; }
+
+    /// Runs `read` over this source, then `verifyUnchanged`, and returns what `read` returned.
+    /// When `read` throws, the check comes first: the zeros of a file cut short, or a half
+    /// rewritten row, can make a table look malformed, and the change is then what the user
+    /// needs to hear about.
+    template <typename Read> auto readVerified(Read read) {
+        try {
+            auto result = read();
+            verifyUnchanged();
+            return result;
+        } catch (...) {
+            verifyUnchanged();
+            throw;
+        }
+    }
 };
 
 } // namespace pellacor

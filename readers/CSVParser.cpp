@@ -46,15 +46,8 @@ std::string CSVParser::ParserError::message(Case kind, std::size_t line) {
 CSVParser::Result CSVParser::parse(const std::filesystem::path& file) {
     MappedText text(file);
     Result result;
-    try {
-        result.isTabDelimited = read(text, file.filename().string(), result.entries);
-    } catch (...) {
-        // The zeros of a file cut short, or a half-rewritten row, can look like a malformed
-        // table: the change is what the user needs to hear about.
-        text.verifyUnchanged();
-        throw;
-    }
-    text.verifyUnchanged();
+    result.isTabDelimited =
+        text.readVerified([&] { return read(text, file.filename().string(), result.entries); });
     return result;
 }
 

@@ -2,8 +2,10 @@
 #include "files/MappedFile.h"
 #include "files/TruncationGuard.h"
 
-#include "readers/CSVParser.h"
 #include "files/FileError.h"
+#include "files/MappedText.h"
+#include "readers/DelimitedTable.h"
+#include "readers/TableError.h"
 
 #include <gtest/gtest.h>
 
@@ -74,38 +76,45 @@ TEST_F(MappedFileTest, a_file_cut_short_while_mapped_reads_on_and_then_fails_the
 TEST_F(MappedFileTest, a_reading_that_fails_on_a_changed_file_reports_the_change) {
     // Cut inside a quoted field, the rest reads as zeros and the quote never closes.
     std::ofstream(path_, std::ios::binary) << "s1,\"" + std::string(1 << 20, 'A') + "\"\n";
-    const auto scan = [](std::string_view bytes) {
-        CSVParser::scan(bytes, "t.csv", [](const RecordView&) {});
+    const auto readTable = [](TextSource& text) {
+        return text.readVerified([&] {
+            RecordBuilder builder(RecordBuilder::delimitedStyle);
+            return DelimitedTable::read(text, "t.csv", builder, [](const RecordView&) {});
+        });
     };
     {
-        const MappedFile intact(path_);
-        std::string message;
-        intact.readVerified([&](std::string_view bytes) {
-            scan(bytes);
-            message = "read";
-        });
-        EXPECT_EQ(message, "read");
+        MappedText intact(path_);
+        EXPECT_EQ(readTable(intact), ',');
     }
-    const MappedFile file(path_);
+    MappedText cut(path_);
     ASSERT_EQ(::truncate(path_.c_str(), 4096), 0);
-    ASSERT_THROW(scan(file.bytes()), TableError); // so the reading itself fails
     try {
-        file.readVerified(scan);
+        readTable(cut);
         FAIL() << "a cut table passed";
     } catch (const FileError& e) {
         EXPECT_NE(std::string(e.what()).find("changed while it was being read"), std::string::npos);
     }
     // On a file that stayed as it was, the reader's own failure is what is told.
     std::ofstream(path_, std::ios::binary) << "s1,\"AC\n";
-    const MappedFile malformed(path_);
+    MappedText malformed(path_);
     try {
-        malformed.readVerified(scan);
+        readTable(malformed);
         FAIL() << "a malformed table passed";
     } catch (const FileError& e) {
         FAIL() << "told as a change: " << e.what();
     } catch (const TableError& e) {
         EXPECT_NE(std::string(e.what()).find("Unterminated quoted field"), std::string::npos);
     }
+}
+
+TEST_F(MappedFileTest, memory_behind_the_reader_is_given_back_and_reads_again_from_the_file) {
+    MappedFile file(path_);
+    const std::size_t expected = std::size_t('A') << 20;
+    EXPECT_EQ(sum(file.bytes()), expected);
+    file.release(file.bytes().size());
+    EXPECT_EQ(sum(file.bytes()), expected);
+    file.prepare(4096, 8192);
+    EXPECT_EQ(sum(file.bytes()), expected);
 }
 
 TEST_F(MappedFileTest, a_file_rewritten_in_place_fails_the_check) {

@@ -111,3 +111,15 @@ TEST(CSVParser, empty_and_unusable_tables_say_why) {
                  "Missing required columns. File must have at least identifier and sequence "
                  "columns.");
 }
+
+TEST(CSVParser, a_tab_inside_a_long_comma_separated_sequence_is_cleaned_out) {
+    // The vector scan stopped at such a tab without noting it, so the tab stayed in the residues.
+    const std::string table = "s1;AGr8\t\x02" + std::string(1, '\0') + "00`;A;d.\n";
+    const CSVParser::Result r = CSVParser::parseBytes(table, "t.txt");
+    ASSERT_EQ(r.entries.size(), 1u);
+    EXPECT_EQ(r.entries[0].sequence, std::string("AGr8\x02") + '\0' + "00`");
+
+    const CSVParser::Result plain =
+        CSVParser::parseBytes("s1,ACGTACGTACGTACGT\tACGTACGTACGTACGTACGT,d\n", "t.csv");
+    EXPECT_EQ(plain.entries.at(0).sequence, "ACGTACGTACGTACGTACGTACGTACGTACGTACGT");
+}

@@ -202,3 +202,23 @@ TEST(WorksheetDelegate, a_sheet_read_before_its_table_names_the_entries_it_needs
             << limit;
     }
 }
+
+TEST(WorksheetDelegate, a_row_without_its_sequence_cell_is_dropped_without_passing_null_to_memchr) {
+    // The omitted cell's empty text has no data pointer; UBSan caught it reaching memchr.
+    WorksheetDelegate sheet(SharedStringTable{});
+    XmlParser::run("<sheetData><row><c r=\"A1\"><v>s1</v></c><c r=\"C1\"><v>x</v></c></row>"
+                   "<row><c><v>s2</v></c><c><v>AC</v></c></row></sheetData>",
+                   sheet);
+    ASSERT_EQ(sheet.entries.size(), 1u);
+    EXPECT_EQ(sheet.entries[0].identifier, "s2");
+}
+
+TEST(WorksheetDelegate, a_row_started_inside_a_cell_does_not_write_before_the_rows_columns) {
+    // The cell ends with no place in the new row (column 0), which indexed column -1.
+    WorksheetDelegate sheet(SharedStringTable{});
+    XmlParser::run("<sheetData><row><c r=\"A1\"><row></row><v>x</v></c></row>"
+                   "<row><c><v>s2</v></c><c><v>AC</v></c></row></sheetData>",
+                   sheet);
+    ASSERT_EQ(sheet.entries.size(), 1u);
+    EXPECT_EQ(sheet.entries[0].sequence, "AC");
+}

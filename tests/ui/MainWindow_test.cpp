@@ -12,9 +12,9 @@
 
 #include <QFile>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -53,7 +53,8 @@ TEST(MainWindow, fits_a_small_screen_with_the_panel_open_and_its_buttons_in_reac
     QFile table(folder.filePath(QStringLiteral("t.csv")));
     ASSERT_TRUE(table.open(QIODevice::WriteOnly));
     for (int i = 0; i < 50; ++i)
-        table.write(("seq" + std::to_string(i) + "," + std::string(300, 'A') + ",sample\n").c_str());
+        table.write(
+            ("seq" + std::to_string(i) + "," + std::string(300, 'A') + ",sample\n").c_str());
     table.close();
     session.handleFileImport(pellacor::FileChoice::chosen({table.fileName()}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.content()->panelReveal() == 1.0; }));
