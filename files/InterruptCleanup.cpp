@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 #include <pthread.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -26,9 +27,12 @@ Registry& registry() {
     return *instance;
 }
 
-std::uint64_t add(Target target) {
+// Makes a target with `make` and registers it, under the lock that the cleanup holds to the
+// end: a target made while the program is being interrupted waits, and goes with it.
+template <typename Make> std::uint64_t add(Make make) {
     Registry& r = registry();
     const std::lock_guard lock(r.mutex);
+    Target target = make();
     const std::uint64_t id = r.nextId++;
     r.targets.emplace(id, std::move(target));
     return id;
@@ -38,10 +42,14 @@ std::uint64_t add(Target target) {
     Registry& r = registry();
     // Held to the end: nothing registers or unregisters while the program goes.
     r.mutex.lock();
-    // Children first, so that none writes into a directory being removed.
+    // Children first, so that none writes into a directory being removed, and gone for good
+    // before the program is.
     for (const auto& [id, target] : r.targets)
         if (const pid_t* pid = std::get_if<pid_t>(&target))
             ::kill(*pid, SIGKILL);
+    for (const auto& [id, target] : r.targets)
+        if (const pid_t* pid = std::get_if<pid_t>(&target))
+            ::waitpid(*pid, nullptr, 0);
     for (const auto& [id, target] : r.targets)
         if (const auto* directory = std::get_if<std::filesystem::path>(&target)) {
             // A file created meanwhile by a thread still at work makes one pass fail.
@@ -105,12 +113,13 @@ InterruptCleanup::Registration::operator=(Registration&& other) noexcept {
 }
 
 InterruptCleanup::Registration
-InterruptCleanup::removeOnInterrupt(std::filesystem::path directory) {
-    return Registration(add(std::move(directory)));
+InterruptCleanup::removeOnInterrupt(const std::function<std::filesystem::path()>& create) {
+    return Registration(add([&] { return Target(create()); }));
 }
 
-InterruptCleanup::Registration InterruptCleanup::killOnInterrupt(pid_t pid) {
-    return Registration(add(pid));
+InterruptCleanup::Registration
+InterruptCleanup::killOnInterrupt(const std::function<pid_t()>& start) {
+    return Registration(add([&] { return Target(start()); }));
 }
 
 } // namespace pellacor

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <sys/types.h>
 
 namespace pellacor {
@@ -37,10 +38,13 @@ public:
         std::uint64_t id_ = 0;
     };
 
-    /// Removes `directory` with all it holds on interrupt, while the result lives.
-    static Registration removeOnInterrupt(std::filesystem::path directory);
-    /// Kills the child `pid` on interrupt, while the result lives.
-    static Registration killOnInterrupt(pid_t pid);
+    /// Creates a directory with `create` and removes it with all it holds on interrupt, while
+    /// the result lives. No interrupt comes between the two: a directory made as the program
+    /// is interrupted is removed too.
+    static Registration removeOnInterrupt(const std::function<std::filesystem::path()>& create);
+    /// Starts a child with `start` and kills it on interrupt, while the result lives; no
+    /// interrupt comes between the two.
+    static Registration killOnInterrupt(const std::function<pid_t()>& start);
 };
 
 } // namespace pellacor

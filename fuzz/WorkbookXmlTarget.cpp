@@ -42,11 +42,11 @@ void sharedStrings(Input data) {
     const Document document = documentOf(data);
     SharedStringsDelegate whole;
     runWhole(whole, document.text);
-    for (const std::string& s : whole.strings)
+    for (const std::string& s : whole.strings())
         require(UnicodeText::isValidUtf8(s), "a shared string is not UTF-8");
     SharedStringsDelegate pieces;
     runInTwoPieces(pieces, document);
-    require(pieces.strings == whole.strings, "splitting the document changed the strings");
+    require(pieces.strings() == whole.strings(), "splitting the document changed the strings");
 }
 
 void worksheet(Input data) {

@@ -22,6 +22,27 @@ const std::string sharedStringsPart = "xl/sharedStrings.xml";
 
 std::atomic<std::size_t> rowWaitingLimit{WorksheetDelegate::defaultWaitingLimit};
 
+// Reads the shared strings for a sheet read before them, finishing each of its waiting rows as
+// soon as the entries it names have come: the records go out while unzip still inflates the
+// rest of the table, not all after it.
+class StringsForSheet : public XmlDelegate {
+public:
+    StringsForSheet(SharedStringsDelegate& strings, WorksheetDelegate& sheet)
+        : strings_(strings), sheet_(sheet) {}
+
+    void didStartElement(std::string_view name, const XmlAttributes& attributes) override {
+        strings_.didStartElement(name, attributes);
+    }
+    void foundCharacters(std::string_view text) override { strings_.foundCharacters(text); }
+    void didEndElement(std::string_view name) override { strings_.didEndElement(name); }
+    bool wantsMore() const override { return strings_.wantsMore(); }
+    void didReadPiece() override { sheet_.finishRowsReadyIn(strings_.table(), strings_.itemCount); }
+
+private:
+    SharedStringsDelegate& strings_;
+    WorksheetDelegate& sheet_;
+};
+
 bool isOutOfSpace(const FileError& error) noexcept {
     return error.errorNumber() == ENOSPC || error.errorNumber() == EDQUOT;
 }
@@ -161,7 +182,8 @@ std::size_t ExcelParser::readSheet(const ArchiveListing& listing,
     sheetPart.read(worksheet);
     sheetPart.finish();
     SharedStringsDelegate sharedStrings(worksheet.referencedNumbers());
-    strings->read(sharedStrings);
+    StringsForSheet stringsForSheet(sharedStrings, worksheet);
+    strings->read(stringsForSheet);
     strings->finish();
     // Read whole, the part gives its space back while the rows are finished.
     strings->discard();

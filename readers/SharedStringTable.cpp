@@ -9,12 +9,26 @@ SharedStringTable::SharedStringTable(std::vector<std::uint64_t> numbers,
                                      std::vector<std::string> texts)
     : numbers_(std::move(numbers)), texts_(std::move(texts)) {
     // Numbers 0, 1, 2, ... need no list: the position is the number.
-    if (!numbers_.empty() && numbers_.back() == numbers_.size() - 1)
+    listsNumbers_ = !numbers_.empty() && numbers_.back() != numbers_.size() - 1;
+    if (!listsNumbers_)
         numbers_.clear();
 }
 
+void SharedStringTable::append(std::uint64_t number, std::string text) {
+    if (!listsNumbers_ && number != texts_.size()) {
+        // The first gap: from here on the numbers are listed.
+        listsNumbers_ = true;
+        numbers_.reserve(texts_.size() + 1);
+        for (std::uint64_t i = 0; i < texts_.size(); ++i)
+            numbers_.push_back(i);
+    }
+    if (listsNumbers_)
+        numbers_.push_back(number);
+    texts_.push_back(std::move(text));
+}
+
 const std::string* SharedStringTable::find(std::uint64_t number) const noexcept {
-    if (numbers_.empty())
+    if (!listsNumbers_)
         return number < texts_.size() ? &texts_[static_cast<std::size_t>(number)] : nullptr;
     const auto found = std::lower_bound(numbers_.begin(), numbers_.end(), number);
     if (found == numbers_.end() || *found != number)

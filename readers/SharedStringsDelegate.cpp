@@ -34,10 +34,7 @@ bool SharedStringsDelegate::wantsMore() const {
 }
 
 SharedStringTable SharedStringsDelegate::takeTable() {
-    if (!isFiltered_)
-        return SharedStringTable(std::move(strings));
-    wanted_.resize(nextWanted_);
-    return SharedStringTable(std::move(wanted_), std::move(strings));
+    return std::move(table_);
 }
 
 void SharedStringsDelegate::didStartElement(std::string_view localName,
@@ -50,7 +47,7 @@ void SharedStringsDelegate::didStartElement(std::string_view localName,
         currentString.clear();
     } else if (localName == "sst" && !isFiltered_) {
         if (const char* count = attributes.find("uniqueCount"))
-            strings.reserve(std::min<std::size_t>(std::strtoull(count, nullptr, 10), reserveLimit));
+            table_.reserve(std::min<std::size_t>(std::strtoull(count, nullptr, 10), reserveLimit));
     }
 }
 
@@ -67,11 +64,14 @@ void SharedStringsDelegate::didEndElement(std::string_view localName) {
             --phoneticDepth;
     } else if (localName == "si") {
         // Every item takes a number, empty or not, so numbers keep matching what cells say.
-        if (!isFiltered_) {
-            strings.push_back(decodeEscapes(currentString));
-        } else if (nextWanted_ < wanted_.size() && wanted_[nextWanted_] == itemCount) {
-            strings.push_back(decodeEscapes(currentString));
-            ++nextWanted_;
+        const bool isWanted =
+            !isFiltered_ || (nextWanted_ < wanted_.size() && wanted_[nextWanted_] == itemCount);
+        if (isWanted) {
+            // Most texts hold no escape: they are moved into the table, not copied.
+            table_.append(itemCount, currentString.find("_x") == std::string::npos
+                                         ? std::move(currentString)
+                                         : decodeEscapes(currentString));
+            nextWanted_ += isFiltered_;
         }
         ++itemCount;
         currentString.clear();

@@ -20,9 +20,11 @@ public:
     /// sheet names. It wants nothing more once it has passed the last of them.
     explicit SharedStringsDelegate(std::vector<std::uint64_t> wanted);
 
-    /// The items kept so far: every item (entry i is the text that cells refer to by the number
-    /// i), or only the wanted ones in order.
-    std::vector<std::string> strings;
+    /// The texts of the items kept so far: every item (entry i is the text that cells refer to
+    /// by the number i), or only the wanted ones in order.
+    const std::vector<std::string>& strings() const noexcept { return table_.texts(); }
+    /// The items kept so far, by their numbers; it grows as the part is read.
+    const SharedStringTable& table() const noexcept { return table_; }
     /// How many items have ended so far, kept or not.
     std::uint64_t itemCount = 0;
     /// Text collected for the item being read.
@@ -45,6 +47,7 @@ public:
     static std::string decodeEscapes(std::string_view text);
 
 private:
+    SharedStringTable table_;
     bool isFiltered_ = false;
     std::vector<std::uint64_t> wanted_;
     std::size_t nextWanted_ = 0; // the first of `wanted_` not yet passed

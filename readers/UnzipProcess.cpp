@@ -127,13 +127,15 @@ void UnzipProcess::start(const std::vector<std::string>& arguments, int output) 
                                POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     std::vector<char*> environment = childEnvironment();
-    const int error = ::posix_spawn(&child_, argv[0], actions.get(), attributes.get(), argv.data(),
-                                    environment.data());
-    if (error != 0) {
-        child_ = -1;
-        throw FileError("Cannot start", programName, error);
-    }
-    registration_ = InterruptCleanup::killOnInterrupt(child_);
+    registration_ = InterruptCleanup::killOnInterrupt([&] {
+        const int error = ::posix_spawn(&child_, argv[0], actions.get(), attributes.get(),
+                                        argv.data(), environment.data());
+        if (error != 0) {
+            child_ = -1;
+            throw FileError("Cannot start", programName, error);
+        }
+        return child_;
+    });
 }
 
 UnzipProcess::~UnzipProcess() {

@@ -22,14 +22,16 @@ WorkDirectory::WorkDirectory() {
     if (error)
         throw FileError("Cannot create", root.string(), error.value());
     const std::filesystem::path candidate = root / newIdentifier();
-    // mkdir, not create_directories: a directory someone planted under that name must fail,
-    // and the workbook's contents are nobody else's business.
-    if (::mkdir(candidate.c_str(), 0700) != 0)
-        throw FileError("Cannot create", candidate.string(), errno);
-    path_ = std::filesystem::absolute(candidate, error);
-    if (error)
-        path_ = candidate;
-    registration_ = InterruptCleanup::removeOnInterrupt(path_);
+    registration_ = InterruptCleanup::removeOnInterrupt([&] {
+        // mkdir, not create_directories: a directory someone planted under that name must
+        // fail, and the workbook's contents are nobody else's business.
+        if (::mkdir(candidate.c_str(), 0700) != 0)
+            throw FileError("Cannot create", candidate.string(), errno);
+        path_ = std::filesystem::absolute(candidate, error);
+        if (error)
+            path_ = candidate;
+        return path_;
+    });
 }
 
 WorkDirectory::~WorkDirectory() {

@@ -39,36 +39,50 @@ std::vector<std::uint64_t> WorksheetDelegate::referencedNumbers() {
     return references_;
 }
 
+void WorksheetDelegate::finishWaitingRow(std::size_t row, const SharedStringTable& table) {
+    const std::size_t start = row == 0 ? 0 : waitingRowEnds_[row - 1];
+    const std::size_t end = waitingRowEnds_[row];
+    currentRow.assign(std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(start)),
+                      std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(end)));
+    for (Cell& cell : currentRow)
+        resolve(cell, table);
+    finishRow();
+}
+
+void WorksheetDelegate::finishRowsReadyIn(const SharedStringTable& table, std::uint64_t itemsRead) {
+    if (!isAwaitingTable_ || hasDroppedRows_)
+        return;
+    // The rows are finished through `currentRow`; the row being read, if any, steps aside.
+    std::vector<Cell> openRow = std::move(currentRow);
+    for (; finishedRows_ < waitingRowEnds_.size() && waitingRowNeeds_[finishedRows_] <= itemsRead;
+         ++finishedRows_)
+        finishWaitingRow(finishedRows_, table);
+    currentRow = std::move(openRow);
+}
+
 void WorksheetDelegate::resolveSharedStrings(SharedStringTable table) {
     if (!isAwaitingTable_)
         return;
     sharedStrings_ = std::move(table);
-    isAwaitingTable_ = false;
-    for (Cell& cell : waitingCells_)
-        resolve(cell);
-    // The kept rows are finished in order through `currentRow`; the row being read, if any,
-    // steps aside meanwhile.
     std::vector<Cell> openRow = std::move(currentRow);
-    std::size_t start = 0;
-    for (const std::size_t end : waitingRowEnds_) {
-        currentRow.assign(std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(start)),
-                          std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(end)));
-        finishRow();
-        start = end;
-    }
+    for (; finishedRows_ < waitingRowEnds_.size(); ++finishedRows_)
+        finishWaitingRow(finishedRows_, sharedStrings_);
+    isAwaitingTable_ = false;
     waitingCells_ = {};
     waitingRowEnds_ = {};
+    waitingRowNeeds_ = {};
+    finishedRows_ = 0;
     waitingBytes_ = 0;
     currentRow = std::move(openRow);
     for (Cell& cell : currentRow)
-        resolve(cell);
+        resolve(cell, sharedStrings_);
 }
 
-void WorksheetDelegate::resolve(Cell& cell) const {
+void WorksheetDelegate::resolve(Cell& cell, const SharedStringTable& table) {
     if (!cell.awaitsTable)
         return;
     cell.awaitsTable = false;
-    cell.shared = sharedStrings_.find(cell.ownText);
+    cell.shared = table.find(cell.ownText);
     if (cell.shared)
         cell.ownText = {};
     else if (cell.ownText.find("_x") != std::string::npos)
@@ -156,16 +170,22 @@ void WorksheetDelegate::endRow() {
         return;
     // Copied, not moved: cells met before the next <row> starts still join this row, as they
     // would without the wait.
+    std::uint64_t needs = 0;
     for (const Cell& cell : currentRow) {
         waitingBytes_ += sizeof(Cell) + cell.ownText.capacity();
         waitingCells_.push_back(cell);
+        if (cell.awaitsTable)
+            if (const auto number = SharedStringTable::numberOf(cell.ownText))
+                needs = std::max(needs, *number + 1);
     }
     waitingRowEnds_.push_back(waitingCells_.size());
-    waitingBytes_ += sizeof(std::size_t);
+    waitingRowNeeds_.push_back(needs);
+    waitingBytes_ += sizeof(std::size_t) + sizeof(std::uint64_t);
     if (waitingBytes_ > waitingLimit_) {
         hasDroppedRows_ = true;
         waitingCells_ = {};
         waitingRowEnds_ = {};
+        waitingRowNeeds_ = {};
         waitingBytes_ = 0;
     }
 }

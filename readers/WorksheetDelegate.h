@@ -59,6 +59,10 @@ public:
     void resolveSharedStrings(std::vector<std::string> table) {
         resolveSharedStrings(SharedStringTable(std::move(table)));
     }
+    /// Finishes the waiting rows, in order, whose shared-string cells all name entries among the
+    /// first `itemsRead` of a table still being read, resolved through `table` as it stands: the
+    /// rows go out while the rest of the table is unpacked.
+    void finishRowsReadyIn(const SharedStringTable& table, std::uint64_t itemsRead);
     /// The shared-string numbers that the cells read while awaiting the table name, rising,
     /// without repeats.
     std::vector<std::uint64_t> referencedNumbers();
@@ -106,8 +110,10 @@ private:
     void endRow();
     // The header test and the record of `currentRow`, its cells resolved.
     void finishRow();
-    // Resolves a cell that waited for the table as it would have been on arrival.
-    void resolve(Cell& cell) const;
+    // Resolves a cell that waited for the table through `table`.
+    static void resolve(Cell& cell, const SharedStringTable& table);
+    // Finishes waiting row `row`, its cells resolved through `table`.
+    void finishWaitingRow(std::size_t row, const SharedStringTable& table);
     // Cells of `currentRow` as texts by column, at most `limit` of them.
     std::vector<std::string_view> columns(std::size_t limit) const;
 
@@ -129,6 +135,11 @@ private:
     // Cells of the rows ended before the table came, row after row, and where each row ends.
     std::vector<Cell> waitingCells_;
     std::vector<std::size_t> waitingRowEnds_;
+    // For each waiting row, how many table entries must be there to resolve it: one past the
+    // highest number it names.
+    std::vector<std::uint64_t> waitingRowNeeds_;
+    // Waiting rows finished already, from the first.
+    std::size_t finishedRows_ = 0;
     std::size_t waitingBytes_ = 0;
 };
 

@@ -31,6 +31,9 @@ public:
     /// False once the delegate needs nothing more of the document: a run over a file may stop
     /// reading there.
     virtual bool wantsMore() const { return true; }
+    /// A piece of a file read while it is written has been parsed: a moment to act on what
+    /// has come so far.
+    virtual void didReadPiece() {}
 
     /// `qualifiedName` without its prefix.
     static std::string_view localNameOf(std::string_view qualifiedName) noexcept {

@@ -142,6 +142,7 @@ bool XmlParser::feedDescriptor(int fd, const std::string& name,
         }
         if (!parseBuffered(filled, atEnd))
             return false;
+        delegate_.didReadPiece();
         if (atEnd || !delegate_.wantsMore())
             return true;
         want = bytesWithoutEvent_ > 0 ? std::min(2 * want, largestPieceBytes) : pieceBytes;

@@ -17,13 +17,13 @@ Strings read(const std::string& items, bool bytewise = false) {
     SharedStringsDelegate delegate;
     if (!bytewise) {
         XmlParser::run(document, delegate);
-        return delegate.strings;
+        return delegate.strings();
     }
     XmlParser parser(delegate);
     for (char c : document)
         parser.feed(std::string_view(&c, 1), false);
     parser.feed({}, true);
-    return delegate.strings;
+    return delegate.strings();
 }
 
 } // namespace
