@@ -1,6 +1,11 @@
 #!/bin/bash
-# Times pellacor-convert on large tables against seqkit tab2fx and against cat (the floor).
-# Usage: bench/convert.sh [build-dir]   (default build/release; needs seqkit and hyperfine)
+# The converter on large tables, from a file and from a pipe, against seqkit tab2fx -b 4M -w 80
+# (the tool a user would pick instead) and against cat (the floor), and its peak memory.
+#
+#   bench/convert.sh [build-dir] [--no-10g]     (default build/release; needs seqkit, hyperfine)
+#
+# Tables of 200 MB and 1 GB are kept under bench/data/; the 10 GB one is made for the memory
+# check and deleted afterwards (it needs 11 GB free).
 set -euo pipefail
 # Timed output goes to /dev/null; where that is a plain file, writing it costs real time.
 if [ ! -c /dev/null ]; then
@@ -8,7 +13,14 @@ if [ ! -c /dev/null ]; then
     exit 1
 fi
 cd "$(dirname "$0")/.."
-build=${1:-build/release}
+build=build/release
+ten=yes
+for arg in "$@"; do
+    case $arg in
+    --no-10g) ten=no ;;
+    *) build=$arg ;;
+    esac
+done
 data=bench/data
 mkdir -p "$data"
 convert="$build/cli/pellacor-convert"
@@ -17,27 +29,55 @@ make_table() { # rows length delimiter file
     [ -s "$4" ] || "$build/bench/make_table" "$1" "$2" "$3" > "$4"
 }
 make_table 200000 1000 tab "$data/200k.tsv"
-make_table 200000 1000 comma "$data/200k.csv"
 make_table 1000000 1000 tab "$data/1m.tsv"
 
 # Both tools must write the same FASTA before their speed means anything.
 "$convert" "$data/200k.tsv" > "$data/pellacor.fasta"
 tail -n +2 "$data/200k.tsv" | seqkit tab2fx -b 4M -w 80 > "$data/seqkit.fasta"
 cmp "$data/pellacor.fasta" "$data/seqkit.fasta" && echo "outputs identical"
+rm -f "$data/pellacor.fasta" "$data/seqkit.fasta"
 
-for table in 200k.tsv 200k.csv 1m.tsv; do
+for table in 200k.tsv 1m.tsv; do
     size=$(stat -c %s "$data/$table")
-    echo "== $table ($((size / 1000000)) MB)"
-    commands=("cat $data/$table > /dev/null" "$convert $data/$table > /dev/null")
-    # seqkit reads tab-separated input only.
-    [[ $table == *.tsv ]] && commands+=("seqkit tab2fx -b 4M -w 80 $data/$table > /dev/null")
-    hyperfine --warmup 2 --runs 9 --export-json "$data/$table.json" "${commands[@]}" > /dev/null
+    echo "== $table ($((size / 1000000)) MB), medians of 9 runs"
+    hyperfine --warmup 2 --runs 9 --export-json "$data/$table.json" \
+        -n "cat, file" "cat $data/$table > /dev/null" \
+        -n "pellacor-convert, file" "$convert $data/$table > /dev/null" \
+        -n "seqkit, file" "seqkit tab2fx -b 4M -w 80 $data/$table > /dev/null" \
+        -n "pellacor-convert, pipe" "cat $data/$table | $convert - > /dev/null" \
+        -n "seqkit, pipe" "cat $data/$table | seqkit tab2fx -b 4M -w 80 > /dev/null" > /dev/null
     python3 - "$data/$table.json" "$size" <<'PY'
-import json, sys
-runs = json.load(open(sys.argv[1]))["results"]
+import json, statistics, sys
+runs = {r["command"]: statistics.median(r["times"]) for r in json.load(open(sys.argv[1]))["results"]}
 size = int(sys.argv[2])
-for r in runs:
-    print(f"  {r['median']*1000:8.1f} ms median  {size/r['median']/1e6:7.0f} MB/s  {r['command']}")
+for name, t in runs.items():
+    print(f"  {t*1000:8.1f} ms  {size/t/1e6:7.0f} MB/s  {name}")
+for how in ("file", "pipe"):
+    print(f"  pellacor-convert is {runs['seqkit, ' + how] / runs['pellacor-convert, ' + how]:.2f}x "
+          f"seqkit from a {how}")
 PY
-    /usr/bin/time -f "  peak RSS %M KB (input $((size / 1024)) KB)" "$convert" "$data/$table" > /dev/null
 done
+
+peak() { # label command...
+    local label=$1
+    shift
+    /usr/bin/time -f "%M" -o "$data/peak" "$@" > /dev/null
+    echo "  peak resident memory $(( $(cat "$data/peak") / 1024 )) MB: $label"
+}
+echo "== peak memory (/usr/bin/time -f %M)"
+peak "1 GB from a file" "$convert" "$data/1m.tsv"
+sh -c "cat $data/1m.tsv | /usr/bin/time -f %M -o $data/peak.pipe $convert - > /dev/null"
+echo "  peak resident memory $(( $(cat "$data/peak.pipe") / 1024 )) MB: 1 GB from a pipe"
+if [ "$ten" = yes ]; then
+    free=$(df --output=avail -B1G "$data" | tail -1)
+    if [ "$free" -lt 11 ]; then
+        echo "  (10 GB check skipped: needs 11 GB free under $data, has ${free} GB)"
+    else
+        trap 'rm -f "$data/10g.tsv"' EXIT
+        make_table 10000000 1000 tab "$data/10g.tsv"
+        peak "10 GB from a file" "$convert" "$data/10g.tsv"
+        sh -c "cat $data/10g.tsv | /usr/bin/time -f %M -o $data/peak.pipe $convert - > /dev/null"
+        echo "  peak resident memory $(( $(cat "$data/peak.pipe") / 1024 )) MB: 10 GB from a pipe"
+    fi
+fi
+rm -f "$data/peak" "$data/peak.pipe"
