@@ -5,7 +5,9 @@
 #include "conversion/FastaStream.h"
 #include "conversion/TableFormat.h"
 #include "conversion/TableInput.h"
+#include "files/DisplayName.h"
 #include "files/FileDescriptor.h"
+#include "readers/ChoiceError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,6 +25,8 @@ template <typename Step> auto forInput(const std::string& input, Step step) {
         return step();
     } catch (const ConvertCommand::Failure&) {
         throw;
+    } catch (const ChoiceError& error) {
+        throw ConvertCommand::Failure(input, error.what(), true);
     } catch (const std::bad_alloc&) {
         throw ConvertCommand::Failure(input, "not enough memory to convert this table.");
     } catch (const std::exception& error) {
@@ -49,6 +53,15 @@ template <typename Step> void forOutput(Step step) {
 
 } // namespace
 
+ConversionRequest ConvertCommand::requestFor(std::size_t index, bool isChecked) const {
+    return {options_.inputs[index], isChecked, options_.columns, options_.sheet,
+            options_.commentMarker};
+}
+
+std::string ConvertCommand::namePrefix(const std::string& input) const {
+    return options_.inputs.size() > 1 ? DisplayName::escaped(input) + ": " : std::string();
+}
+
 void ConvertCommand::run() {
     std::optional<AtomicFile> file;
     if (options_.output)
@@ -65,7 +78,7 @@ void ConvertCommand::run() {
         FastaStream stream(options_.lineWidth, output, options_.trace);
         const ConversionSummary summary = forInput(input, [&] {
             try {
-                return Conversion::run({input, checked[index]},
+                return Conversion::run(requestFor(index, checked[index]),
                                        [&](const RecordView& r) { stream.add(r); });
             } catch (...) {
                 // What a stream gave before its fault goes out before the error is told.
@@ -74,6 +87,9 @@ void ConvertCommand::run() {
             }
         });
         stream.finish();
+        for (const std::string& warning : summary.warnings())
+            std::cerr << "pellacor-convert: " << namePrefix(input) << "warning: " << warning
+                      << '\n';
         if (options_.trace)
             std::cerr << summary.entryTrace() << stream.counter().lines() << std::flush;
     };
@@ -89,7 +105,7 @@ void ConvertCommand::run() {
                 std::string& text = converted[i].emplace();
                 convert(i, [&text](std::string_view piece) { text.append(piece); });
             } else if (!TableInput::isStandardInput(input) || TableInput::isRegularFile(input)) {
-                forInput(input, [&] { Conversion::check({input}); });
+                forInput(input, [&] { Conversion::check(requestFor(i, false)); });
                 checked[i] = true;
             }
         }

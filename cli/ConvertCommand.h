@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/ConvertOptions.h"
+#include "conversion/Conversion.h"
 
 #include <stdexcept>
 #include <string>
@@ -14,9 +15,11 @@ public:
     /// What stopped the run, and the input it came from (empty when none).
     class Failure : public std::runtime_error {
     public:
-        Failure(std::string input, const std::string& message)
-            : std::runtime_error(message), input(std::move(input)) {}
+        Failure(std::string input, const std::string& message, bool isUsage = false)
+            : std::runtime_error(message), input(std::move(input)), isUsage(isUsage) {}
         const std::string input;
+        /// True when the command line asked for what an input lacks (a column, a sheet).
+        const bool isUsage;
     };
 
     explicit ConvertCommand(const ConvertOptions& options) : options_(options) {}
@@ -28,6 +31,11 @@ public:
     void run();
 
 private:
+    // What to convert for input `index`.
+    ConversionRequest requestFor(std::size_t index, bool isChecked) const;
+    // "name: " before a message about `input` when there are several inputs; else nothing.
+    std::string namePrefix(const std::string& input) const;
+
     const ConvertOptions& options_;
 };
 

@@ -8,19 +8,35 @@ namespace pellacor {
 const char* ConvertOptions::usage() {
     return "Usage: pellacor-convert [OPTION]... INPUT...\n"
            "Turns CSV, TSV, text or .xlsx tables into FASTA text: column 1 is the identifier,\n"
-           "column 2 the sequence and column 3 an optional description.\n"
+           "column 2 the sequence and column 3 an optional description, unless a header row\n"
+           "names the sequence column elsewhere or the options below choose the columns.\n"
            "\n"
            "  INPUT                     a table; - reads delimited text from standard input.\n"
            "                            Several INPUTs give their FASTA one after another, in\n"
-           "                            the order given.\n"
+           "                            the order given. gzip-compressed tables are read too;\n"
+           "                            UTF-16 text with a byte-order mark too.\n"
            "  -o FILE                   write the FASTA text to FILE instead of standard\n"
            "                            output; FILE is replaced only when every INPUT\n"
            "                            converted, never left half-written\n"
            "  -w N                      residues per sequence line (default 80); 0 puts each\n"
            "                            sequence on one line\n"
+           "  --id-column COL           the identifier column: a number from 1, a header name,\n"
+           "                            or none to number the records by their row\n"
+           "  --sequence-column COL     the sequence column: a number from 1 or a header name\n"
+           "  --description-column COL  the description column: a number, a header name, or\n"
+           "                            none\n"
+           "  --sheet SHEET             the workbook sheet to read: its name or its number from\n"
+           "                            1 (default: the first sheet that is not hidden)\n"
+           "  --comment-char C          skip lines that begin with C anywhere in a delimited\n"
+           "                            table\n"
            "  --trace                   write the conversion trace to standard error\n"
            "  -h, --help                show this help\n"
            "  --version                 show the version\n"
+           "\n"
+           "Giving any of the column options means: a column left out takes identifier\n"
+           "column 1, sequence column 2 and no description. Warnings (rows skipped for want\n"
+           "of an identifier or sequence, a column that holds no sequences, repeated\n"
+           "identifiers) go to standard error and change neither the output nor the status.\n"
            "\n"
            "Exit status: 0 on success, 1 when an INPUT cannot be converted, 2 for a wrong\n"
            "command line. From a file, nothing reaches standard output unless the whole table\n"
@@ -58,6 +74,22 @@ ConvertOptions ConvertOptions::parse(const std::vector<std::string>& args) {
                                             "not '" +
                                             text + "'");
             options.lineWidth = width == 0 ? LineWidth::unwrapped() : LineWidth(width);
+        } else if (!onlyOperands && arg == "--id-column") {
+            options.columns.identifier = ColumnRef::parse(value("--id-column"));
+        } else if (!onlyOperands && arg == "--sequence-column") {
+            options.columns.sequence = ColumnRef::parse(value("--sequence-column"));
+            if (options.columns.sequence->kind == ColumnRef::Kind::none)
+                throw std::invalid_argument("--sequence-column cannot be none");
+        } else if (!onlyOperands && arg == "--description-column") {
+            options.columns.description = ColumnRef::parse(value("--description-column"));
+        } else if (!onlyOperands && arg == "--sheet") {
+            options.sheet = value("--sheet");
+        } else if (!onlyOperands && arg == "--comment-char") {
+            const std::string& marker = value("--comment-char");
+            if (marker.size() != 1 || static_cast<unsigned char>(marker[0]) >= 0x80)
+                throw std::invalid_argument("--comment-char needs one ASCII character, not '" +
+                                            marker + "'");
+            options.commentMarker = marker[0];
         } else if (!onlyOperands && arg.size() > 1 && arg[0] == '-') {
             throw std::invalid_argument("unknown option '" + arg + "'");
         } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LineWidth.h"
+#include "readers/ColumnChoice.h"
 
 #include <optional>
 #include <string>
@@ -13,6 +14,9 @@ struct ConvertOptions {
     std::vector<std::string> inputs;   ///< paths, "-" for standard input, in the order given
     std::optional<std::string> output; ///< absent: standard output
     LineWidth lineWidth;
+    ColumnChoice columns;
+    std::optional<std::string> sheet;
+    char commentMarker = 0; ///< 0: none
     bool trace = false;
     bool help = false;
     bool version = false;

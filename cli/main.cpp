@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         const bool named = options.inputs.size() > 1 && !failure.input.empty();
         return fail((named ? DisplayName::escaped(failure.input) + ": " : std::string()) +
                         failure.what(),
-                    1);
+                    failure.isUsage ? 2 : 1);
     } catch (const std::exception& error) {
         return fail(error.what(), 1);
     }

@@ -12,7 +12,19 @@ namespace pellacor {
 namespace {} // namespace
 
 std::string ConversionSummary::entryTrace() const {
-    return ConversionTrace::entryLines(records, firstRecords);
+    std::string lines = ConversionTrace::entryLines(records, firstRecords);
+    if (const std::optional<std::string> skipped = findings.skippedMessage())
+        lines += "DEBUG: " + *skipped + "\n";
+    return lines;
+}
+
+std::vector<std::string> ConversionSummary::warnings() const {
+    std::vector<std::string> all;
+    if (const std::optional<std::string> skipped = findings.skippedMessage())
+        all.push_back(*skipped);
+    for (std::string& warning : findings.warnings())
+        all.push_back(std::move(warning));
+    return all;
 }
 
 ConversionSummary Conversion::run(const ConversionRequest& request, const RecordSink& sink) {
@@ -28,17 +40,24 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
     };
     const TableFormat format = TableFormat::of(request.input.string());
     if (format.isWorkbook()) {
-        ExcelParser::read(request.input, counted);
+        WorkbookReport report =
+            ExcelParser::read(request.input, counted, {request.sheet, request.columns});
         summary.fileType = format.label();
+        summary.layout = std::move(report.layout);
+        summary.findings = std::move(report.findings);
+        summary.sheets = std::move(report.sheets);
+        summary.sheet = std::move(report.sheet);
         return summary;
     }
     const std::unique_ptr<TextSource> source = TableInput::open(request.input);
-    RecordBuilder builder(RecordBuilder::delimitedStyle);
+    RecordBuilder builder(RecordBuilder::delimitedStyle, request.columns);
     const char delimiter = source->readVerified([&] {
-        return DelimitedTable::read(*source, request.input.string(), builder, counted,
-                                    !request.isChecked);
+        return DelimitedTable::read(*source, TableInput::ruleName(request.input), builder, counted,
+                                    {request.commentMarker, !request.isChecked});
     });
     summary.fileType = format.label(delimiter);
+    summary.layout = builder.layout();
+    summary.findings = builder.findings();
     return summary;
 }
 
@@ -46,7 +65,8 @@ void Conversion::check(const ConversionRequest& request) {
     try {
         const std::unique_ptr<TextSource> source = TableInput::open(request.input);
         source->readVerified([&] {
-            DelimitedTable::check(*source, request.input.string());
+            DelimitedTable::check(*source, TableInput::ruleName(request.input), request.columns,
+                                  {request.commentMarker, true});
             return 0;
         });
     } catch (const CSVParser::ParserError& error) {

@@ -2,9 +2,13 @@
 
 #include "core/RecordView.h"
 #include "core/SequenceEntry.h"
+#include "readers/ColumnChoice.h"
+#include "readers/ColumnLayout.h"
+#include "readers/TableFindings.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +21,12 @@ struct ConversionRequest {
     /// True when `Conversion::check` has passed the table: its text is not checked again (a
     /// file changed in between still fails, at the end).
     bool isChecked = false;
+    /// The columns the user chose; none chosen, the table's header decides.
+    ColumnChoice columns;
+    /// A workbook's sheet to read: its name or number from 1; absent, the first not hidden.
+    std::optional<std::string> sheet;
+    /// Lines of delimited text that begin with this character are passed over; 0 for none.
+    char commentMarker = 0;
 };
 
 /// What a conversion found, besides its records.
@@ -27,9 +37,19 @@ struct ConversionSummary {
     std::string fileType;
     /// The first records (at most `ConversionTrace::detailedEntries`), for the trace.
     std::vector<SequenceEntry> firstRecords;
+    /// The columns the records were made of.
+    std::optional<ColumnLayout> layout;
+    /// For a workbook: the names of its sheets in tab order, and the one read.
+    std::vector<std::string> sheets;
+    std::string sheet;
+    /// What was noticed about the rows.
+    TableFindings findings;
 
-    /// The trace lines about the records.
+    /// The trace lines about the records, and about rows skipped.
     std::string entryTrace() const;
+    /// What the user should know that changed nothing: rows skipped, a column that holds no
+    /// sequences, identifiers used twice.
+    std::vector<std::string> warnings() const;
 };
 
 /// The one conversion behind the app and the converter: picks the reader by the table's file

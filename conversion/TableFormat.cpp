@@ -10,7 +10,8 @@ TableFormat TableFormat::of(std::string_view path) {
     TableFormat format;
     if (path == "-")
         return format;
-    format.extension_ = FileName::lowerExtension(path);
+    // A gzip-compressed table is the kind its name says without ".gz".
+    format.extension_ = FileName::lowerExtension(FileName::withoutGzipSuffix(path));
     if (format.extension_ == "xlsx" || format.extension_ == "xls")
         format.kind_ = Kind::workbook;
     return format;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/FileName.h"
 #include "files/TextSource.h"
 
 #include <filesystem>
@@ -8,16 +9,22 @@
 namespace pellacor {
 
 /// Opens the bytes of a delimited table as a text source: a regular file (standard input too,
-/// when it is one) is mapped whole; a pipe is read a piece at a time.
+/// when it is one) is mapped whole; a pipe is read a piece at a time. gzip data is inflated and
+/// UTF-16 with a byte-order mark turned into UTF-8 on the way, whatever the file is named.
 class TableInput {
 public:
     TableInput() = delete;
 
-    /// The source for the table at `path` ("-" for standard input). Throws `FileError`.
+    /// The source for the table at `path` ("-" for standard input). Throws `FileError`, and
+    /// `TableError` for data compressed in a way that is not read.
     static std::unique_ptr<TextSource> open(const std::filesystem::path& path);
     /// True when the table at `path` is a regular file, whose whole bytes can be checked
     /// before any record goes out; false for a pipe or terminal.
     static bool isRegularFile(const std::filesystem::path& path) noexcept;
+    /// The name that decides a table's reader and delimiter: without ".gz".
+    static std::string ruleName(const std::filesystem::path& path) {
+        return std::string(FileName::withoutGzipSuffix(path.string()));
+    }
     /// True when `path` names standard input.
     static bool isStandardInput(const std::filesystem::path& path) noexcept { return path == "-"; }
 };

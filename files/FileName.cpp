@@ -13,4 +13,10 @@ std::string FileName::lowerExtension(std::string_view path) {
     return UnicodeText::toLower(name.substr(dot + 1));
 }
 
+std::string_view FileName::withoutGzipSuffix(std::string_view path) noexcept {
+    if (path.size() > 3 && lowerExtension(path) == "gz")
+        return path.substr(0, path.size() - 3);
+    return path;
+}
+
 } // namespace pellacor

@@ -15,6 +15,9 @@ public:
     /// there is none, and for a name that only starts with a dot (".xlsx" is a hidden file,
     /// not a workbook).
     static std::string lowerExtension(std::string_view path);
+    /// `path` without a last ".gz" (in any case): the name that tells what kind of table a
+    /// gzip-compressed file holds.
+    static std::string_view withoutGzipSuffix(std::string_view path) noexcept;
 };
 
 } // namespace pellacor

@@ -91,8 +91,9 @@ char CSVParser::detectDelimiter(std::string_view fileName, std::string_view text
     // Spreadsheets in many locales save "CSV" with semicolons.
     if (semicolons > tabs && semicolons > commas)
         return ';';
+    // A file named .csv that holds tabs and no commas was saved tab-separated.
     if (extension == "csv")
-        return ',';
+        return tabs > 0 && commas == 0 ? '\t' : ',';
     return tabs > commas ? '\t' : ',';
 }
 

@@ -112,9 +112,8 @@ std::size_t nextStopCandidate(std::string_view text, std::size_t pos, char delim
 
 } // namespace
 
-CSVRowScanner::CSVRowScanner(std::string_view text, char delimiter, bool isFinal,
-                             std::size_t firstLine)
-    : text_(text), delimiter_(delimiter), isFinal_(isFinal), line_(firstLine) {}
+CSVRowScanner::CSVRowScanner(std::string_view text, char delimiter, bool isFinal, Place start)
+    : text_(text), delimiter_(delimiter), isFinal_(isFinal), line_(start.line), row_(start.row) {}
 
 bool CSVRowScanner::nextRow() {
     while (pos_ < text_.size() && skipBlankLine()) {
@@ -123,13 +122,16 @@ bool CSVRowScanner::nextRow() {
         return false;
     const std::size_t rowStart = pos_;
     const std::size_t rowLine = line_;
+    const std::size_t row = row_;
     // A row that the end of a piece cuts short is taken again, whole, from the next piece.
     const auto waitForMore = [&] {
         pos_ = rowStart;
         line_ = rowLine;
+        row_ = row;
         needsMore_ = true;
         return false;
     };
+    rowNumber_ = row;
 
     rowFields_.clear();
     buffer_.clear();
@@ -188,6 +190,16 @@ bool CSVRowScanner::nextRow() {
 
 bool CSVRowScanner::skipBlankLine() {
     std::size_t p = pos_;
+    if (!commentMarkers_.empty() && commentMarkers_.find(text_[p]) != std::string_view::npos) {
+        // A comment runs to the end of its line, quotation marks and all.
+        while (p < text_.size() && UnicodeText::newlineLengthAt(text_, p) == 0)
+            ++p;
+        pos_ = p;
+        if (p >= text_.size())
+            return false;
+        consumeNewline();
+        return true;
+    }
     while (p < text_.size()) {
         const char c = text_[p];
         if (c == ' ' || c == '\t') {
@@ -212,11 +224,12 @@ bool CSVRowScanner::skipBlankLine() {
     return true;
 }
 
-void CSVRowScanner::consumeNewline() {
+void CSVRowScanner::consumeNewline(bool endsRow) {
     const std::size_t length = UnicodeText::newlineLengthAt(text_, pos_);
     const bool crlf = text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n';
     pos_ += crlf ? 2 : length;
     ++line_;
+    row_ += endsRow;
 }
 
 std::size_t CSVRowScanner::scanUnquoted(std::size_t pos, bool& dirty) const {
@@ -253,7 +266,7 @@ std::size_t CSVRowScanner::scanQuoted(std::size_t pos) {
                 buffer_ += '\n';
                 const std::size_t saved = pos_;
                 pos_ = pos;
-                consumeNewline();
+                consumeNewline(false);
                 pos = pos_;
                 pos_ = saved;
                 chunk = pos;

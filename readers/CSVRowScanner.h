@@ -8,6 +8,12 @@
 
 namespace pellacor {
 
+/// Where a piece of delimited text stands in its table.
+struct TablePlace {
+    std::size_t line = 1; ///< the number of its first line
+    std::size_t row = 1;  ///< the number a spreadsheet gives the row it starts
+};
+
 /// Splits delimited text into rows of fields, one non-blank line (or quoted run of lines) at a
 /// time. A field whose first character other than space or tab is a quotation mark is quoted:
 /// delimiters and line breaks inside belong to it and a doubled mark stands for one. The text
@@ -15,10 +21,15 @@ namespace pellacor {
 /// waits for the next piece (`needsMoreText`).
 class CSVRowScanner {
 public:
+    using Place = TablePlace;
+
     /// `text` must be valid UTF-8 and outlive the scanner. Unless `isFinal`, more of the table
-    /// follows it; `firstLine` is the number of its first line.
-    CSVRowScanner(std::string_view text, char delimiter, bool isFinal = true,
-                  std::size_t firstLine = 1);
+    /// follows it, which starts at `start`.
+    CSVRowScanner(std::string_view text, char delimiter, bool isFinal = true, Place start = {});
+
+    /// Passes over lines that begin with one of `markers` (which must outlive the scanner) as
+    /// if they were blank; none when empty.
+    void skipLinesStartingWith(std::string_view markers) noexcept { commentMarkers_ = markers; }
 
     /// Moves to the next non-blank row; false at the end of the text, or at a row that runs
     /// past the end of a piece. Throws `CSVParser::ParserError` for a quoted field that never
@@ -29,8 +40,11 @@ public:
     bool needsMoreText() const noexcept { return needsMore_; }
     /// Where the text not yet taken into rows starts.
     std::size_t position() const noexcept { return pos_; }
-    /// The number of the line at `position()`.
-    std::size_t line() const noexcept { return line_; }
+    /// Where the text at `position()` stands.
+    Place place() const noexcept { return {line_, row_}; }
+    /// The number a spreadsheet gives the current row: line breaks inside quoted fields do not
+    /// count, blank lines do.
+    std::size_t rowNumber() const noexcept { return rowNumber_; }
     /// The fields of the current row; valid until the next call of `nextRow`.
     std::span<const std::string_view> fields() const noexcept { return views_; }
     /// True when field 2 of the current row may hold LF, CR, space or tab.
@@ -44,7 +58,8 @@ private:
     };
 
     bool skipBlankLine();
-    void consumeNewline();
+    // Passes the line break at `pos_`; `endsRow` unless it is inside a quoted field.
+    void consumeNewline(bool endsRow = true);
     std::size_t scanUnquoted(std::size_t pos, bool& dirty) const;
     // Past the closing quotation mark, or npos when the text ends first.
     std::size_t scanQuoted(std::size_t pos);
@@ -55,6 +70,9 @@ private:
     bool needsMore_ = false;
     std::size_t pos_ = 0;
     std::size_t line_;
+    std::size_t row_;
+    std::size_t rowNumber_ = 0;
+    std::string_view commentMarkers_;
     std::vector<Field> rowFields_;
     std::vector<std::string_view> views_;
     std::string buffer_;

@@ -102,7 +102,7 @@ std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete,
 }
 
 void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool validates) {
-    std::size_t line = 1;
+    CSVRowScanner::Place place;
     std::size_t validated = 0; // bytes at the front of the window known to be UTF-8
     std::size_t limit = stretchBytes;
     for (;;) {
@@ -126,14 +126,14 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
                 // records go out up to the fault.
                 const std::size_t before = afterLastLineBreak(text.substr(0, valid));
                 if (before > 0)
-                    scan(text.substr(0, before), false, line);
+                    scan(text.substr(0, before), false, place);
                 throw Error(Error::Case::invalidEncoding);
             }
         }
         validated = end;
         const bool isLast = isComplete && end == window.size();
-        const Taken taken = scan(text, isLast, line);
-        line = taken.nextLine;
+        const Taken taken = scan(text, isLast, place);
+        place = taken.next;
         source.drop(taken.bytes);
         validated -= taken.bytes;
         if (isLast)
@@ -150,23 +150,40 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
     }
 }
 
+void DelimitedTable::skipComments(CSVRowScanner& scanner, bool beforeFirstRow, char marker,
+                                  std::string& markers) {
+    // Lines beginning with "#" before the first row are notes about the table; the user's own
+    // marker counts everywhere.
+    markers.clear();
+    if (beforeFirstRow)
+        markers += '#';
+    if (marker != 0)
+        markers += marker;
+    scanner.skipLinesStartingWith(markers);
+}
+
 char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
-                          const RecordSink& sink, bool validates) {
+                          const RecordSink& sink, Options options) {
     const char delimiter = start(source, fileName);
     bool sawRow = false;
+    std::string markers;
     walk(
         source,
-        [&](std::string_view text, bool isLast, std::size_t line) {
-            CSVRowScanner scanner(text, delimiter, isLast, line);
+        [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
+            CSVRowScanner scanner(text, delimiter, isLast, place);
+            skipComments(scanner, !sawRow, options.commentMarker, markers);
             while (scanner.nextRow()) {
-                sawRow = true;
-                if (const auto record =
-                        builder.recordOf(scanner.fields(), scanner.sequenceNeedsCleaning()))
-                    sink(*record);
+                if (!sawRow) {
+                    sawRow = true;
+                    skipComments(scanner, false, options.commentMarker, markers);
+                }
+                builder.addRow(scanner.fields(), scanner.rowNumber(),
+                               scanner.sequenceNeedsCleaning(), sink);
             }
-            return Taken{scanner.position(), scanner.line()};
+            return Taken{scanner.position(), scanner.place()};
         },
-        validates);
+        options.validates);
+    builder.finish(sink);
     if (!sawRow)
         throw Error(Error::Case::emptyFile);
     if (builder.records() == 0)
@@ -174,14 +191,18 @@ char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordB
     return delimiter;
 }
 
-void DelimitedTable::check(TextSource& source, std::string_view fileName) {
+void DelimitedTable::check(TextSource& source, std::string_view fileName,
+                           const ColumnChoice& choice, Options options) {
     const char delimiter = start(source, fileName);
-    // Rows are made into records until the first one: a table that would give none fails so.
-    RecordBuilder builder(RecordBuilder::delimitedStyle);
+    // Rows are made into records until the first one: a table that would give none, or lacks a
+    // chosen column, fails so.
+    RecordBuilder builder(RecordBuilder::delimitedStyle, choice);
     bool sawRow = false;
+    std::string markers;
+    const RecordSink noted = [](const RecordView&) {};
     walk(
         source,
-        [&](std::string_view text, bool isLast, std::size_t) {
+        [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
             // One pass tells whether the stretch needs a closer look: only bytes past ASCII can
             // fail to be UTF-8, only a quoted field can fail to end. Line numbers are not kept
             // here: a table that fails is read again for the message.
@@ -189,16 +210,22 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName) {
             if (survey.hasNonAscii && !UnicodeText::isValidUtf8(text))
                 throw Error(Error::Case::invalidEncoding);
             if (!survey.hasQuote && builder.records() > 0)
-                return Taken{text.size(), 1};
-            CSVRowScanner scanner(text, delimiter, isLast, 1);
+                return Taken{text.size(), place};
+            CSVRowScanner scanner(text, delimiter, isLast, place);
+            skipComments(scanner, !sawRow, options.commentMarker, markers);
             while (scanner.nextRow()) {
-                sawRow = true;
+                if (!sawRow) {
+                    sawRow = true;
+                    skipComments(scanner, false, options.commentMarker, markers);
+                }
                 if (builder.records() == 0)
-                    builder.recordOf(scanner.fields(), scanner.sequenceNeedsCleaning());
+                    builder.addRow(scanner.fields(), scanner.rowNumber(),
+                                   scanner.sequenceNeedsCleaning(), noted);
             }
-            return Taken{scanner.position(), 1};
+            return Taken{scanner.position(), scanner.place()};
         },
         false);
+    builder.finish(noted);
     if (!sawRow)
         throw Error(Error::Case::emptyFile);
     if (builder.records() == 0)

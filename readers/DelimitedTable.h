@@ -1,12 +1,22 @@
 #pragma once
 
 #include "files/TextSource.h"
+#include "readers/CSVRowScanner.h"
 #include "readers/RecordBuilder.h"
 
 #include <functional>
 #include <string_view>
 
 namespace pellacor {
+
+/// How to read a delimited table beyond what its text says.
+struct DelimitedOptions {
+    /// Lines beginning with this character are passed over wherever they stand (lines
+    /// beginning with "#" always are, before the first row); 0 for none.
+    char commentMarker = 0;
+    /// False when the text is known to be UTF-8 already (a check found it so).
+    bool validates = true;
+};
 
 /// Reads delimited text from a source in one pass, a stretch of whole lines at a time, handing
 /// its rows to a record builder: the memory it needs does not grow with the table.
@@ -17,31 +27,37 @@ public:
     /// Bytes scanned at a time, cut back to the last line break.
     static constexpr std::size_t stretchBytes = std::size_t(16) << 20;
 
+    using Options = DelimitedOptions;
+
     /// Reads all of `source`, a table named `fileName` (its extension may decide the
     /// delimiter), handing the records that `builder` makes of its rows to `sink`, and returns
     /// the delimiter. Throws
     /// `CSVParser::ParserError` (`emptyFile`, `missingRequiredColumns`,
     /// `unterminatedQuotedField`, `invalidEncoding`) or `FileError`; the builder may then have
     /// handed records on.
-    /// Unless `validates`, the text is taken to be UTF-8, as `check` found it.
     static char read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
-                     const RecordSink& sink, bool validates = true);
+                     const RecordSink& sink, Options options = {});
     /// Reads all of `source` for everything `read` could fail on (no row, no record, bytes that
     /// are not UTF-8, a quoted field that never closes), without handing records on: a file
     /// checked so before its records go out fails whole or not at all. At memory speed past
     /// the first record where the text holds no quotation mark. The line an unterminated field
     /// is said to start on may be wrong: reading the table tells it.
-    static void check(TextSource& source, std::string_view fileName);
+    static void check(TextSource& source, std::string_view fileName,
+                      const ColumnChoice& choice = {}, Options options = {});
 
 private:
     // What scanning one stretch took: the bytes (whole rows; fewer than the stretch when a
-    // row runs past it) and the number of the line after them.
+    // row runs past it) and where the text after them stands.
     struct Taken {
         std::size_t bytes;
-        std::size_t nextLine;
+        CSVRowScanner::Place next;
     };
-    // Scans a stretch of whole lines (`isLast` for the end of the input) from line `line`.
-    using StretchScan = std::function<Taken(std::string_view text, bool isLast, std::size_t line)>;
+    // Scans a stretch of whole lines (`isLast` for the end of the input) standing at `start`.
+    using StretchScan =
+        std::function<Taken(std::string_view text, bool isLast, CSVRowScanner::Place start)>;
+    // Sets the lines `scanner` passes over: comments, before the first row or anywhere.
+    static void skipComments(CSVRowScanner& scanner, bool beforeFirstRow, char marker,
+                             std::string& markers);
 
     // The delimiter, once the first lines are in the window and a byte-order mark dropped.
     static char start(TextSource& source, std::string_view fileName);

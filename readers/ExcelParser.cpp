@@ -5,6 +5,7 @@
 #include "files/FileError.h"
 #include "readers/ArchiveListing.h"
 #include "readers/ArchivePart.h"
+#include "readers/ChoiceError.h"
 #include "readers/SharedStringsDelegate.h"
 #include "readers/WorkDirectory.h"
 #include "readers/WorksheetDelegate.h"
@@ -87,7 +88,8 @@ std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file)
     return entries;
 }
 
-std::size_t ExcelParser::read(const std::filesystem::path& file, const RecordSink& sink) {
+WorkbookReport ExcelParser::read(const std::filesystem::path& file, const RecordSink& sink,
+                                 const WorkbookOptions& options) {
     std::optional<FileBytes::RegularFile> source;
     try {
         source.emplace(FileBytes::openRegular(file));
@@ -98,7 +100,10 @@ std::size_t ExcelParser::read(const std::filesystem::path& file, const RecordSin
         const WorkDirectory work;
         const std::filesystem::path archive = work.copyFile("temp.xlsx", source->fd.get(), file);
         source.reset();
-        return readArchive(work, archive, sink);
+        return readArchive(work, archive, sink, options);
+    } catch (const ChoiceError&) {
+        // Not the file's fault: the user asked for something it lacks.
+        throw;
     } catch (const WorkDirectory::UnreadableSource&) {
         throw ExcelError(ExcelError::Case::cannotReadFile);
     } catch (const FileError& error) {
@@ -115,16 +120,20 @@ std::size_t ExcelParser::read(const std::filesystem::path& file, const RecordSin
 std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
     const WorkDirectory work;
     std::vector<SequenceEntry> entries;
-    readArchive(work, work.writeFile("temp.xlsx", bytes), [&entries](const RecordView& r) {
-        entries.push_back(
-            {std::string(r.identifier), std::string(r.sequence),
-             r.description ? std::optional<std::string>(*r.description) : std::nullopt});
-    });
+    readArchive(
+        work, work.writeFile("temp.xlsx", bytes),
+        [&entries](const RecordView& r) {
+            entries.push_back({std::string(r.identifier), std::string(r.sequence),
+                               r.description ? std::optional<std::string>(*r.description)
+                                             : std::nullopt});
+        },
+        {});
     return entries;
 }
 
-std::size_t ExcelParser::readArchive(const WorkDirectory& work,
-                                     const std::filesystem::path& archive, const RecordSink& sink) {
+WorkbookReport ExcelParser::readArchive(const WorkDirectory& work,
+                                        const std::filesystem::path& archive,
+                                        const RecordSink& sink, const WorkbookOptions& options) {
     const std::optional<ArchiveListing> listing = ArchiveListing::read(archive);
     if (!listing) {
         if (isEncryptedCompoundFile(archive))
@@ -135,18 +144,20 @@ std::size_t ExcelParser::readArchive(const WorkDirectory& work,
     if (listing->hasUnsafeEntries())
         throw ExcelError(ExcelError::Case::invalidFileFormat);
     const std::filesystem::path extracted = work.makeDirectory("extracted");
-    const std::string sheet = firstSheetPart(*listing, archive, extracted);
+    WorkbookReport report;
+    const std::string sheet = sheetPart(*listing, archive, extracted, options, report);
     if (!listing->contains(sheet))
         throw ExcelError(ExcelError::Case::noDataFound);
-    const std::size_t count = readSheet(*listing, archive, sheet, extracted, sink);
-    if (count == 0)
+    readSheet(*listing, archive, sheet, extracted, sink, options, report);
+    if (report.records == 0)
         throw ExcelError(ExcelError::Case::noDataFound);
-    return count;
+    return report;
 }
 
-std::size_t ExcelParser::readSheet(const ArchiveListing& listing,
-                                   const std::filesystem::path& archive, const std::string& sheet,
-                                   const std::filesystem::path& extracted, const RecordSink& sink) {
+void ExcelParser::readSheet(const ArchiveListing& listing, const std::filesystem::path& archive,
+                            const std::string& sheet, const std::filesystem::path& extracted,
+                            const RecordSink& sink, const WorkbookOptions& options,
+                            WorkbookReport& report) {
     const bool hasSharedStrings = listing.contains(sharedStringsPart);
     Allowance allowance;
     std::error_code unknown;
@@ -157,10 +168,14 @@ std::size_t ExcelParser::readSheet(const ArchiveListing& listing,
                hasSharedStrings ? std::vector{sheet, sharedStringsPart} : std::vector{sheet},
                allowance);
 
-    std::size_t count = 0;
     const RecordSink counted = [&](const RecordView& record) {
-        ++count;
+        ++report.records;
         sink(record);
+    };
+    const auto noteFindings = [&](WorksheetDelegate& reader) {
+        reader.finish();
+        report.layout = reader.layout();
+        report.findings = reader.findings();
     };
     // Both parts are unpacked at once, each by its own unzip. The sheet is read first, while
     // the shared strings are still being inflated beside it: then only the entries it names
@@ -172,13 +187,16 @@ std::size_t ExcelParser::readSheet(const ArchiveListing& listing,
     if (!strings) {
         WorksheetDelegate worksheet(SharedStringTable{});
         worksheet.setRecordSink(counted);
+        worksheet.setColumnChoice(options.columns);
         sheetPart.read(worksheet);
         // What was read counts only if unzip vouches for every byte of it.
         sheetPart.finish();
-        return count;
+        noteFindings(worksheet);
+        return;
     }
     WorksheetDelegate worksheet = WorksheetDelegate::awaitingSharedStrings(rowWaitingLimit.load());
     worksheet.setRecordSink(counted);
+    worksheet.setColumnChoice(options.columns);
     sheetPart.read(worksheet);
     sheetPart.finish();
     SharedStringsDelegate sharedStrings(worksheet.referencedNumbers());
@@ -190,13 +208,15 @@ std::size_t ExcelParser::readSheet(const ArchiveListing& listing,
     SharedStringTable table = sharedStrings.takeTable();
     if (!worksheet.hasDroppedRows()) {
         worksheet.resolveSharedStrings(std::move(table));
-        return count;
+        noteFindings(worksheet);
+        return;
     }
     // Rows too many to wait for the table were dropped: the sheet is read again, resolving.
     WorksheetDelegate again(std::move(table));
     again.setRecordSink(counted);
+    again.setColumnChoice(options.columns);
     sheetPart.read(again);
-    return count;
+    noteFindings(again);
 }
 
 } // namespace pellacor

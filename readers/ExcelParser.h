@@ -2,7 +2,11 @@
 
 #include "core/RecordView.h"
 #include "core/SequenceEntry.h"
+#include "readers/ColumnChoice.h"
+#include "readers/ColumnLayout.h"
 #include "readers/TableError.h"
+#include "readers/TableFindings.h"
+#include "readers/WorkbookDelegate.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +19,28 @@ namespace pellacor {
 
 class ArchiveListing;
 class WorkDirectory;
+
+/// How to read a workbook beyond what it says.
+struct WorkbookOptions {
+    /// The sheet to read: its name, or its number from 1 in the order of the tabs; absent, the
+    /// first sheet that is not hidden.
+    std::optional<std::string> sheet;
+    /// The columns to make records of.
+    ColumnChoice columns;
+};
+
+/// What reading a workbook found besides its records.
+struct WorkbookReport {
+    std::size_t records = 0;
+    /// The names of the workbook's sheets, in the order of their tabs; empty when it lists none.
+    std::vector<std::string> sheets;
+    /// The name of the sheet read; empty when the workbook lists none.
+    std::string sheet;
+    /// The columns the records were made of.
+    std::optional<ColumnLayout> layout;
+    /// What was noticed about the rows.
+    TableFindings findings;
+};
 
 /// Reads the first sheet of an .xlsx workbook into records: has /usr/bin/unzip unpack the parts
 /// it needs into a private work directory and reads them. Stateless; operations are static.
@@ -41,9 +67,11 @@ public:
     /// Records of the workbook at `file`, never empty. Throws `ExcelError` (`cannotReadFile`,
     /// or `parsingFailed` wrapping any inner failure's message).
     static std::vector<SequenceEntry> parse(const std::filesystem::path& file);
-    /// Hands the records of the workbook at `file` to `sink` in row order and returns how many
-    /// there were (at least one). Throws as `parse` does; the sink may then have seen records.
-    static std::size_t read(const std::filesystem::path& file, const RecordSink& sink);
+    /// Hands the records of the workbook at `file` to `sink` in row order and tells what else
+    /// it found; at least one record. Throws as `parse` does, and `ChoiceError` for a sheet or
+    /// column chosen that the workbook lacks; the sink may then have seen records.
+    static WorkbookReport read(const std::filesystem::path& file, const RecordSink& sink,
+                               const WorkbookOptions& options = {});
     /// Records of a workbook given as bytes, never empty. Throws `ExcelError`
     /// (`invalidFileFormat`, `noDataFound`), `TableError` or `FileError` for file-system and
     /// launch failures.
@@ -73,20 +101,28 @@ private:
         std::uint64_t reservedBytes = 0;
     };
 
-    // Hands the records of the workbook copied to `archive` inside `work` to `sink`; returns
-    // their number, at least one.
-    static std::size_t readArchive(const WorkDirectory& work, const std::filesystem::path& archive,
-                                   const RecordSink& sink);
-    // The archive path of the part holding the first tab, read from the workbook part and its
-    // relationships; the default part when they do not lead to one.
-    static std::string firstSheetPart(const ArchiveListing& listing,
-                                      const std::filesystem::path& archive,
-                                      const std::filesystem::path& extracted);
+    // Hands the records of the workbook copied to `archive` inside `work` to `sink`; at least
+    // one.
+    static WorkbookReport readArchive(const WorkDirectory& work,
+                                      const std::filesystem::path& archive, const RecordSink& sink,
+                                      const WorkbookOptions& options);
+    // The archive path of the part holding the sheet chosen, read from the workbook part and
+    // its relationships; the default part when they do not lead to the first one. Notes the
+    // sheets in `report`.
+    static std::string sheetPart(const ArchiveListing& listing,
+                                 const std::filesystem::path& archive,
+                                 const std::filesystem::path& extracted,
+                                 const WorkbookOptions& options, WorkbookReport& report);
     // The records of `sheet`, read while it is unpacked, then resolved through the entries of
     // the shared strings (if listed) that it names.
-    static std::size_t readSheet(const ArchiveListing& listing,
-                                 const std::filesystem::path& archive, const std::string& sheet,
-                                 const std::filesystem::path& extracted, const RecordSink& sink);
+    static void readSheet(const ArchiveListing& listing, const std::filesystem::path& archive,
+                          const std::string& sheet, const std::filesystem::path& extracted,
+                          const RecordSink& sink, const WorkbookOptions& options,
+                          WorkbookReport& report);
+    // The position of the sheet `wanted` (a name, or a number from 1) among `sheets`, or of the
+    // first one not hidden. Throws `ChoiceError` for a sheet the workbook lacks.
+    static std::size_t chooseSheet(const std::vector<WorkbookDelegate::Sheet>& sheets,
+                                   const std::optional<std::string>& wanted);
     // Throws unless the parts can be unpacked: none encrypted, within the size limit and the
     // free space (`allowance` counts them in).
     static void checkParts(const ArchiveListing& listing, const std::vector<std::string>& parts,

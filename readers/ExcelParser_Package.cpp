@@ -5,6 +5,8 @@
 #include "files/MappedFile.h"
 #include "readers/ArchiveListing.h"
 #include "readers/ArchivePart.h"
+#include "readers/ChoiceError.h"
+#include "core/UnicodeText.h"
 #include "readers/RelationshipsDelegate.h"
 #include "readers/TableError.h"
 #include "readers/WorkbookDelegate.h"
@@ -43,29 +45,65 @@ bool readSmallPart(const ArchiveListing& listing, const std::filesystem::path& a
 
 } // namespace
 
-std::string ExcelParser::firstSheetPart(const ArchiveListing& listing,
-                                        const std::filesystem::path& archive,
-                                        const std::filesystem::path& extracted) {
-    if (!listing.contains(workbookPart) || !listing.contains(workbookRelationshipsPart))
-        return defaultSheetPart;
-    Allowance allowance;
-    checkParts(listing, {workbookPart, workbookRelationshipsPart}, allowance);
-
+std::string ExcelParser::sheetPart(const ArchiveListing& listing,
+                                   const std::filesystem::path& archive,
+                                   const std::filesystem::path& extracted,
+                                   const WorkbookOptions& options, WorkbookReport& report) {
+    const bool hasWorkbook =
+        listing.contains(workbookPart) && listing.contains(workbookRelationshipsPart);
     WorkbookDelegate workbook;
-    readSmallPart(listing, archive, workbookPart, extracted / "workbook.xml", workbook);
-    if (!workbook.firstSheetRelationship)
+    if (hasWorkbook) {
+        Allowance allowance;
+        checkParts(listing, {workbookPart, workbookRelationshipsPart}, allowance);
+        readSmallPart(listing, archive, workbookPart, extracted / "workbook.xml", workbook);
+    }
+    for (const WorkbookDelegate::Sheet& sheet : workbook.sheets)
+        report.sheets.push_back(sheet.name);
+    const std::size_t chosen = chooseSheet(workbook.sheets, options.sheet);
+    if (workbook.sheets.empty())
         return defaultSheetPart;
-    RelationshipsDelegate relationships(*workbook.firstSheetRelationship);
+    const WorkbookDelegate::Sheet& sheet = workbook.sheets[chosen];
+    report.sheet = sheet.name;
+    // A sheet the user named must be the one read; the first may fall back on the usual part.
+    const bool isFirst = chosen == 0;
+    const std::string unresolved = isFirst ? defaultSheetPart : std::string();
+    if (!sheet.relationship)
+        return unresolved;
+    RelationshipsDelegate relationships(*sheet.relationship);
     readSmallPart(listing, archive, workbookRelationshipsPart, extracted / "workbook.xml.rels",
                   relationships);
     if (!relationships.target)
-        return defaultSheetPart;
+        return unresolved;
     const std::optional<std::string> part = RelationshipsDelegate::partPath(*relationships.target);
     // A sheet cannot be one of the other parts read; pointing there does not resolve.
     if (!part || !listing.contains(*part) || *part == workbookPart ||
         *part == workbookRelationshipsPart || *part == sharedStringsPart)
-        return defaultSheetPart;
+        return unresolved;
     return *part;
+}
+
+std::size_t ExcelParser::chooseSheet(const std::vector<WorkbookDelegate::Sheet>& sheets,
+                                     const std::optional<std::string>& wanted) {
+    if (!wanted) {
+        // The first sheet the user sees: hidden ones are skipped, unless all are.
+        for (std::size_t i = 0; i < sheets.size(); ++i)
+            if (!sheets[i].isHidden)
+                return i;
+        return 0;
+    }
+    const ColumnRef ref = ColumnRef::parse(*wanted);
+    if (ref.kind == ColumnRef::Kind::number && ref.number <= sheets.size())
+        return ref.number - 1;
+    const std::string name = UnicodeText::toLower(UnicodeText::trim(*wanted, true));
+    for (std::size_t i = 0; i < sheets.size(); ++i)
+        if (UnicodeText::toLower(UnicodeText::trim(sheets[i].name, true)) == name)
+            return i;
+    std::string list;
+    for (std::size_t i = 0; i < sheets.size(); ++i)
+        list += (i ? ", " : "") + std::to_string(i + 1) + " \u201C" + sheets[i].name + "\u201D";
+    throw ChoiceError("There is no sheet \u201C" + *wanted + "\u201D in this workbook; " +
+                      (sheets.empty() ? std::string("it lists no sheets.")
+                                      : "it has " + list + "."));
 }
 
 void ExcelParser::checkParts(const ArchiveListing& listing, const std::vector<std::string>& parts,

@@ -1,19 +1,27 @@
 #pragma once
 
 #include "core/RecordView.h"
+#include "readers/ColumnChoice.h"
+#include "readers/ColumnLayout.h"
+#include "readers/TableFindings.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellacor {
 
-/// Turns the rows of a table into records, by the rule both readers share: a first row that
-/// names the columns is dropped; column 1 gives the identifier, column 2 the sequence without
-/// LF, CR, space and tab, column 3 the description; a row without identifier or sequence
-/// gives none.
+/// Turns the rows of a table into records, by the rule both readers share. Columns empty in
+/// every row before the first that holds something are not counted. The first row is dropped
+/// when it names the columns, and decides which columns give identifier, sequence and
+/// description (`ColumnLayout`). A row without identifier or sequence gives no record, and is
+/// counted; rows holding nothing at all are passed over. Records go to a sink as their rows
+/// end, but for the first rows of a table whose first column is empty so far: those wait until
+/// a row shows whether it is empty throughout.
 class RecordBuilder {
 public:
     /// Where the readers differ.
@@ -23,27 +31,35 @@ public:
         bool trimsLineBreaks;
         /// Delimited text keeps a description that is present but empty; a sheet drops it.
         bool keepsEmptyDescription;
-        /// In a sheet, rows holding no value (written for their formatting) do not use up the
-        /// header test; in delimited text the first row does, whatever it holds.
-        bool headerNeedsValue;
     };
-    static constexpr Style delimitedStyle{true, true, false};
-    static constexpr Style worksheetStyle{false, false, true};
+    static constexpr Style delimitedStyle{true, true};
+    static constexpr Style worksheetStyle{false, false};
 
-    /// A builder for a table read in `style`.
-    explicit RecordBuilder(Style style) noexcept : style_(style) {}
+    /// Most memory that rows may hold while the first column is empty in all of them; past
+    /// it, the columns empty in all of those are taken to be empty throughout.
+    static constexpr std::size_t defaultHoldingLimit = std::size_t(64) << 20;
 
-    /// The record of the next row, given as its fields by column from column 1, or nothing
-    /// (the header, or no identifier or sequence). Its views live until the next call.
-    /// `sequenceMayNeedCleaning` may be false when column 2 surely holds no LF, CR, space or
-    /// tab.
-    std::optional<RecordView> recordOf(std::span<const std::string_view> fields,
-                                       bool sequenceMayNeedCleaning = true);
+    /// A builder for a table read in `style`, with the columns the user chose.
+    explicit RecordBuilder(Style style, ColumnChoice choice = {},
+                           std::size_t holdingLimit = defaultHoldingLimit);
 
-    /// True once a row has taken the header test.
-    bool hasTestedHeader() const noexcept { return hasTestedHeader_; }
+    /// Takes the next row: its fields by column from column 1, and its number as a spreadsheet
+    /// counts rows. Hands the records it completes to `sink`. `sequenceMayNeedCleaning` may be
+    /// false when no field holds LF, CR, space or tab. Throws `ChoiceError` when the first row
+    /// lacks a chosen column.
+    void addRow(std::span<const std::string_view> fields, std::uint64_t row,
+                bool sequenceMayNeedCleaning, const RecordSink& sink);
+    /// Hands on the rows still waiting; call once, after the last row.
+    void finish(const RecordSink& sink);
+
+    /// True once a row holding anything has come.
+    bool hasSeenRow() const noexcept { return hasSeenRow_; }
     /// How many records were made.
     std::size_t records() const noexcept { return records_; }
+    /// The columns used, once the first row has decided them.
+    const std::optional<ColumnLayout>& layout() const noexcept { return layout_; }
+    /// What was noticed about the rows.
+    const TableFindings& findings() const noexcept { return findings_; }
 
     /// `text` without LF, CR, space and tab anywhere.
     static std::string cleanSequence(std::string_view text);
@@ -51,11 +67,37 @@ public:
     static bool needsCleaning(std::string_view text) noexcept;
 
 private:
+    // A row waiting for the leading empty columns to be known: its fields in `heldText_`.
+    struct HeldRow {
+        std::size_t firstField; // into `heldEnds_`
+        std::size_t fields;
+        std::uint64_t row;
+        bool mayNeedCleaning;
+    };
+
+    // Decides the layout on `firstRow` (leading empty columns dropped).
+    void decide(std::span<const std::string_view> firstRow);
+    // Hands on the rows held so far, now that `leadingEmpty_` is known.
+    void release(const RecordSink& sink);
+    // The record of a row past the header, its leading empty columns dropped.
+    void take(std::span<const std::string_view> fields, std::uint64_t row,
+              bool sequenceMayNeedCleaning, const RecordSink& sink);
+
     Style style_;
-    bool hasTestedHeader_ = false;
+    ColumnChoice choice_;
+    std::size_t holdingLimit_;
+    std::optional<ColumnLayout> layout_;
+    TableFindings findings_;
+    bool hasSeenRow_ = false;
     std::size_t records_ = 0;
-    // A cleaned sequence, kept here while the sink looks at it.
+    // Until the layout is decided: the fewest empty columns any row began with so far.
+    std::optional<std::size_t> leadingEmpty_;
+    std::vector<HeldRow> held_;
+    std::string heldText_;
+    std::vector<std::size_t> heldEnds_;
+    // A cleaned sequence and a row number as identifier, kept here while the sink looks.
     std::string cleaned_;
+    std::string rowName_;
 };
 
 } // namespace pellacor

@@ -4,12 +4,17 @@ namespace pellacor {
 
 void WorkbookDelegate::didStartElement(std::string_view localName,
                                        const XmlAttributes& attributes) {
-    if (hasSeenSheet || localName != "sheet")
+    if (localName != "sheet")
         return;
-    hasSeenSheet = true;
+    Sheet sheet;
+    if (const char* name = attributes.find("name"))
+        sheet.name = name;
     // The relationship id is the namespaced "id"; "sheetId" is a different attribute.
     if (const char* id = attributes.find("id"))
-        firstSheetRelationship = id;
+        sheet.relationship = id;
+    if (const char* state = attributes.find("state"))
+        sheet.isHidden = std::string_view(state) == "hidden" || std::string_view(state) == "veryHidden";
+    sheets.push_back(std::move(sheet));
 }
 
 } // namespace pellacor

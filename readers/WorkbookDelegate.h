@@ -5,17 +5,22 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellacor {
 
-/// Reads the workbook part (xl/workbook.xml) for the relationship id of its first <sheet>: the
-/// tab the user sees first, whatever part it is stored in.
+/// Reads the workbook part (xl/workbook.xml) for its sheets, in the order of their tabs: each
+/// one's name, the relationship id that leads to its part, and whether it is hidden.
 class WorkbookDelegate : public XmlDelegate {
 public:
-    /// The r:id of the first <sheet>, once read; absent if it has none or none was found.
-    std::optional<std::string> firstSheetRelationship;
-    /// True once the first <sheet> has been seen, with or without an id.
-    bool hasSeenSheet = false;
+    struct Sheet {
+        std::string name;
+        std::optional<std::string> relationship; ///< its r:id; absent when it has none
+        bool isHidden = false;                   ///< "hidden" or "veryHidden"
+    };
+
+    /// The sheets read so far, in tab order.
+    std::vector<Sheet> sheets;
 
     void didStartElement(std::string_view localName, const XmlAttributes& attributes) override;
     void foundCharacters(std::string_view) override {}

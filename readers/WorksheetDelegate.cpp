@@ -46,7 +46,7 @@ void WorksheetDelegate::finishWaitingRow(std::size_t row, const SharedStringTabl
                       std::make_move_iterator(waitingCells_.begin() + std::ptrdiff_t(end)));
     for (Cell& cell : currentRow)
         resolve(cell, table);
-    finishRow();
+    finishRow(waitingRowNumbers_[row]);
 }
 
 void WorksheetDelegate::finishRowsReadyIn(const SharedStringTable& table, std::uint64_t itemsRead) {
@@ -71,11 +71,14 @@ void WorksheetDelegate::resolveSharedStrings(SharedStringTable table) {
     waitingCells_ = {};
     waitingRowEnds_ = {};
     waitingRowNeeds_ = {};
+    waitingRowNumbers_ = {};
     finishedRows_ = 0;
     waitingBytes_ = 0;
     currentRow = std::move(openRow);
     for (Cell& cell : currentRow)
         resolve(cell, sharedStrings_);
+    if (hasEnded_)
+        finish();
 }
 
 void WorksheetDelegate::resolve(Cell& cell, const SharedStringTable& table) {
@@ -96,6 +99,8 @@ void WorksheetDelegate::didStartElement(std::string_view localName,
         const char* type = attributes.find("t");
         currentCellType = type ? std::optional<std::string>(type) : std::nullopt;
         currentValue.clear();
+        inlineValue.clear();
+        hasInlineString = false;
         const char* reference = attributes.find("r");
         const std::size_t column = reference ? columnOf(reference) : 0;
         // A cell without a usable reference follows the one before it.
@@ -105,8 +110,12 @@ void WorksheetDelegate::didStartElement(std::string_view localName,
     } else if (localName == "row") {
         currentRow.clear();
         previousColumn = 0;
+        const char* number = attributes.find("r");
+        const auto given = number ? SharedStringTable::numberOf(number) : std::nullopt;
+        rowNumber = given && *given > 0 ? *given : rowNumber + 1;
     } else if (localName == "is") {
         isInInlineString = true;
+        hasInlineString = true;
     } else if (localName == "t") {
         isInText = isInInlineString;
     } else if (localName == "rPh") {
@@ -115,13 +124,18 @@ void WorksheetDelegate::didStartElement(std::string_view localName,
 }
 
 void WorksheetDelegate::foundCharacters(std::string_view text) {
-    if (isInValue || (isInText && phoneticDepth == 0))
+    if (isInValue)
         currentValue.append(text);
+    else if (isInText && phoneticDepth == 0)
+        inlineValue.append(text);
 }
 
 void WorksheetDelegate::didEndElement(std::string_view localName) {
-    if (depth_ > 0 && --depth_ == 0)
+    if (depth_ > 0 && --depth_ == 0) {
         hasEnded_ = true;
+        if (!isAwaitingTable_)
+            finish();
+    }
     if (localName == "v") {
         isInValue = false;
     } else if (localName == "c") {
@@ -142,6 +156,9 @@ void WorksheetDelegate::didEndElement(std::string_view localName) {
 void WorksheetDelegate::endCell() {
     if (previousColumn > maximumColumns)
         return;
+    // An inline string is the cell's value, whatever its <v> holds beside it.
+    if (hasInlineString)
+        currentValue = std::move(inlineValue);
     const bool isShared = currentCellType == "s" && !currentValue.empty();
     if (isShared && isAwaitingTable_) {
         noteReference(currentValue);
@@ -163,7 +180,7 @@ void WorksheetDelegate::endCell() {
 
 void WorksheetDelegate::endRow() {
     if (!isAwaitingTable_) {
-        finishRow();
+        finishRow(rowNumber);
         return;
     }
     if (hasDroppedRows_)
@@ -180,19 +197,21 @@ void WorksheetDelegate::endRow() {
     }
     waitingRowEnds_.push_back(waitingCells_.size());
     waitingRowNeeds_.push_back(needs);
-    waitingBytes_ += sizeof(std::size_t) + sizeof(std::uint64_t);
+    waitingRowNumbers_.push_back(rowNumber);
+    waitingBytes_ += sizeof(std::size_t) + 2 * sizeof(std::uint64_t);
     if (waitingBytes_ > waitingLimit_) {
         hasDroppedRows_ = true;
         waitingCells_ = {};
         waitingRowEnds_ = {};
         waitingRowNeeds_ = {};
+        waitingRowNumbers_ = {};
         waitingBytes_ = 0;
     }
 }
 
-void WorksheetDelegate::finishRow() {
+void WorksheetDelegate::finishRow(std::uint64_t row) {
     const std::vector<std::string_view> all = columns(maximumColumns);
-    processRow(all);
+    processRow(all, row);
     ++rowIndex;
 }
 
@@ -209,17 +228,22 @@ std::vector<std::string_view> WorksheetDelegate::columns(std::size_t limit) cons
     return texts;
 }
 
-void WorksheetDelegate::processRow(std::span<const std::string_view> cells) {
-    const std::optional<RecordView> record = builder_.recordOf(cells);
-    if (!record)
-        return;
+void WorksheetDelegate::processRow(std::span<const std::string_view> cells, std::uint64_t row) {
+    builder_.addRow(cells, row, true, [this](const RecordView& record) { hand(record); });
+}
+
+void WorksheetDelegate::finish() {
+    builder_.finish([this](const RecordView& record) { hand(record); });
+}
+
+void WorksheetDelegate::hand(const RecordView& record) {
     if (sink_) {
-        sink_(*record);
+        sink_(record);
         return;
     }
-    entries.push_back(
-        {std::string(record->identifier), std::string(record->sequence),
-         record->description ? std::optional<std::string>(*record->description) : std::nullopt});
+    entries.push_back({std::string(record.identifier), std::string(record.sequence),
+                       record.description ? std::optional<std::string>(*record.description)
+                                          : std::nullopt});
 }
 
 std::size_t WorksheetDelegate::columnOf(std::string_view reference) noexcept {

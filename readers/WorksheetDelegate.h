@@ -52,6 +52,17 @@ public:
 
     /// Hands each record to `sink` as it is made, instead of appending it to `entries`.
     void setRecordSink(RecordSink sink) { sink_ = std::move(sink); }
+    /// Reads the record's parts from the columns the user chose; before the first row.
+    void setColumnChoice(ColumnChoice choice) {
+        builder_ = RecordBuilder(RecordBuilder::worksheetStyle, std::move(choice));
+    }
+    /// Hands on the rows still waiting to see whether the first column is empty throughout;
+    /// done by itself when the sheet's root element ends and no table is awaited.
+    void finish();
+    /// The columns the records were made of, once the first row has decided them.
+    const std::optional<ColumnLayout>& layout() const noexcept { return builder_.layout(); }
+    /// What was noticed about the rows.
+    const TableFindings& findings() const noexcept { return builder_.findings(); }
 
     /// Takes the table of a reader made by `awaitingSharedStrings`, between any two events:
     /// the rows kept so far become records, and the rest of the sheet resolves as it is read.
@@ -74,8 +85,13 @@ public:
     std::vector<SequenceEntry> entries;
     /// Resolved cells of the row being read, in document order.
     std::vector<Cell> currentRow;
-    /// Text collected for the current cell (from <v>, or the <t> texts of an inline <is>).
+    /// Text collected for the current cell from <v>.
     std::string currentValue;
+    /// The <t> texts of the current cell's inline string (<is>), which is its value if it has
+    /// one, whatever its <v> says.
+    std::string inlineValue;
+    /// True once the current cell has an inline string.
+    bool hasInlineString = false;
     /// The current cell's "t" attribute; absent when it has none.
     std::optional<std::string> currentCellType;
     /// Column of the cell last placed in this row; 0 before the first.
@@ -90,6 +106,8 @@ public:
     int phoneticDepth = 0;
     /// Number of rows ended so far.
     std::int64_t rowIndex = 0;
+    /// The spreadsheet's number of the row being read: its "r", or one past the last.
+    std::uint64_t rowNumber = 0;
 
     void didStartElement(std::string_view localName, const XmlAttributes& attributes) override;
     void foundCharacters(std::string_view text) override;
@@ -99,7 +117,7 @@ public:
     /// header test on the first row holding a value, then identifier, cleaned sequence and
     /// description, or nothing when the identifier or the sequence is empty. The record goes
     /// to the sink, or to `entries`.
-    void processRow(std::span<const std::string_view> cells);
+    void processRow(std::span<const std::string_view> cells, std::uint64_t row = 0);
 
     /// The column of a cell reference such as "C7" (3), or 0 when it starts with no letters.
     /// Columns past `maximumColumns` come back as `maximumColumns + 1`.
@@ -108,12 +126,14 @@ public:
 private:
     void endCell();
     void endRow();
-    // The header test and the record of `currentRow`, its cells resolved.
-    void finishRow();
+    // The header test and the record of `currentRow`, its cells resolved, row number `row`.
+    void finishRow(std::uint64_t row);
     // Resolves a cell that waited for the table through `table`.
     static void resolve(Cell& cell, const SharedStringTable& table);
     // Finishes waiting row `row`, its cells resolved through `table`.
     void finishWaitingRow(std::size_t row, const SharedStringTable& table);
+    // Where records go: the sink, or `entries`.
+    void hand(const RecordView& record);
     // Cells of `currentRow` as texts by column, at most `limit` of them.
     std::vector<std::string_view> columns(std::size_t limit) const;
 
@@ -138,6 +158,7 @@ private:
     // For each waiting row, how many table entries must be there to resolve it: one past the
     // highest number it names.
     std::vector<std::uint64_t> waitingRowNeeds_;
+    std::vector<std::uint64_t> waitingRowNumbers_;
     // Waiting rows finished already, from the first.
     std::size_t finishedRows_ = 0;
     std::size_t waitingBytes_ = 0;

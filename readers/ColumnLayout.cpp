@@ -1,0 +1,123 @@
+#include "readers/ColumnLayout.h"
+
+#include "core/UnicodeText.h"
+#include "readers/HeaderRow.h"
+
+#include <algorithm>
+
+namespace pellacor {
+namespace {
+
+bool hasWord(const std::vector<std::string>& words, std::initializer_list<std::string_view> wanted) {
+    return std::any_of(words.begin(), words.end(), [&](const std::string& word) {
+        return std::find(wanted.begin(), wanted.end(), word) != wanted.end();
+    });
+}
+
+bool isDescriptionName(std::string_view title) {
+    return hasWord(HeaderRow::wordsOf(title),
+                   {"description", "desc", "title", "name", "names", "annotation"});
+}
+
+// The columns as the user reads them, for a message: 1 “Entry”, 2 “Sequence”.
+std::string listOf(const ColumnLayout& layout) {
+    std::string list;
+    for (std::size_t i = 0; i < layout.columns; ++i) {
+        if (!list.empty())
+            list += ", ";
+        list += layout.nameOf(i);
+    }
+    return list;
+}
+
+} // namespace
+
+bool ColumnLayout::isSequenceName(std::string_view title) {
+    const std::vector<std::string> words = HeaderRow::wordsOf(title);
+    return hasWord(words, {"sequence", "seq", "sequences", "seqs"}) &&
+           !hasWord(words, {"id", "ids", "identifier", "name", "names"});
+}
+
+std::string ColumnLayout::nameOf(std::size_t index) const {
+    const std::string number = "column " + std::to_string(leadingEmpty + index + 1);
+    if (index < names.size() && !names[index].empty())
+        return "\u201C" + names[index] + "\u201D";
+    return number;
+}
+
+std::string ColumnLayout::describe() const {
+    const auto title = [&](std::size_t index) {
+        if (index < names.size() && !names[index].empty())
+            return names[index];
+        return "column " + std::to_string(leadingEmpty + index + 1);
+    };
+    std::string text = "Identifier: " + (identifier ? title(*identifier) : "row number");
+    text += " \u00B7 Sequence: " + title(sequence);
+    text += " \u00B7 Description: " + (description ? title(*description) : "none");
+    return text;
+}
+
+ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bool isHeader,
+                                  std::size_t leadingEmpty, const ColumnChoice& choice) {
+    ColumnLayout layout;
+    layout.columns = firstRow.size();
+    layout.leadingEmpty = leadingEmpty;
+    layout.hasHeader = isHeader;
+    if (isHeader)
+        for (const std::string_view field : firstRow)
+            layout.names.emplace_back(UnicodeText::trim(field, true));
+
+    if (!choice.isExplicit()) {
+        // The header may name the sequence column elsewhere than column 2: then it is taken
+        // from there, and the description from a column named like one.
+        if (!isHeader || layout.names.size() < 2 || isSequenceName(layout.names[1]))
+            return layout;
+        std::optional<std::size_t> sequence;
+        for (std::size_t i = 1; i < layout.names.size(); ++i)
+            if (isSequenceName(layout.names[i])) {
+                if (sequence)
+                    return layout; // two of them: nothing to go by
+                sequence = i;
+            }
+        if (!sequence)
+            return layout;
+        layout.sequence = *sequence;
+        layout.description.reset();
+        for (std::size_t i = 1; i < layout.names.size(); ++i)
+            if (i != *sequence && isDescriptionName(layout.names[i])) {
+                layout.description = i;
+                break;
+            }
+        return layout;
+    }
+
+    // Chosen columns: numbers as a spreadsheet counts them, names from the header.
+    const auto resolve = [&](const ColumnRef& ref, const char* role) -> std::optional<std::size_t> {
+        if (ref.kind == ColumnRef::Kind::none)
+            return std::nullopt;
+        if (ref.kind == ColumnRef::Kind::number) {
+            if (ref.number <= leadingEmpty || ref.number - leadingEmpty > layout.columns)
+                throw ChoiceError("There is no column " + std::to_string(ref.number) + " for the " +
+                                  role + " in this table; it has " + listOf(layout) + ".");
+            return ref.number - leadingEmpty - 1;
+        }
+        const std::string wanted = UnicodeText::toLower(UnicodeText::trim(ref.name, true));
+        for (std::size_t i = 0; i < layout.names.size(); ++i)
+            if (UnicodeText::toLower(layout.names[i]) == wanted)
+                return i;
+        throw ChoiceError("There is no column named \u201C" + ref.name + "\u201D for the " + role +
+                          " in this table; it has " + listOf(layout) + ".");
+    };
+    layout.identifier = resolve(choice.identifier.value_or(ColumnRef::column(leadingEmpty + 1)),
+                                "identifier");
+    const std::optional<std::size_t> sequence =
+        resolve(choice.sequence.value_or(ColumnRef::column(leadingEmpty + 2)), "sequence");
+    if (!sequence)
+        throw ChoiceError("The sequence cannot be left out; choose its column.");
+    layout.sequence = *sequence;
+    layout.description = choice.description ? resolve(*choice.description, "description")
+                                            : std::nullopt;
+    return layout;
+}
+
+} // namespace pellacor

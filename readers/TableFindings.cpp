@@ -1,0 +1,141 @@
+#include "readers/TableFindings.h"
+
+#include "core/UnicodeText.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace pellacor {
+namespace {
+
+std::string excerpt(std::string_view value) {
+    const std::size_t bytes = UnicodeText::graphemePrefixBytes(value, 30);
+    return std::string(value.substr(0, bytes)) + (bytes < value.size() ? "\u2026" : "");
+}
+
+// A 64-bit hash that is never 0, the free-slot mark.
+std::uint64_t hashOf(std::string_view text) noexcept {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    hash ^= hash >> 29;
+    return hash == 0 ? 1 : hash;
+}
+
+} // namespace
+
+void TableFindings::skipped(std::uint64_t row) {
+    ++skippedCount_;
+    if (skippedRows_.size() < namedRows)
+        skippedRows_.push_back(row);
+}
+
+std::optional<std::string> TableFindings::skippedMessage() const {
+    if (skippedCount_ == 0)
+        return std::nullopt;
+    std::string text = std::to_string(skippedCount_) + (skippedCount_ == 1 ? " row" : " rows") +
+                       " skipped (no identifier or sequence): ";
+    for (std::size_t i = 0; i < skippedRows_.size(); ++i)
+        text += (i ? ", " : "") + std::to_string(skippedRows_[i]);
+    if (skippedCount_ > skippedRows_.size())
+        text += ", \u2026";
+    return text;
+}
+
+bool TableFindings::isImplausibleSequence(std::string_view value) noexcept {
+    const std::string_view trimmed = UnicodeText::trim(value, true);
+    if (trimmed.empty())
+        return false;
+    // Residues may be written in blocks ("ACGTACGTAC GTACGTACGT"); words are not alike.
+    std::size_t blocks = 0;
+    std::size_t blockLength = 0;
+    bool unevenBlocks = false;
+    std::size_t length = 0;
+    for (std::size_t i = 0; i <= trimmed.size(); ++i) {
+        const char c = i < trimmed.size() ? trimmed[i] : ' ';
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            if (length > 0) {
+                // Every block but the last is as long as the first.
+                if (blocks > 0 && blockLength != length && i < trimmed.size())
+                    unevenBlocks = true;
+                if (blocks == 0)
+                    blockLength = length;
+                ++blocks;
+            }
+            length = 0;
+            continue;
+        }
+        const auto b = static_cast<unsigned char>(c);
+        // Letters J and O stand for no nucleotide and no common amino acid.
+        const bool isResidue = ((b | 0x20) >= 'a' && (b | 0x20) <= 'z' && (b | 0x20) != 'j' &&
+                                (b | 0x20) != 'o') ||
+                               c == '-' || c == '.' || c == '*';
+        if (!isResidue)
+            return true;
+        ++length;
+    }
+    return blocks > 1 && unevenBlocks;
+}
+
+void TableFindings::sequenceValue(std::string_view value, std::uint64_t row) {
+    if (judged_ >= judgedValues || UnicodeText::trim(value, true).empty())
+        return;
+    ++judged_;
+    if (!isImplausibleSequence(value))
+        return;
+    ++implausible_;
+    if (!implausibleExample_)
+        implausibleExample_.emplace(row, excerpt(UnicodeText::trim(value, true)));
+}
+
+void TableFindings::identifier(std::string_view identifier, std::uint64_t row) {
+    if (repeated_ || stoppedLooking_)
+        return;
+    if (seenCount_ >= rememberedIdentifiers) {
+        stoppedLooking_ = true;
+        seen_ = {};
+        return;
+    }
+    // Kept at most half full; grown by doubling.
+    if (2 * (seenCount_ + 1) > seen_.size()) {
+        std::vector<std::uint64_t> grown(std::max<std::size_t>(1024, 2 * seen_.size()), 0);
+        for (const std::uint64_t hash : seen_)
+            if (hash != 0)
+                for (std::size_t slot = hash & (grown.size() - 1);; slot = (slot + 1) & (grown.size() - 1))
+                    if (grown[slot] == 0) {
+                        grown[slot] = hash;
+                        break;
+                    }
+        seen_ = std::move(grown);
+    }
+    const std::uint64_t hash = hashOf(identifier);
+    for (std::size_t slot = hash & (seen_.size() - 1);; slot = (slot + 1) & (seen_.size() - 1)) {
+        if (seen_[slot] == hash) {
+            repeated_.emplace(excerpt(identifier), row);
+            seen_ = {};
+            return;
+        }
+        if (seen_[slot] == 0) {
+            seen_[slot] = hash;
+            ++seenCount_;
+            return;
+        }
+    }
+}
+
+std::vector<std::string> TableFindings::warnings() const {
+    std::vector<std::string> out;
+    // Most values judged are not residues: the column is likely not the sequence.
+    if (judged_ > 0 && 2 * implausible_ > judged_ && implausibleExample_)
+        out.push_back("The sequence column (" + sequenceColumn_ +
+                      ") mostly holds values that are not sequences, such as \u201C" +
+                      implausibleExample_->second + "\u201D in row " +
+                      std::to_string(implausibleExample_->first) + ".");
+    if (repeated_)
+        out.push_back("The identifier \u201C" + repeated_->first + "\u201D appears more than "
+                      "once (again in row " + std::to_string(repeated_->second) +
+                      "); many FASTA tools refuse repeated identifiers.");
+    return out;
+}
+
+} // namespace pellacor

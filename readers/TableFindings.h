@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellacor {
+
+/// What a careful reader notices about a table while it makes records, and tells the user
+/// without changing a byte of the output: rows that gave nothing, a sequence column that holds
+/// no sequences, identifiers used twice.
+class TableFindings {
+public:
+    /// Row numbers named in the message about skipped rows.
+    static constexpr std::size_t namedRows = 5;
+    /// Values of the sequence column looked at to judge it.
+    static constexpr std::size_t judgedValues = 10000;
+    /// Identifiers remembered in search of a repeat; past that many, repeats go unnoticed,
+    /// so that memory stays bounded.
+    static constexpr std::size_t rememberedIdentifiers = std::size_t(1) << 20;
+
+    /// Notes row `row` skipped for want of an identifier or a sequence.
+    void skipped(std::uint64_t row);
+    /// Notes the value a row holds in the sequence column, as it stands in the table.
+    void sequenceValue(std::string_view value, std::uint64_t row);
+    /// Notes a record's identifier.
+    void identifier(std::string_view identifier, std::uint64_t row);
+    /// Names the sequence column for the warning about it.
+    void setSequenceColumn(std::string name) { sequenceColumn_ = std::move(name); }
+
+    /// How many rows were skipped.
+    std::uint64_t skippedRows() const noexcept { return skippedCount_; }
+    /// "3 rows skipped (no identifier or sequence): 5, 9, 12", or nothing.
+    std::optional<std::string> skippedMessage() const;
+    /// The warnings about the sequence column and repeated identifiers.
+    std::vector<std::string> warnings() const;
+
+    /// True when `value`, a cell as written, cannot be residues: a number, words parted by
+    /// spaces, or characters other than letters for nucleotides and amino acids, gaps and
+    /// stops.
+    static bool isImplausibleSequence(std::string_view value) noexcept;
+
+private:
+    std::uint64_t skippedCount_ = 0;
+    std::vector<std::uint64_t> skippedRows_;
+    std::string sequenceColumn_ = "column 2";
+    std::size_t judged_ = 0;
+    std::size_t implausible_ = 0;
+    std::optional<std::pair<std::uint64_t, std::string>> implausibleExample_;
+    // Identifier hashes in an open-addressed table (0 marks a free slot).
+    std::vector<std::uint64_t> seen_;
+    std::size_t seenCount_ = 0;
+    bool stoppedLooking_ = false;
+    std::optional<std::pair<std::string, std::uint64_t>> repeated_;
+};
+
+} // namespace pellacor
