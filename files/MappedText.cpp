@@ -5,7 +5,7 @@ namespace {
 
 // Memory is given back in steps this large: often enough to stay small, seldom enough to
 // cost nothing.
-constexpr std::size_t releaseStep = std::size_t(16) << 20;
+constexpr std::size_t releaseStep = std::size_t(8) << 20;
 
 } // namespace
 

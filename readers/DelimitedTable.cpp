@@ -213,14 +213,18 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
                 return Taken{text.size(), place};
             CSVRowScanner scanner(text, delimiter, isLast, place);
             skipComments(scanner, !sawRow, options.commentMarker, markers);
-            while (scanner.nextRow()) {
+            // Rows count until the first record; past it, only quotation marks matter.
+            while (builder.records() == 0 && scanner.nextRow()) {
                 if (!sawRow) {
                     sawRow = true;
                     skipComments(scanner, false, options.commentMarker, markers);
                 }
-                if (builder.records() == 0)
-                    builder.addRow(scanner.fields(), scanner.rowNumber(),
-                                   scanner.sequenceNeedsCleaning(), noted);
+                builder.addRow(scanner.fields(), scanner.rowNumber(),
+                               scanner.sequenceNeedsCleaning(), noted);
+            }
+            if (builder.records() > 0 && !survey.hasQuote)
+                return Taken{text.size(), place};
+            while (scanner.nextRow()) {
             }
             return Taken{scanner.position(), scanner.place()};
         },

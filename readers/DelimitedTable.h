@@ -25,7 +25,7 @@ public:
     DelimitedTable() = delete;
 
     /// Bytes scanned at a time, cut back to the last line break.
-    static constexpr std::size_t stretchBytes = std::size_t(16) << 20;
+    static constexpr std::size_t stretchBytes = std::size_t(8) << 20;
 
     using Options = DelimitedOptions;
 

@@ -43,35 +43,45 @@ std::optional<std::string> TableFindings::skippedMessage() const {
 }
 
 bool TableFindings::isImplausibleSequence(std::string_view value) noexcept {
-    const std::string_view trimmed = UnicodeText::trim(value, true);
+    // The first characters tell: a sequence does not turn into words or numbers further on.
+    constexpr std::size_t judgedBytes = 64;
+    const std::string_view trimmed =
+        UnicodeText::trim(value.substr(0, std::min(value.size(), judgedBytes)), true);
     if (trimmed.empty())
         return false;
-    // Residues may be written in blocks ("ACGTACGTAC GTACGTACGT"); words are not alike.
+    // Residues may be written in blocks ("ACGTACGTAC GTACGTACGT"), all as long as the first
+    // but the last, which may be shorter, and each in one case. Words are not alike.
     std::size_t blocks = 0;
     std::size_t blockLength = 0;
     bool unevenBlocks = false;
     std::size_t length = 0;
+    unsigned cases = 0; // bit 1: upper case seen in this block, bit 2: lower case
+    const bool isWhole = value.size() <= judgedBytes;
     for (std::size_t i = 0; i <= trimmed.size(); ++i) {
         const char c = i < trimmed.size() ? trimmed[i] : ' ';
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
             if (length > 0) {
-                // Every block but the last is as long as the first.
-                if (blocks > 0 && blockLength != length && i < trimmed.size())
+                const bool isLastBlock = i == trimmed.size() && isWhole;
+                if (blocks > 0 && (isLastBlock ? length > blockLength : length != blockLength))
                     unevenBlocks = true;
                 if (blocks == 0)
                     blockLength = length;
+                unevenBlocks |= cases == 3;
                 ++blocks;
             }
             length = 0;
+            cases = 0;
             continue;
         }
-        const auto b = static_cast<unsigned char>(c);
+        const auto folded = static_cast<unsigned char>(c) | 0x20;
         // Letters J and O stand for no nucleotide and no common amino acid.
-        const bool isResidue = ((b | 0x20) >= 'a' && (b | 0x20) <= 'z' && (b | 0x20) != 'j' &&
-                                (b | 0x20) != 'o') ||
-                               c == '-' || c == '.' || c == '*';
+        const bool isLetter = folded >= 'a' && folded <= 'z';
+        const bool isResidue =
+            (isLetter && folded != 'j' && folded != 'o') || c == '-' || c == '.' || c == '*';
         if (!isResidue)
             return true;
+        if (isLetter)
+            cases |= c == static_cast<char>(folded) ? 2u : 1u;
         ++length;
     }
     return blocks > 1 && unevenBlocks;
@@ -101,7 +111,8 @@ void TableFindings::identifier(std::string_view identifier, std::uint64_t row) {
         std::vector<std::uint64_t> grown(std::max<std::size_t>(1024, 2 * seen_.size()), 0);
         for (const std::uint64_t hash : seen_)
             if (hash != 0)
-                for (std::size_t slot = hash & (grown.size() - 1);; slot = (slot + 1) & (grown.size() - 1))
+                for (std::size_t slot = hash & (grown.size() - 1);;
+                     slot = (slot + 1) & (grown.size() - 1))
                     if (grown[slot] == 0) {
                         grown[slot] = hash;
                         break;
@@ -132,8 +143,10 @@ std::vector<std::string> TableFindings::warnings() const {
                       implausibleExample_->second + "\u201D in row " +
                       std::to_string(implausibleExample_->first) + ".");
     if (repeated_)
-        out.push_back("The identifier \u201C" + repeated_->first + "\u201D appears more than "
-                      "once (again in row " + std::to_string(repeated_->second) +
+        out.push_back("The identifier \u201C" + repeated_->first +
+                      "\u201D appears more than "
+                      "once (again in row " +
+                      std::to_string(repeated_->second) +
                       "); many FASTA tools refuse repeated identifiers.");
     return out;
 }

@@ -17,10 +17,10 @@ public:
     /// Row numbers named in the message about skipped rows.
     static constexpr std::size_t namedRows = 5;
     /// Values of the sequence column looked at to judge it.
-    static constexpr std::size_t judgedValues = 10000;
-    /// Identifiers remembered in search of a repeat; past that many, repeats go unnoticed,
-    /// so that memory stays bounded.
-    static constexpr std::size_t rememberedIdentifiers = std::size_t(1) << 20;
+    static constexpr std::size_t judgedValues = 2000;
+    /// Identifiers remembered in search of a repeat: the table stays within a few megabytes
+    /// and in cache; repeats past that many rows go unnoticed.
+    static constexpr std::size_t rememberedIdentifiers = std::size_t(1) << 17;
 
     /// Notes row `row` skipped for want of an identifier or a sequence.
     void skipped(std::uint64_t row);

@@ -2,6 +2,7 @@
 
 #include "core/SequenceEntry.h"
 #include "session/EntryTable.h"
+#include "session/ImportJob.h"
 #include "session/SessionDialogs.h"
 
 #include <QByteArray>
@@ -74,6 +75,10 @@ class ConversionSession : public QObject {
                    detectedFileTypeChanged)
     /// True when the output panel is wanted (it also needs non-empty `fastaContent`).
     Q_PROPERTY(bool showOutputWindow READ showOutputWindow NOTIFY showOutputWindowChanged)
+    /// What the last successful import found besides records and text: columns used, sheets,
+    /// rows skipped, warnings.
+    Q_PROPERTY(pellacor::ConversionDetails conversionDetails READ conversionDetails NOTIFY
+                   conversionDetailsChanged)
 
 public:
     /// A session in the initial state that shows its dialogs through `dialogs`, which must
@@ -104,6 +109,9 @@ public:
     bool isProcessing() const noexcept { return isProcessing_; }
     const std::optional<QString>& detectedFileType() const noexcept { return detectedFileType_; }
     bool showOutputWindow() const noexcept { return showOutputWindow_; }
+    const ConversionDetails& conversionDetails() const noexcept { return details_; }
+    /// The file of the last successful import; empty before one.
+    const QString& importedPath() const noexcept { return importedPath_; }
 
     /// The text of the "Error" alert: `errorMessage`, or "An unknown error occurred".
     QString errorAlertText() const;
@@ -125,6 +133,10 @@ public slots:
     /// Imports the first file of `choice`; failures end in the "Error" alert. The reading and
     /// rendering run on a worker; `importFinished` is emitted when the flow has ended.
     void handleFileImport(const pellacor::FileChoice& choice);
+    /// Converts the last imported file again with `choice` (other columns, another sheet),
+    /// off the UI thread, with the flow and alerts of an import. Does nothing before an import
+    /// or while one runs.
+    void convertAgain(const pellacor::ImportChoice& choice);
     /// Hides the output panel; records and text stay.
     void closeOutputWindow();
     /// Opens the save dialog (`isExporting` true while it is open) proposing "output.fasta",
@@ -152,6 +164,7 @@ signals:
     void isProcessingChanged(bool isProcessing);
     void detectedFileTypeChanged();
     void showOutputWindowChanged(bool showOutputWindow);
+    void conversionDetailsChanged();
     /// An import flow has ended (success, failure or empty choice); `isProcessing` is false.
     void importFinished();
 
@@ -169,6 +182,8 @@ private:
 
     // Commits a successful import: records, type label, trace, FASTA text, panel shown.
     void applyImportedEntries(ImportOutcome&& outcome);
+    // Reads `path` with `choice` on a worker, then commits or fails; `isProcessing` is set.
+    void startConversion(const QString& path, const ImportChoice& choice);
     void finishImport();
     void failImport(const QString& message);
 
@@ -189,6 +204,10 @@ private:
     bool isProcessing_ = false;
     std::optional<QString> detectedFileType_;
     bool showOutputWindow_ = false;
+    ConversionDetails details_;
+    QString importedPath_;
+    // The path being read, until the read is committed.
+    QString readingPath_;
 };
 
 } // namespace pellacor

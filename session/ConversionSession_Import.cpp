@@ -51,12 +51,24 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
         finishImport();
         return;
     }
-    const QString path = choice.paths.first();
+    // A new table is read as its header says, and its first sheet.
+    startConversion(choice.paths.first(), ImportChoice{});
+}
+
+void ConversionSession::convertAgain(const ImportChoice& choice) {
+    if (isProcessing_ || importedPath_.isEmpty())
+        return;
+    setIsProcessing(true);
+    startConversion(importedPath_, choice);
+}
+
+void ConversionSession::startConversion(const QString& path, const ImportChoice& choice) {
     if (!access_.startAccessing(path)) {
         failImport(QStringLiteral("Could not access file"));
         return;
     }
     grant_ = std::make_unique<FileAccessGrant>(access_, path);
+    readingPath_ = path;
 
     // Reading and rendering run on a worker; every field is written back here, on the UI
     // thread, in the same order as if it had all run here.
@@ -73,7 +85,7 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
         grant_.reset();
         finishImport();
     });
-    importWatcher_->setFuture(QtConcurrent::run(&ImportJob::run, path));
+    importWatcher_->setFuture(QtConcurrent::run(&ImportJob::run, path, choice));
 }
 
 void ConversionSession::applyImportedEntries(ImportOutcome&& outcome) {
@@ -86,6 +98,9 @@ void ConversionSession::applyImportedEntries(ImportOutcome&& outcome) {
     emit fastaContentChanged();
     writeTrace(outcome.fastaTrace);
     setShowOutputWindow(true);
+    importedPath_ = readingPath_;
+    details_ = std::move(outcome.details);
+    emit conversionDetailsChanged();
     // Handing hundreds of megabytes back to the system takes tens of milliseconds: not on
     // this thread. The view has let go of the old text by now, unless it still shows it.
     if (previousText.size() > (qsizetype(1) << 20))

@@ -26,7 +26,7 @@ ImportOutcome failed(const char* message) {
 
 } // namespace
 
-ImportOutcome ImportJob::run(const QString& path) {
+ImportOutcome ImportJob::run(const QString& path, const ImportChoice& choice) {
     try {
         const std::filesystem::path file = toFilesystemPath(path);
         ImportOutcome outcome;
@@ -37,8 +37,21 @@ ImportOutcome ImportJob::run(const QString& path) {
         const std::uintmax_t tableBytes = std::filesystem::file_size(file, unknown);
         if (!unknown && !TableFormat::of(file.string()).isWorkbook())
             entries.reserve(CSVParser::fastaSizeBound(tableBytes, LineWidth()));
+        ConversionRequest request;
+        request.input = file;
+        request.columns = choice.columns;
+        if (choice.sheet)
+            request.sheet = choice.sheet->toStdString();
         const ConversionSummary summary =
-            Conversion::run({file}, [&entries](const RecordView& r) { entries.append(r); });
+            Conversion::run(request, [&entries](const RecordView& r) { entries.append(r); });
+        outcome.details.layout = summary.layout;
+        for (const std::string& sheet : summary.sheets)
+            outcome.details.sheets << QString::fromStdString(sheet);
+        outcome.details.sheet = QString::fromStdString(summary.sheet);
+        if (const std::optional<std::string> skipped = summary.findings.skippedMessage())
+            outcome.details.skippedRows = QString::fromStdString(*skipped);
+        for (const std::string& warning : summary.findings.warnings())
+            outcome.details.warnings << QString::fromStdString(warning);
         outcome.fileType = QString::fromStdString(summary.fileType);
         outcome.entryTrace = summary.entryTrace();
         outcome.fastaTrace = ConversionTrace::fastaLines(std::string_view(

@@ -1,15 +1,39 @@
 #pragma once
 
 #include "core/SequenceEntry.h"
+#include "readers/ColumnChoice.h"
+#include "readers/ColumnLayout.h"
 #include "session/EntryTable.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace pellacor {
+
+/// What an import found besides records and text, for the window to show: the columns used,
+/// a workbook's sheets, rows skipped and other warnings.
+struct ConversionDetails {
+    /// The columns the records were made of; absent before any import.
+    std::optional<ColumnLayout> layout;
+    /// A workbook's sheets in tab order, and the one read.
+    QStringList sheets;
+    QString sheet;
+    /// "3 rows skipped (no identifier or sequence): 5, 9, 12", when rows were skipped.
+    std::optional<QString> skippedRows;
+    /// Warnings that changed nothing: a column that holds no sequences, repeated identifiers.
+    QStringList warnings;
+};
+
+/// How to read a table beyond what it says: the columns and the sheet the user chose.
+struct ImportChoice {
+    ColumnChoice columns;
+    /// A workbook's sheet, by name; absent, the first that is not hidden.
+    std::optional<QString> sheet;
+};
 
 /// Everything an import produces before it is committed: records, label, FASTA text and the
 /// trace, or the failure's message.
@@ -20,6 +44,8 @@ struct ImportOutcome {
     /// Trace lines written before the FASTA text is stored, and after it.
     std::string entryTrace;
     std::string fastaTrace;
+    /// What else the import found.
+    ConversionDetails details;
     /// The message for the "Error" alert; absent on success.
     std::optional<QString> failure;
 };
@@ -33,7 +59,7 @@ public:
     /// Reads the table at `path` with the reader its file name picks, rendering each record
     /// as it comes. Never throws: a failure comes back as `ImportOutcome::failure` with the
     /// reader's message.
-    static ImportOutcome run(const QString& path);
+    static ImportOutcome run(const QString& path, const ImportChoice& choice = {});
 };
 
 } // namespace pellacor

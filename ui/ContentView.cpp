@@ -2,6 +2,7 @@
 
 #include "session/ConversionSession.h"
 #include "ui/ChoiceRecorder.h"
+#include "ui/ColumnChooser.h"
 #include "ui/DropHighlight.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainColumn.h"
@@ -89,6 +90,17 @@ void ContentView::bindSession() {
     connect(panel_, &OutputPanel::closeRequested, session, &ConversionSession::closeOutputWindow);
     connect(panel_, &OutputPanel::copyRequested, session, &ConversionSession::copyToClipboard);
     connect(panel_, &OutputPanel::saveRequested, session, &ConversionSession::startExport);
+    connect(panel_->columnChooser(), &ColumnChooser::choiceChanged, session,
+            &ConversionSession::convertAgain);
+    connect(session, &ConversionSession::conversionDetailsChanged, this, [this] {
+        const ConversionDetails& details = session_->conversionDetails();
+        panel_->columnChooser()->show(details);
+        QStringList notes;
+        if (details.skippedRows)
+            notes << *details.skippedRows;
+        notes << details.warnings;
+        column_->showNotes(notes);
+    });
 
     connect(session, &ConversionSession::isProcessingChanged, this, &ContentView::refreshStatus);
     connect(session, &ConversionSession::parsedEntriesChanged, this, [this] {

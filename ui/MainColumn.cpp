@@ -117,7 +117,13 @@ QWidget* MainColumn::makeResultBlock() {
     countLabel_ = makeLabel(QString(), Role::Subheadline, summary, true);
     typeLabel_ = makeLabel(QString(), Role::Caption, summary);
     Appearance::applySecondary(typeLabel_);
+    notesLabel_ = makeLabel(QString(), Role::Caption, summary);
+    Appearance::applySecondary(notesLabel_);
+    notesLabel_->setWordWrap(true);
+    notesLabel_->setMaximumWidth(buttonContentWidth + 2 * edgePadding);
+    notesLabel_->setVisible(false);
     lines->addWidget(countLabel_, 0, Qt::AlignLeft);
+    lines->addWidget(notesLabel_, 0, Qt::AlignLeft);
     lines->addWidget(typeLabel_, 0, Qt::AlignLeft);
     summaryLayout->addLayout(lines);
     layout->addWidget(summary, 0, Qt::AlignHCenter);
@@ -187,6 +193,11 @@ void MainColumn::showStatus(bool processing, qsizetype entryCount,
         if (detectedFileType)
             typeLabel_->setText(tr("Detected: %1 format").arg(*detectedFileType));
     }
+}
+
+void MainColumn::showNotes(const QStringList& notes) {
+    notesLabel_->setText(notes.join(QLatin1Char('\n')));
+    notesLabel_->setVisible(!notes.isEmpty());
 }
 
 void MainColumn::changeEvent(QEvent* event) {

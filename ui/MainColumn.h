@@ -38,6 +38,11 @@ public:
     QLabel* countLabel() const noexcept { return countLabel_; }
     /// The type line of the result block.
     QLabel* typeLabel() const noexcept { return typeLabel_; }
+    /// The secondary lines under the count: rows skipped, then other warnings; hidden when
+    /// there are none.
+    QLabel* notesLabel() const noexcept { return notesLabel_; }
+    /// Shows `notes` under the count, one a line; none hides the line.
+    void showNotes(const QStringList& notes);
 
 signals:
     /// The import button was pressed.
@@ -66,6 +71,7 @@ private:
     QLabel* checkLabel_ = nullptr;
     QLabel* countLabel_ = nullptr;
     QLabel* typeLabel_ = nullptr;
+    QLabel* notesLabel_ = nullptr;
     QList<QLabel*> stepIcons_;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/OutputPanel.h"
 
 #include "ui/Appearance.h"
+#include "ui/ColumnChooser.h"
 #include "ui/FilledActionButton.h"
 #include "ui/FindBar.h"
 #include "ui/IconButton.h"
@@ -8,6 +9,7 @@
 #include "ui/MonospacedTextView.h"
 #include "ui/RoundedTextFrame.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,6 +38,11 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(12);
 
     layout->addLayout(makeHeader());
+    chooser_ = new ColumnChooser(this);
+    auto* chooserRow = new QHBoxLayout;
+    chooserRow->setContentsMargins(pad, 0, pad, 0);
+    chooserRow->addWidget(chooser_);
+    layout->addLayout(chooserRow);
     QWidget* textArea = makeTextArea();
     findBar_ = new FindBar(view_, this);
     connect(findBar_, &FindBar::closeRequested, findBar_, &FindBar::dismiss);
@@ -47,7 +54,11 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     layout->addLayout(makeButtonRow());
 
     // Tab goes through the rows as they stand, the find bar before the text it searches.
-    QWidget::setTabOrder(closeButton_, findBar_->field());
+    QWidget::setTabOrder(closeButton_, chooser_->sheetBox());
+    QWidget::setTabOrder(chooser_->sheetBox(), chooser_->identifierBox());
+    QWidget::setTabOrder(chooser_->identifierBox(), chooser_->sequenceBox());
+    QWidget::setTabOrder(chooser_->sequenceBox(), chooser_->descriptionBox());
+    QWidget::setTabOrder(chooser_->descriptionBox(), findBar_->field());
     QWidget::setTabOrder(findBar_->field(), findBar_->previousButton());
     QWidget::setTabOrder(findBar_->previousButton(), findBar_->nextButton());
     QWidget::setTabOrder(findBar_->nextButton(), findBar_->closeButton());

@@ -11,6 +11,7 @@ class QPushButton;
 
 namespace pellacor {
 
+class ColumnChooser;
 class FilledActionButton;
 class FindBar;
 class IconButton;
@@ -41,6 +42,8 @@ public:
     MonospacedTextView* textView() const noexcept { return view_; }
     /// The type line under the title.
     QLabel* typeLabel() const noexcept { return typeLabel_; }
+    /// The columns and the sheet the text was made of, each a choice.
+    ColumnChooser* columnChooser() const noexcept { return chooser_; }
     /// The close control.
     IconButton* closeButton() const noexcept { return closeButton_; }
     /// The find bar above the text, hidden until asked for.
@@ -74,6 +77,7 @@ private:
     QWidget* body_ = nullptr;
     int slideWidth_ = 0;
     QLabel* typeLabel_ = nullptr;
+    ColumnChooser* chooser_ = nullptr;
     IconButton* closeButton_ = nullptr;
     MonospacedTextView* view_ = nullptr;
     FindBar* findBar_ = nullptr;

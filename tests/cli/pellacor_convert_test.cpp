@@ -243,3 +243,34 @@ TEST(ConvertCli, a_late_fault_in_a_file_writes_nothing_but_a_pipe_keeps_what_wen
         EXPECT_TRUE(piped.out.ends_with(">s19999\n" + std::string(100, 'A') + "\n"));
     }
 }
+
+TEST(ConvertCli, chosen_columns_and_sheets_and_warnings_take_one_line_each) {
+    ScratchFolder folder;
+    writeFile(folder / "t.csv", "Name,Score,Peptide sequence\nx1,0.9,MKK\n,0.1,GG\nx1,0.5,WW\n");
+    const std::string table = (folder / "t.csv").string();
+    const Outcome guided = convert(table);
+    EXPECT_EQ(guided.status, 0);
+    EXPECT_EQ(guided.out, ">x1\nMKK\n>x1\nWW\n");
+    EXPECT_EQ(guided.err,
+              "pellacor-convert: warning: 1 row skipped (no identifier or sequence): 3\n"
+              "pellacor-convert: warning: The identifier \u201Cx1\u201D appears more "
+              "than once (again in row 4); many FASTA tools refuse repeated "
+              "identifiers.\n");
+    EXPECT_EQ(
+        convert("--id-column none --sequence-column 3 --description-column Score " + table).out,
+        ">2 0.9\nMKK\n>3 0.1\nGG\n>4 0.5\nWW\n");
+    // What the table lacks is a wrong command line: status 2, the columns it has.
+    const Outcome missing = convert("--sequence-column Sequence " + table);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err,
+              "pellacor-convert: There is no column named \u201CSequence\u201D for "
+              "the sequence in this table; it has \u201CName\u201D, \u201CScore\u201D, "
+              "\u201CPeptide sequence\u201D.\n");
+    EXPECT_EQ(convert("--sheet Nothing " + workbooks + "openpyxl.xlsx").status, 2);
+    EXPECT_EQ(convert("--sheet 1 " + workbooks + "openpyxl.xlsx").out,
+              convert(workbooks + "openpyxl.xlsx").out);
+    writeFile(folder / "c.csv", "ID,Sequence\ns1,AC\n;s2,GG\n");
+    EXPECT_EQ(convert("--comment-char ';' " + (folder / "c.csv").string()).out, ">s1\nAC\n");
+    EXPECT_EQ(convert("--comment-char ab x.csv").status, 2);
+}

@@ -50,6 +50,12 @@ inline void writeFile(const fs::path& file, std::string_view bytes) {
     std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
+/// The bytes of `file`.
+inline std::string slurpFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 /// Names inside `folder`, or none when it does not exist.
 inline std::vector<std::string> namesIn(const fs::path& folder) {
     std::vector<std::string> names;

@@ -3,6 +3,7 @@
 // written outside the work directory and the work directory removed.
 #include "files/FileError.h"
 #include "readers/CSVParser.h"
+#include "readers/ChoiceError.h"
 #include "readers/TableError.h"
 #include "readers/UnzipProcess.h"
 #include "readers/WorkDirectory.h"
@@ -408,4 +409,83 @@ TEST_F(BadWorkbook, a_workbook_part_that_unzip_skips_is_the_archives_fault_not_t
     const std::string file =
         std::string(PELLACOR_FIXTURES) + "/hostile/workbook-part-as-volume-label.xlsx";
     EXPECT_EQ(readFile(file), invalidFormat);
+}
+
+namespace {
+
+// A workbook of several sheets, each "name" -> (hidden, rows), in tab order.
+std::string booksOf(const std::vector<std::tuple<std::string, bool, std::string>>& sheets) {
+    std::string list;
+    std::vector<std::pair<std::string, std::string>> targets;
+    Parts parts;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        const auto& [name, hidden, rows] = sheets[i];
+        const std::string id = "rId" + std::to_string(i + 1);
+        list += "<sheet name=\"" + name + "\" sheetId=\"" + std::to_string(i + 1) + "\"" +
+                (hidden ? " state=\"hidden\"" : "") + " r:id=\"" + id + "\"/>";
+        targets.push_back({id, "worksheets/s" + std::to_string(i + 1) + ".xml"});
+        parts["xl/worksheets/s" + std::to_string(i + 1) + ".xml"] = worksheet(rows);
+    }
+    parts["xl/workbook.xml"] =
+        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+        "<sheets>" +
+        list + "</sheets></workbook>";
+    parts["xl/_rels/workbook.xml.rels"] = relationshipsPart(targets);
+    ZipBuilder zip;
+    for (const auto& [name, content] : parts)
+        zip.addStored(name, content);
+    return zip.bytes();
+}
+
+std::string rowOf(const std::string& n, const std::string& a, const std::string& b) {
+    return "<row r=\"" + n + "\">" + cell("A" + n, a, "str") + cell("B" + n, b, "str") + "</row>";
+}
+
+} // namespace
+
+TEST_F(ExcelParserTest, the_first_sheet_shown_is_read_unless_another_is_chosen) {
+    const std::string book = booksOf({{"Notes", true, rowOf("1", "n1", "NNNN")},
+                                      {"Data", false, rowOf("1", "d1", "DDDD")},
+                                      {"More", false, rowOf("1", "m1", "MMMM")}});
+    writeFile(folder / "book.xlsx", book);
+    const auto readSheet = [&](std::optional<std::string> sheet) {
+        std::string lines;
+        const WorkbookReport report = ExcelParser::read(
+            folder / "book.xlsx", [&](const RecordView& r) { lines += std::string(r.identifier); },
+            {sheet, {}});
+        EXPECT_EQ(report.sheets, (std::vector<std::string>{"Notes", "Data", "More"}));
+        return lines + "@" + report.sheet;
+    };
+    EXPECT_EQ(readSheet(std::nullopt), "d1@Data") << "a hidden first sheet is passed over";
+    EXPECT_EQ(readSheet("3"), "m1@More");
+    EXPECT_EQ(readSheet(" more "), "m1@More");
+    EXPECT_EQ(readSheet("Notes"), "n1@Notes");
+    try {
+        readSheet("Summary");
+        FAIL() << "a sheet the workbook lacks was read";
+    } catch (const ChoiceError& e) {
+        EXPECT_STREQ(e.what(), "There is no sheet \u201CSummary\u201D in this workbook; it has 1 "
+                               "\u201CNotes\u201D, 2 \u201CData\u201D, 3 \u201CMore\u201D.");
+    }
+    // All hidden: the first, as before.
+    writeFile(folder / "hidden.xlsx", booksOf({{"A", true, rowOf("1", "a1", "AAAA")},
+                                               {"B", true, rowOf("1", "b1", "BBBB")}}));
+    EXPECT_EQ(readFile(folder / "hidden.xlsx"), "a1 AAAA\n");
+}
+
+TEST_F(ExcelParserTest, sheets_as_people_keep_them_read_as_their_cells_say) {
+    // Laid out from column B: column A is empty in every row.
+    const std::string fromB = "<row r=\"2\">" + cell("B2", "ID", "str") +
+                              cell("C2", "Sequence", "str") + "</row><row r=\"3\">" +
+                              cell("B3", "s1", "str") + cell("C3", "ACGT", "str") + "</row>";
+    EXPECT_EQ(read(zip({{sheetPart, worksheet(fromB)}})), "s1 ACGT\n");
+    // An inline string beside a <v>: the inline text is the value.
+    const std::string inlineWithValue =
+        "<row><c r=\"A1\" t=\"inlineStr\"><v>1.0</v><is><t>s1</t></is></c>"
+        "<c r=\"B1\" t=\"inlineStr\"><v>1.0</v><is><t>ACGT</t></is></c></row>";
+    EXPECT_EQ(read(zip({{sheetPart, worksheet(inlineWithValue)}})), "s1 ACGT\n");
+    // Bytes before the first entry make unzip warn (status 1) but extract: the parts are whole.
+    EXPECT_EQ(read("some bytes before the archive " + zip({{sheetPart, worksheet(twoRows)}})),
+              "s1 ACGT\ns2 GGCC\n");
 }

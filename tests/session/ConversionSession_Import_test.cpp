@@ -263,5 +263,36 @@ TEST_F(HostileImport, hostile_workbooks_leave_the_earlier_result) {
     expectRefusedKeepingResult(write("liar.xlsx", QByteArray::fromStdString(liar.bytes())));
 }
 
+TEST_F(ImportTest, other_columns_chosen_after_an_import_convert_the_same_file_again) {
+    CaptureStdout();
+    importFile(write("t.csv", "Name,Score,DNA sequence\nx1,0.9,ACGT\n,0.1,GG\nx3,0.5,TT\n"));
+    GetCapturedStdout();
+    ASSERT_EQ(session.fastaContent(), ">x1\nACGT\n>x3\nTT\n");
+    const ConversionDetails& found = session.conversionDetails();
+    ASSERT_TRUE(found.layout);
+    EXPECT_EQ(found.layout->sequence, 2u);
+    EXPECT_EQ(found.skippedRows, "1 row skipped (no identifier or sequence): 3");
+    // Row numbers for names, and the score as description.
+    ImportChoice choice;
+    choice.columns.identifier = ColumnRef::nothing();
+    choice.columns.sequence = ColumnRef::column(3);
+    choice.columns.description = ColumnRef::column(2);
+    QSignalSpy finished(&session, &ConversionSession::importFinished);
+    CaptureStdout();
+    session.convertAgain(choice);
+    EXPECT_TRUE(session.isProcessing());
+    ASSERT_TRUE(finished.wait(10000));
+    GetCapturedStdout();
+    EXPECT_EQ(session.fastaContent(), ">2 0.9\nACGT\n>3 0.1\nGG\n>4 0.5\nTT\n");
+    EXPECT_FALSE(session.conversionDetails().skippedRows);
+    EXPECT_EQ(session.importedPath(), path("t.csv"));
+    // A choice the table lacks fails as an import fails: the result stays.
+    choice.columns.sequence = ColumnRef::column(9);
+    session.convertAgain(choice);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(session.showError());
+    EXPECT_EQ(session.fastaContent(), ">2 0.9\nACGT\n>3 0.1\nGG\n>4 0.5\nTT\n");
+}
+
 } // namespace
 } // namespace pellacor

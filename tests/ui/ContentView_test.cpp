@@ -1,4 +1,5 @@
 #include "session/ConversionSession.h"
+#include "ui/ColumnChooser.h"
 #include "ui/ContentView.h"
 #include "ui/FilledActionButton.h"
 #include "ui/FindBar.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFrame>
@@ -18,6 +20,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -372,4 +375,29 @@ TEST_F(ContentViewTest, the_import_button_stays_put_when_the_progress_row_replac
     EXPECT_EQ(buttonTop(), withResult);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !session().isProcessing(); }, 20000));
     EXPECT_EQ(buttonTop(), withResult);
+}
+
+TEST_F(ContentViewTest, the_panel_names_the_columns_used_and_another_choice_converts_again) {
+    import(write("t.csv", "Name,Score,DNA sequence\nx1,0.9,ACGT\n,0.1,GG\n"));
+    waitForPanel(true);
+    pellacor::ColumnChooser& chooser = *panel().columnChooser();
+    EXPECT_TRUE(chooser.isVisible());
+    EXPECT_EQ(
+        chooser.summary()->text(),
+        QStringLiteral("Identifier: Name \u00B7 Sequence: DNA sequence \u00B7 Description: none"));
+    EXPECT_FALSE(chooser.sheetBox()->isVisible()) << "a table has no sheets to choose";
+    EXPECT_EQ(column().notesLabel()->text(),
+              QStringLiteral("1 row skipped (no identifier or sequence): 3"));
+    EXPECT_TRUE(column().notesLabel()->isVisible());
+    // The score as the sequence: the file is read again, off the UI thread, as an import is.
+    QSignalSpy finished(&session(), &pellacor::ConversionSession::importFinished);
+    chooser.sequenceBox()->setCurrentIndex(
+        chooser.sequenceBox()->findText(QStringLiteral("Score")));
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(session().fastaContent(), QByteArray(">x1\n0.9\n"));
+    EXPECT_NE(column().notesLabel()->text().indexOf(QStringLiteral("mostly holds values")), -1);
+    // Two columns: nothing to choose.
+    import(write("two.csv", "s1,ACGT\n"));
+    EXPECT_FALSE(chooser.isVisible());
+    EXPECT_FALSE(column().notesLabel()->isVisible());
 }

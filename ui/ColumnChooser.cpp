@@ -1,0 +1,158 @@
+#include "ui/ColumnChooser.h"
+
+#include "ui/Appearance.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace pellacor {
+namespace {
+
+using Role = Appearance::TextRole;
+// Item data: a column's number from 1 as a spreadsheet counts, or this for none.
+constexpr int noColumn = 0;
+
+QLabel* captionLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    Appearance::applyText(label, Role::Caption);
+    Appearance::applySecondary(label);
+    return label;
+}
+
+QComboBox* choiceBox(QWidget* parent, const QString& tip) {
+    auto* box = new QComboBox(parent);
+    Appearance::applyText(box, Role::Caption);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(4);
+    box->setToolTip(tip);
+    return box;
+}
+
+// Selects the item whose data is `number`.
+void select(QComboBox* box, int number) {
+    const int index = box->findData(number);
+    box->setCurrentIndex(index >= 0 ? index : 0);
+}
+
+} // namespace
+
+ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    summary_ = captionLabel(QString(), this);
+    summary_->setWordWrap(true);
+    layout->addWidget(summary_);
+
+    sheetRow_ = new QWidget(this);
+    auto* sheetLayout = new QHBoxLayout(sheetRow_);
+    sheetLayout->setContentsMargins(0, 0, 0, 0);
+    sheetLayout->addWidget(captionLabel(tr("Sheet"), sheetRow_));
+    sheet_ = choiceBox(sheetRow_, tr("The workbook's sheet to read"));
+    sheetLayout->addWidget(sheet_, 1);
+    sheetLayout->addStretch(1);
+    layout->addWidget(sheetRow_);
+
+    // Each role's name over its choice, so that the three fit a narrow panel side by side.
+    columnsRow_ = new QWidget(this);
+    auto* columns = new QGridLayout(columnsRow_);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setHorizontalSpacing(Appearance::defaultSpacing);
+    columns->setVerticalSpacing(2);
+    identifier_ = choiceBox(columnsRow_, tr("The column that names each record"));
+    sequence_ = choiceBox(columnsRow_, tr("The column that holds the residues"));
+    description_ = choiceBox(columnsRow_, tr("The column written after the name"));
+    int column = 0;
+    for (const auto& [text, box] : {std::pair{tr("Identifier"), identifier_},
+                                    {tr("Sequence"), sequence_},
+                                    {tr("Description"), description_}}) {
+        columns->addWidget(captionLabel(text, columnsRow_), 0, column);
+        columns->addWidget(box, 1, column);
+        columns->setColumnStretch(column++, 1);
+    }
+    layout->addWidget(columnsRow_);
+
+    for (QComboBox* box : {identifier_, sequence_, description_})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (!isFilling_)
+                emit choiceChanged(choiceShown(false));
+        });
+    connect(sheet_, &QComboBox::currentIndexChanged, this, [this] {
+        if (!isFilling_)
+            emit choiceChanged(choiceShown(true));
+    });
+    setVisible(false);
+}
+
+void ColumnChooser::show(const ConversionDetails& details) {
+    const bool hasSheets = details.sheets.size() > 1;
+    const bool hasColumns = details.layout && details.layout->columns > 2;
+    setVisible(hasSheets || hasColumns);
+    if (!details.layout)
+        return;
+    const ColumnLayout& layout = *details.layout;
+    isFilling_ = true;
+    const QSignalBlocker blockSheet(sheet_);
+    sheet_->clear();
+    for (int i = 0; i < details.sheets.size(); ++i)
+        sheet_->addItem(details.sheets[i], i + 1);
+    sheet_->setCurrentIndex(std::max(0, static_cast<int>(details.sheets.indexOf(details.sheet))));
+    sheetRow_->setVisible(hasSheets);
+
+    leadingEmpty_ = layout.leadingEmpty;
+    for (QComboBox* box : {identifier_, sequence_, description_}) {
+        const QSignalBlocker blocker(box);
+        box->clear();
+    }
+    identifier_->addItem(tr("Row number"), noColumn);
+    description_->addItem(tr("None"), noColumn);
+    for (std::size_t i = 0; i < layout.columns; ++i) {
+        const bool named = i < layout.names.size() && !layout.names[i].empty();
+        const int number = static_cast<int>(layout.leadingEmpty + i + 1);
+        const QString label =
+            named ? QString::fromStdString(layout.names[i]) : tr("Column %1").arg(number);
+        for (QComboBox* box : {identifier_, sequence_, description_}) {
+            const QSignalBlocker blocker(box);
+            box->addItem(label, number);
+        }
+    }
+    const auto numberOf = [&](std::optional<std::size_t> index) {
+        return index ? static_cast<int>(layout.leadingEmpty + *index + 1) : noColumn;
+    };
+    for (const auto& [box, number] : {std::pair{identifier_, numberOf(layout.identifier)},
+                                      {sequence_, numberOf(layout.sequence)},
+                                      {description_, numberOf(layout.description)}}) {
+        const QSignalBlocker blocker(box);
+        select(box, number);
+    }
+    columnsRow_->setVisible(hasColumns);
+    summary_->setText(QString::fromStdString(layout.describe()));
+    summary_->setVisible(hasColumns);
+    isFilling_ = false;
+}
+
+ImportChoice ColumnChooser::choiceShown(bool sheetChanged) const {
+    ImportChoice choice;
+    // By its place among the tabs: names may repeat, places do not.
+    if (sheet_->count() > 0)
+        choice.sheet = QString::number(sheet_->currentIndex() + 1);
+    // Another sheet has other columns: its own header decides them again.
+    if (sheetChanged)
+        return choice;
+    const auto refOf = [](const QComboBox* box) {
+        const int number = box->currentData().toInt();
+        return number == noColumn ? ColumnRef::nothing()
+                                  : ColumnRef::column(static_cast<std::size_t>(number));
+    };
+    choice.columns.identifier = refOf(identifier_);
+    choice.columns.sequence = refOf(sequence_);
+    choice.columns.description = refOf(description_);
+    return choice;
+}
+
+} // namespace pellacor

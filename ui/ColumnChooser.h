@@ -1,0 +1,53 @@
+#pragma once
+
+#include "session/ImportJob.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+
+namespace pellacor {
+
+/// The output panel's line about where the records came from: the columns used for
+/// identifier, sequence and description, and the sheet of a workbook, each one a choice the
+/// user may change, which converts the table again.
+class ColumnChooser : public QWidget {
+    Q_OBJECT
+
+public:
+    /// An empty chooser, hidden until it has something to offer.
+    explicit ColumnChooser(QWidget* parent = nullptr);
+
+    /// Shows what an import found; hides the chooser when the table had two columns or fewer
+    /// and a single sheet.
+    void show(const ConversionDetails& details);
+
+    /// The "Identifier: ... · Sequence: ... · Description: ..." line.
+    QLabel* summary() const noexcept { return summary_; }
+    QComboBox* identifierBox() const noexcept { return identifier_; }
+    QComboBox* sequenceBox() const noexcept { return sequence_; }
+    QComboBox* descriptionBox() const noexcept { return description_; }
+    QComboBox* sheetBox() const noexcept { return sheet_; }
+
+signals:
+    /// The user chose other columns or another sheet.
+    void choiceChanged(const pellacor::ImportChoice& choice);
+
+private:
+    // The choice the boxes show; `sheetChanged` when the sheet was what changed.
+    ImportChoice choiceShown(bool sheetChanged) const;
+
+    QLabel* summary_ = nullptr;
+    QWidget* columnsRow_ = nullptr;
+    QWidget* sheetRow_ = nullptr;
+    QComboBox* identifier_ = nullptr;
+    QComboBox* sequence_ = nullptr;
+    QComboBox* description_ = nullptr;
+    QComboBox* sheet_ = nullptr;
+    // Columns empty in every row, before the first shown: numbers count them.
+    std::size_t leadingEmpty_ = 0;
+    bool isFilling_ = false;
+};
+
+} // namespace pellacor
