@@ -33,10 +33,10 @@ QString ConversionSession::successAlertText() const {
 }
 
 QStringList ConversionSession::importNameFilters() {
-    return {QStringLiteral("Sequence tables (*.csv *.tsv *.tab *.txt *.text *.xlsx *.xls)"),
-            QStringLiteral("CSV files (*.csv)"),
-            QStringLiteral("TSV files (*.tsv *.tab)"),
-            QStringLiteral("Text files (*.txt *.text)"),
+    return {QStringLiteral("Sequence tables (*.csv *.tsv *.tab *.txt *.text *.xlsx *.xls *.gz)"),
+            QStringLiteral("CSV files (*.csv *.csv.gz)"),
+            QStringLiteral("TSV files (*.tsv *.tab *.tsv.gz *.tab.gz)"),
+            QStringLiteral("Text files (*.txt *.text *.txt.gz)"),
             QStringLiteral("Excel workbooks (*.xlsx *.xls)"),
             QStringLiteral("All files (*)")};
 }

@@ -110,8 +110,8 @@ public:
     const std::optional<QString>& detectedFileType() const noexcept { return detectedFileType_; }
     bool showOutputWindow() const noexcept { return showOutputWindow_; }
     const ConversionDetails& conversionDetails() const noexcept { return details_; }
-    /// The file of the last successful import; empty before one.
-    const QString& importedPath() const noexcept { return importedPath_; }
+    /// The file of the last successful import, as the file system names it; empty before one.
+    const QByteArray& importedPath() const noexcept { return importedPath_; }
 
     /// The text of the "Error" alert: `errorMessage`, or "An unknown error occurred".
     QString errorAlertText() const;
@@ -183,7 +183,7 @@ private:
     // Commits a successful import: records, type label, trace, FASTA text, panel shown.
     void applyImportedEntries(ImportOutcome&& outcome);
     // Reads `path` with `choice` on a worker, then commits or fails; `isProcessing` is set.
-    void startConversion(const QString& path, const ImportChoice& choice);
+    void startConversion(const QByteArray& path, const ImportChoice& choice);
     void finishImport();
     void failImport(const QString& message);
 
@@ -205,9 +205,9 @@ private:
     std::optional<QString> detectedFileType_;
     bool showOutputWindow_ = false;
     ConversionDetails details_;
-    QString importedPath_;
+    QByteArray importedPath_;
     // The path being read, until the read is committed.
-    QString readingPath_;
+    QByteArray readingPath_;
 };
 
 } // namespace pellacor

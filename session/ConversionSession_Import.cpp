@@ -4,6 +4,7 @@
 #include "session/FileAccessGrant.h"
 #include "session/ImportJob.h"
 
+#include <QFile>
 #include <QPointer>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -52,7 +53,7 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
         return;
     }
     // A new table is read as its header says, and its first sheet.
-    startConversion(choice.paths.first(), ImportChoice{});
+    startConversion(choice.localPath(0), ImportChoice{});
 }
 
 void ConversionSession::convertAgain(const ImportChoice& choice) {
@@ -62,12 +63,13 @@ void ConversionSession::convertAgain(const ImportChoice& choice) {
     startConversion(importedPath_, choice);
 }
 
-void ConversionSession::startConversion(const QString& path, const ImportChoice& choice) {
-    if (!access_.startAccessing(path)) {
+void ConversionSession::startConversion(const QByteArray& path, const ImportChoice& choice) {
+    const QString name = QFile::decodeName(path);
+    if (!access_.startAccessing(name)) {
         failImport(QStringLiteral("Could not access file"));
         return;
     }
-    grant_ = std::make_unique<FileAccessGrant>(access_, path);
+    grant_ = std::make_unique<FileAccessGrant>(access_, name);
     readingPath_ = path;
 
     // Reading and rendering run on a worker; every field is written back here, on the UI

@@ -14,10 +14,6 @@
 namespace pellacor {
 namespace {
 
-std::filesystem::path toFilesystemPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
 ImportOutcome failed(const char* message) {
     ImportOutcome outcome;
     outcome.failure = QString::fromUtf8(message);
@@ -26,9 +22,9 @@ ImportOutcome failed(const char* message) {
 
 } // namespace
 
-ImportOutcome ImportJob::run(const QString& path, const ImportChoice& choice) {
+ImportOutcome ImportJob::run(const QByteArray& path, const ImportChoice& choice) {
     try {
-        const std::filesystem::path file = toFilesystemPath(path);
+        const std::filesystem::path file = path.toStdString();
         ImportOutcome outcome;
         EntryTable entries;
         // A delimited table's text is known not to outgrow this, so it is never moved while it

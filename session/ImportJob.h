@@ -5,6 +5,7 @@
 #include "readers/ColumnLayout.h"
 #include "session/EntryTable.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -59,7 +60,8 @@ public:
     /// Reads the table at `path` with the reader its file name picks, rendering each record
     /// as it comes. Never throws: a failure comes back as `ImportOutcome::failure` with the
     /// reader's message.
-    static ImportOutcome run(const QString& path, const ImportChoice& choice = {});
+    /// `path` is the file's name as the file system has it, bytes and all.
+    static ImportOutcome run(const QByteArray& path, const ImportChoice& choice = {});
 };
 
 } // namespace pellacor

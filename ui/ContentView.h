@@ -1,10 +1,13 @@
 #pragma once
 
+#include "session/SessionDialogs.h"
+
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QFrame;
 class QMessageBox;
@@ -76,7 +79,7 @@ private:
     void keepWindowOnScreen();
     void presentAlerts();
     void installShortcuts();
-    QString droppedFile(const QMimeData* data) const;
+    std::optional<FileChoice> droppedFile(const QMimeData* data) const;
 
     // Declared before the session, which holds a reference to them.
     std::unique_ptr<FileDialogs> ownDialogs_;

@@ -10,27 +10,31 @@
 #include <QAbstractButton>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QShortcut>
 
+#include <filesystem>
+
 namespace pellacor {
 
-QString ContentView::droppedFile(const QMimeData* data) const {
+std::optional<FileChoice> ContentView::droppedFile(const QMimeData* data) const {
     if (!data || !data->hasUrls())
-        return {};
+        return std::nullopt;
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !urls.first().isLocalFile())
-        return {};
-    const QString path = urls.first().toLocalFile();
-    return QFileInfo(path).isFile() ? path : QString();
+        return std::nullopt;
+    // The file is looked up by the bytes of its name: one that is not UTF-8 is found too.
+    FileChoice choice = FileChoice::fromUrls(urls);
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(choice.localPath(0).toStdString(), unknown))
+        return std::nullopt;
+    return choice;
 }
 
 void ContentView::dragEnterEvent(QDragEnterEvent* event) {
     // A drop imports like the import button does, so it is refused whenever the button is off.
-    if (!session_->isProcessing() && !session_->isImporting() &&
-        !droppedFile(event->mimeData()).isEmpty()) {
+    if (!session_->isProcessing() && !session_->isImporting() && droppedFile(event->mimeData())) {
         event->acceptProposedAction();
         dropHighlight_->raise();
         dropHighlight_->show();
@@ -44,12 +48,12 @@ void ContentView::dragLeaveEvent(QDragLeaveEvent* event) {
 
 void ContentView::dropEvent(QDropEvent* event) {
     dropHighlight_->hide();
-    const QString path = droppedFile(event->mimeData());
-    if (path.isEmpty() || session_->isProcessing() || session_->isImporting())
+    const std::optional<FileChoice> choice = droppedFile(event->mimeData());
+    if (!choice || session_->isProcessing() || session_->isImporting())
         return;
     event->acceptProposedAction();
-    recorder_->record(path);
-    session_->handleFileImport(FileChoice::chosen({path}));
+    recorder_->record(choice->paths.first());
+    session_->handleFileImport(*choice);
 }
 
 void ContentView::installShortcuts() {

@@ -8,10 +8,15 @@
 #include "tests/readers/ZipBuilder.h"
 
 #include <QDir>
+#include <QFile>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -285,13 +290,36 @@ TEST_F(ImportTest, other_columns_chosen_after_an_import_convert_the_same_file_ag
     GetCapturedStdout();
     EXPECT_EQ(session.fastaContent(), ">2 0.9\nACGT\n>3 0.1\nGG\n>4 0.5\nTT\n");
     EXPECT_FALSE(session.conversionDetails().skippedRows);
-    EXPECT_EQ(session.importedPath(), path("t.csv"));
+    EXPECT_EQ(session.importedPath(), path("t.csv").toUtf8());
     // A choice the table lacks fails as an import fails: the result stays.
     choice.columns.sequence = ColumnRef::column(9);
     session.convertAgain(choice);
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_TRUE(session.showError());
     EXPECT_EQ(session.fastaContent(), ">2 0.9\nACGT\n>3 0.1\nGG\n>4 0.5\nTT\n");
+}
+
+TEST_F(ImportTest, a_file_whose_name_is_not_utf8_is_found_by_its_bytes) {
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/f\xFE";
+    const QByteArray name = folder + "/b\xFF"
+                                     "d.csv";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    {
+        std::ofstream out(name.toStdString(), std::ios::binary);
+        out << "s1,ACGT\n";
+    }
+    // A drop hands over the name's bytes; a file dialog only the decoded name.
+    const std::vector<FileChoice> choices = {
+        FileChoice::fromUrls({QUrl::fromEncoded("file://" + name.toPercentEncoding("/"))}),
+        FileChoice::chosen({QFile::decodeName(name)})};
+    for (const FileChoice& choice : choices) {
+        CaptureStdout();
+        test::importAndWait(session, choice);
+        GetCapturedStdout();
+        EXPECT_FALSE(session.showError()) << session.errorAlertText().toStdString();
+        EXPECT_EQ(session.fastaContent(), ">s1\nACGT\n");
+        EXPECT_EQ(session.importedPath(), name);
+    }
 }
 
 } // namespace

@@ -28,7 +28,7 @@ protected:
     /// What reading the table and then rendering its records gives, one step after the other.
     static void expectSameAsParseThenConvert(const std::filesystem::path& file) {
         const CSVParser::Result table = CSVParser::parse(file);
-        const ImportOutcome outcome = ImportJob::run(QString::fromStdString(file.string()));
+        const ImportOutcome outcome = ImportJob::run(QByteArray::fromStdString(file.string()));
         ASSERT_FALSE(outcome.failure) << outcome.failure->toStdString();
         ASSERT_EQ(outcome.entries.size(), table.entries.size());
         for (std::size_t i = 0; i < table.entries.size(); ++i) {
@@ -44,9 +44,9 @@ protected:
             ConversionTrace::entryLines(table.entries.size(), table.entries);
         EXPECT_EQ(outcome.entryTrace.substr(0, entryLines.size()), entryLines);
         const std::string rest = outcome.entryTrace.substr(entryLines.size());
-        EXPECT_TRUE(rest.empty() || (rest.starts_with("DEBUG: ") &&
-                                     rest.find("skipped (no identifier or sequence)") !=
-                                         std::string::npos))
+        EXPECT_TRUE(rest.empty() ||
+                    (rest.starts_with("DEBUG: ") &&
+                     rest.find("skipped (no identifier or sequence)") != std::string::npos))
             << rest;
         EXPECT_EQ(outcome.fastaTrace, ConversionTrace::fastaLines(fasta));
     }
