@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <regex>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace pellacor::hostile;
 
@@ -105,6 +107,53 @@ TEST(ConvertCli, usage_errors_exit_with_two) {
     const Outcome help = convert("-h");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: pellacor-convert"), std::string::npos);
+}
+
+namespace {
+
+/// Every option named by `pattern`'s first group anywhere in `text`, in order, once each.
+std::vector<std::string> optionsIn(const std::string& text, const std::regex& pattern) {
+    std::vector<std::string> options;
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+        std::string option = (*it)[1];
+        for (std::size_t at; (at = option.find("\\-")) != std::string::npos;)
+            option.erase(at, 1);
+        if (std::find(options.begin(), options.end(), option) == options.end())
+            options.push_back(option);
+    }
+    return options;
+}
+
+} // namespace
+
+TEST(ConvertCli, the_manual_page_and_the_completion_offer_every_option_the_help_lists) {
+    // In the help, options start the lines of the option list: "  -o FILE", "  -h, --help".
+    const std::vector<std::string> help =
+        optionsIn(convert("-h").out, std::regex(R"((?:\n  |, )(-{1,2}[a-z][-a-z]*))"));
+    ASSERT_GE(help.size(), 10u);
+    // In the manual page, each option's entry is a .TP whose next line names it in bold.
+    const std::string page = slurp(fs::path(PELLACOR_BINARY_DIR) / "cli/pellacor-convert.1");
+    std::vector<std::string> manual;
+    const std::regex entry(R"(\.TP\n\.B[IR]? ([^\n]*))");
+    for (std::sregex_iterator it(page.begin(), page.end(), entry), end; it != end; ++it) {
+        const std::string names = (*it)[1];
+        for (const std::string& option :
+             optionsIn(names, std::regex(R"((\\-(?:\\-)?[a-z][-a-z\\]*))")))
+            manual.push_back(option);
+    }
+    EXPECT_EQ(manual, help);
+    // The completion's word list, in any order.
+    const std::string script =
+        slurp(fs::path(PELLACOR_SOURCE_DIR) / "cli/pellacor-convert.bash-completion");
+    const std::size_t words = script.find("compgen -W '-");
+    ASSERT_NE(words, std::string::npos);
+    std::vector<std::string> completed =
+        optionsIn(script.substr(words, script.find('\'', words + 12) - words),
+                  std::regex(R"([\s'](-{1,2}[a-z][-a-z]*))"));
+    std::vector<std::string> sortedHelp = help;
+    std::sort(sortedHelp.begin(), sortedHelp.end());
+    std::sort(completed.begin(), completed.end());
+    EXPECT_EQ(completed, sortedHelp);
 }
 
 TEST(ConvertCli, the_output_file_is_replaced_whole_or_not_at_all) {
