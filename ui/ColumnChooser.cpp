@@ -109,8 +109,8 @@ void ColumnChooser::show(const ConversionDetails& details) {
         const QSignalBlocker blocker(box);
         box->clear();
     }
-    identifier_->addItem(tr("Row number"), noColumn);
-    description_->addItem(tr("None"), noColumn);
+    identifier_->addItem(tr("row number"), noColumn);
+    description_->addItem(tr("none"), noColumn);
     for (std::size_t i = 0; i < layout.columns; ++i) {
         const bool named = i < layout.names.size() && !layout.names[i].empty();
         const int number = static_cast<int>(layout.leadingEmpty + i + 1);
