@@ -3,6 +3,7 @@
 // the copy is made, then while another program pastes the whole text (xclip, when installed
 // and the platform is X11), and checks that the pasted bytes equal the FASTA text.
 // Usage: copy_stall TABLE [RUNS]   (run under a display: xvfb-run or DISPLAY=...)
+#include "bench/SessionBench.h"
 #include "session/ConversionSession.h"
 
 #include <QClipboard>
@@ -20,42 +21,9 @@
 #include <vector>
 
 using namespace pellacor;
+using namespace pellacor::bench;
 
 namespace {
-
-class NoDialogs : public SessionDialogs {
-public:
-    void chooseInputFile(const QStringList&, std::function<void(FileChoice)> done) override {
-        done(FileChoice::chosen({}));
-    }
-    void chooseSaveTarget(const QString&, const QStringList&,
-                          std::function<void(std::optional<QString>)> done) override {
-        done(std::nullopt);
-    }
-};
-
-// Records the longest gap between turns of the event loop while it lives.
-class StallMeter {
-public:
-    StallMeter() {
-        ticker_.setTimerType(Qt::PreciseTimer);
-        ticker_.setInterval(2);
-        QObject::connect(&ticker_, &QTimer::timeout, [this] { tick(); });
-        ticker_.start();
-        sinceTick_.start();
-    }
-    // Counts the stretch since the last tick, for work that ran before the loop got a turn.
-    void tick() {
-        longestMs_ = std::max(longestMs_, sinceTick_.nsecsElapsed() / 1e6);
-        sinceTick_.restart();
-    }
-    double longestMs() const { return longestMs_; }
-
-private:
-    QTimer ticker_;
-    QElapsedTimer sinceTick_;
-    double longestMs_ = 0;
-};
 
 void runLoopFor(int milliseconds) {
     QEventLoop loop;
@@ -101,11 +69,6 @@ Run copyOnce(ConversionSession& session, const QString& xclip, const QByteArray&
     run.pasteStallMs = meter.longestMs();
     run.pastedExactly = paste.exitCode() == 0 && hash.result() == expectedHash;
     return run;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

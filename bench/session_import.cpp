@@ -2,8 +2,9 @@
 // long it took, the longest stretch in which the UI thread's event loop did not run, and the
 // peak resident memory.
 // Usage: session_import TABLE [RUNS]   (the conversion trace goes to standard output)
-#include "session/ConversionSession.h"
 #include "app/HeapTuning.h"
+#include "bench/SessionBench.h"
+#include "session/ConversionSession.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,19 +19,9 @@
 #include <vector>
 
 using namespace pellacor;
+using namespace pellacor::bench;
 
 namespace {
-
-class NoDialogs : public SessionDialogs {
-public:
-    void chooseInputFile(const QStringList&, std::function<void(FileChoice)> done) override {
-        done(FileChoice::chosen({}));
-    }
-    void chooseSaveTarget(const QString&, const QStringList&,
-                          std::function<void(std::optional<QString>)> done) override {
-        done(std::nullopt);
-    }
-};
 
 struct Run {
     double importMs = 0;
@@ -41,33 +32,26 @@ struct Run {
 Run importOnce(ConversionSession& session, const QString& path) {
     Run run;
     QElapsedTimer clock;
-    QElapsedTimer sinceTick;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(2);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        run.longestStallMs = std::max(run.longestStallMs, sinceTick.nsecsElapsed() / 1e6);
-        sinceTick.restart();
-    });
+    StallMeter meter;
     QElapsedTimer commitClock;
-    QObject::connect(&session, &ConversionSession::parsedEntriesChanged, &ticker,
-                     [&] { commitClock.start(); });
+    // Both connections end with the loop, when this run returns.
     QEventLoop loop;
+    QObject::connect(&session, &ConversionSession::parsedEntriesChanged, &loop,
+                     [&] { commitClock.start(); });
     QObject::connect(&session, &ConversionSession::importFinished, &loop, [&] {
         run.importMs = clock.nsecsElapsed() / 1e6;
         if (commitClock.isValid())
             run.commitMs = commitClock.nsecsElapsed() / 1e6;
         loop.quit();
     });
-    ticker.start();
-    sinceTick.start();
     clock.start();
     session.handleFileImport(FileChoice::chosen({path}));
     // The call itself runs on the UI thread before the loop gets a turn.
-    run.longestStallMs = std::max(run.longestStallMs, sinceTick.nsecsElapsed() / 1e6);
+    meter.tick();
     if (session.isProcessing())
         loop.exec();
-    run.longestStallMs = std::max(run.longestStallMs, sinceTick.nsecsElapsed() / 1e6);
+    meter.tick();
+    run.longestStallMs = meter.longestMs();
     return run;
 }
 

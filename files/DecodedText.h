@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/SlidingWindow.h"
 #include "files/TextSource.h"
 
 #include <memory>
@@ -15,12 +16,10 @@ public:
     /// Bytes made at a time.
     static constexpr std::size_t pieceBytes = std::size_t(4) << 20;
 
-    std::string_view window() const noexcept override {
-        return std::string_view(buffer_.get() + start_, end_ - start_);
-    }
+    std::string_view window() const noexcept override { return window_.view(); }
     bool readMore() override;
     bool isComplete() const noexcept override { return isComplete_; }
-    void drop(std::size_t bytes) override { start_ += bytes; }
+    void drop(std::size_t bytes) override { window_.drop(bytes); }
     void verifyUnchanged() const override { input_->verifyUnchanged(); }
 
 protected:
@@ -32,8 +31,8 @@ protected:
     /// Decodes from the front of `input` into `out` (room for `room` bytes): returns how many
     /// bytes it made and sets `used` to how many input bytes it took. `inputEnds` when no more
     /// input will come. Throws `TableError` for data that cannot be decoded.
-    virtual std::size_t decode(std::string_view input, bool inputEnds, char* out,
-                               std::size_t room, std::size_t& used) = 0;
+    virtual std::size_t decode(std::string_view input, bool inputEnds, char* out, std::size_t room,
+                               std::size_t& used) = 0;
     /// True once the decoder has reached the end of what it decodes.
     virtual bool hasEnded() const noexcept = 0;
 
@@ -42,10 +41,7 @@ protected:
 private:
     std::unique_ptr<TextSource> input_;
     std::string name_;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_ = 0;
-    std::size_t start_ = 0;
-    std::size_t end_ = 0;
+    SlidingWindow window_;
     bool isComplete_ = false;
 };
 

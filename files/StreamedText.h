@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/SlidingWindow.h"
 #include "files/TextSource.h"
 
 #include <memory>
@@ -20,21 +21,16 @@ public:
     StreamedText(int fd, std::string name, std::size_t piece = pieceBytes)
         : fd_(fd), name_(std::move(name)), piece_(piece) {}
 
-    std::string_view window() const noexcept override {
-        return std::string_view(buffer_.get() + start_, end_ - start_);
-    }
+    std::string_view window() const noexcept override { return window_.view(); }
     bool readMore() override;
     bool isComplete() const noexcept override { return atEnd_; }
-    void drop(std::size_t bytes) override { start_ += bytes; }
+    void drop(std::size_t bytes) override { window_.drop(bytes); }
 
 private:
     int fd_;
     std::string name_;
     std::size_t piece_;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_ = 0;
-    std::size_t start_ = 0; // the window is [start_, end_)
-    std::size_t end_ = 0;
+    SlidingWindow window_;
     bool atEnd_ = false;
 };
 
