@@ -21,6 +21,8 @@ using Role = Appearance::TextRole;
 constexpr int headerIconSize = 128;
 constexpr int edgePadding = 40;
 constexpr int buttonContentWidth = 300;
+// Between the lines of the result block: the count, the notes, the detected type.
+constexpr int notesSpacing = 2;
 
 QLabel* makeLabel(const QString& text, Role role, QWidget* parent, bool bold = false) {
     auto* label = new QLabel(text, parent);
@@ -41,6 +43,8 @@ MainColumn::MainColumn(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(20);
     layout->addWidget(makeHeader(), 0, Qt::AlignHCenter);
     layout->addStretch(1);
+    notesBalance_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Preferred);
+    layout->addItem(notesBalance_);
 
     importButton_ = new FilledActionButton(Icons::Name::Import, tr("Import File (CSV/TSV/Excel)"),
                                            Appearance::blue(), this);
@@ -113,7 +117,7 @@ QWidget* MainColumn::makeResultBlock() {
     summaryLayout->addWidget(checkLabel_, 0, Qt::AlignVCenter);
 
     auto* lines = new QVBoxLayout;
-    lines->setSpacing(2);
+    lines->setSpacing(notesSpacing);
     countLabel_ = makeLabel(QString(), Role::Subheadline, summary, true);
     typeLabel_ = makeLabel(QString(), Role::Caption, summary);
     Appearance::applySecondary(typeLabel_);
@@ -198,6 +202,11 @@ void MainColumn::showStatus(bool processing, qsizetype entryCount,
 void MainColumn::showNotes(const QStringList& notes) {
     notesLabel_->setText(notes.join(QLatin1Char('\n')));
     notesLabel_->setVisible(!notes.isEmpty());
+    // The import button sits between two equal stretches, so notes that make the block below
+    // it taller would lift it by half their height: as much room goes above it, and it stays.
+    const int notesHeight = notes.isEmpty() ? 0 : notesLabel_->sizeHint().height() + notesSpacing;
+    notesBalance_->changeSize(0, notesHeight, QSizePolicy::Minimum, QSizePolicy::Preferred);
+    layout()->invalidate();
 }
 
 void MainColumn::changeEvent(QEvent* event) {

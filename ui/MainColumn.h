@@ -5,6 +5,7 @@
 #include <optional>
 
 class QLabel;
+class QSpacerItem;
 class QStackedLayout;
 
 namespace pellacor {
@@ -72,6 +73,7 @@ private:
     QLabel* countLabel_ = nullptr;
     QLabel* typeLabel_ = nullptr;
     QLabel* notesLabel_ = nullptr;
+    QSpacerItem* notesBalance_ = nullptr;
     QList<QLabel*> stepIcons_;
 };
 

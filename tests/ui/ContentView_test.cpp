@@ -362,11 +362,13 @@ TEST_F(ContentViewTest, a_dragged_table_lights_the_window_and_once_imported_name
     EXPECT_EQ(view.windowHandle()->title(), QStringLiteral("two.csv"));
 }
 
-TEST_F(ContentViewTest, the_import_button_stays_put_when_the_progress_row_replaces_the_result) {
+TEST_F(ContentViewTest, the_import_button_stays_put_when_the_progress_row_or_notes_come_and_go) {
     import(write("one.csv", oneRecord));
     waitForPanel(true);
     const auto buttonTop = [this] {
-        column().layout()->activate();
+        // Layouts settle as their posted requests are handled, as the event loop would.
+        for (int round = 0; round < 4; ++round)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         return column().importButton()->mapTo(&view, QPoint()).y();
     };
     const int withResult = buttonTop();
@@ -374,6 +376,13 @@ TEST_F(ContentViewTest, the_import_button_stays_put_when_the_progress_row_replac
     ASSERT_TRUE(column().progressRow()->isVisible());
     EXPECT_EQ(buttonTop(), withResult);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !session().isProcessing(); }, 20000));
+    EXPECT_EQ(buttonTop(), withResult);
+    // Skipped rows and a repeated identifier: three lines of notes under the count.
+    import(write("notes.csv", "s1,ACGT\n,GG\ns3,\ns1,TT\n"));
+    ASSERT_TRUE(column().notesLabel()->isVisible());
+    EXPECT_EQ(buttonTop(), withResult);
+    import(write("one.csv", oneRecord));
+    EXPECT_FALSE(column().notesLabel()->isVisible());
     EXPECT_EQ(buttonTop(), withResult);
 }
 
