@@ -54,8 +54,8 @@ template <typename Step> void forOutput(Step step) {
 } // namespace
 
 ConversionRequest ConvertCommand::requestFor(std::size_t index, bool isChecked) const {
-    return {options_.inputs[index], isChecked, options_.columns, options_.sheet,
-            options_.commentMarker};
+    return {options_.inputs[index], isChecked,     options_.columns, options_.sheet,
+            options_.commentMarker, options_.trace};
 }
 
 std::string ConvertCommand::namePrefix(const std::string& input) const {

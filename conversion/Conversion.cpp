@@ -9,7 +9,6 @@
 #include "readers/RecordBuilder.h"
 
 namespace pellacor {
-namespace {} // namespace
 
 std::string ConversionSummary::entryTrace() const {
     std::string lines = ConversionTrace::entryLines(records, firstRecords);
@@ -30,11 +29,9 @@ std::vector<std::string> ConversionSummary::warnings() const {
 ConversionSummary Conversion::run(const ConversionRequest& request, const RecordSink& sink) {
     ConversionSummary summary;
     const auto counted = [&](const RecordView& record) {
-        if (summary.firstRecords.size() < ConversionTrace::detailedEntries)
+        if (request.isTraced && summary.firstRecords.size() < ConversionTrace::detailedEntries)
             summary.firstRecords.push_back(
-                {std::string(record.identifier), std::string(record.sequence),
-                 record.description ? std::optional<std::string>(*record.description)
-                                    : std::nullopt});
+                ConversionTrace::EntryDetail::of(record.identifier, record.sequence));
         ++summary.records;
         sink(record);
     };

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/ConversionTrace.h"
 #include "core/RecordView.h"
-#include "core/SequenceEntry.h"
 #include "readers/ColumnChoice.h"
 #include "readers/ColumnLayout.h"
 #include "readers/TableFindings.h"
@@ -27,6 +27,9 @@ struct ConversionRequest {
     std::optional<std::string> sheet;
     /// Lines of delimited text that begin with this character are passed over; 0 for none.
     char commentMarker = 0;
+    /// False when nobody reads the trace: the first records' lengths are then not counted,
+    /// which for a sequence of gigabytes takes a while.
+    bool isTraced = true;
 };
 
 /// What a conversion found, besides its records.
@@ -36,7 +39,7 @@ struct ConversionSummary {
     /// The table's type as the user sees it: "CSV", "TSV", "Excel (XLSX)" or "Excel (XLS)".
     std::string fileType;
     /// The first records (at most `ConversionTrace::detailedEntries`), for the trace.
-    std::vector<SequenceEntry> firstRecords;
+    std::vector<ConversionTrace::EntryDetail> firstRecords;
     /// The columns the records were made of.
     std::optional<ColumnLayout> layout;
     /// For a workbook: the names of its sheets in tab order, and the one read.

@@ -34,6 +34,9 @@ public:
 
 private:
     void handOn();
+    void addInPieces(const RecordView& record);
+    /// Makes the buffer hold at least `bytes`, keeping what is in it.
+    void reserve(std::size_t bytes);
 
     LineWidth width_;
     Output output_;

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t excerptLength = 200;
 
-std::size_t dashes(std::string_view text) {
+std::size_t dashCount(std::string_view text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '-'));
 }
 
@@ -46,15 +46,20 @@ TextCounts countText(std::string_view text) {
 
 } // namespace
 
+ConversionTrace::EntryDetail ConversionTrace::EntryDetail::of(std::string_view identifier,
+                                                              std::string_view sequence) {
+    return {std::string(identifier), UnicodeText::graphemeCount(sequence), dashCount(sequence)};
+}
+
 std::string ConversionTrace::entryLines(std::size_t totalEntries,
-                                        std::span<const SequenceEntry> firstEntries) {
+                                        std::span<const EntryDetail> firstEntries) {
     std::string out = "DEBUG: Total entries: " + std::to_string(totalEntries) + "\n";
     const std::size_t shown = std::min({totalEntries, detailedEntries, firstEntries.size()});
     for (std::size_t i = 0; i < shown; ++i) {
-        const SequenceEntry& e = firstEntries[i];
+        const EntryDetail& e = firstEntries[i];
         out += "DEBUG: Entry '" + e.identifier +
-               "' - sequence length: " + std::to_string(UnicodeText::graphemeCount(e.sequence)) +
-               ", dashes: " + std::to_string(dashes(e.sequence)) + "\n";
+               "' - sequence length: " + std::to_string(e.length) +
+               ", dashes: " + std::to_string(e.dashes) + "\n";
     }
     return out;
 }

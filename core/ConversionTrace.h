@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/SequenceEntry.h"
-
 #include <cstddef>
 #include <span>
 #include <string>
@@ -18,9 +16,19 @@ public:
     /// How many records get a line of their own.
     static constexpr std::size_t detailedEntries = 3;
 
+    /// What the trace tells of one record: its identifier, and its sequence's length and dashes
+    /// (kept instead of the sequence, which may be gigabytes).
+    struct EntryDetail {
+        std::string identifier;
+        std::size_t length = 0;
+        std::size_t dashes = 0;
+
+        static EntryDetail of(std::string_view identifier, std::string_view sequence);
+    };
+
     /// The record lines: the total, then one line for each of the first three records.
     static std::string entryLines(std::size_t totalEntries,
-                                  std::span<const SequenceEntry> firstEntries);
+                                  std::span<const EntryDetail> firstEntries);
     /// The output lines: length and dashes of `fasta`, then its first 200 characters.
     static std::string fastaLines(std::string_view fasta);
 

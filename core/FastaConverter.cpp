@@ -145,6 +145,34 @@ template <class Output> bool writeHeaderText(Output& out, std::string_view text)
     return verbatim;
 }
 
+// The sequence lines of a record, each ending in LF. True when removing every LF from them
+// gives the sequence back.
+template <class Output>
+bool writeSequenceTo(Output& out, std::string_view sequence, LineWidth lineWidth) {
+    bool verbatim = false;
+    const std::size_t width = lineWidth.characters();
+    const std::size_t lines = lineWidth.linesFor(sequence.size());
+    // Most sequences are plain ASCII: each line is checked and copied while it is in cache,
+    // one pass over the residues. Anything else starts over on the character-aware path.
+    if (copyPlainLines(out.extend(sequence.size() + lines), sequence, width)) {
+        verbatim = true;
+    } else {
+        out.retract(sequence.size() + lines);
+        // An LF of the sequence's own could not be told from the ones that end its lines.
+        verbatim = !std::memchr(sequence.data(), '\n', sequence.size());
+        while (!sequence.empty()) {
+            // One line holds it all: no character need be counted.
+            const std::size_t bytes = lineWidth.isUnwrapped()
+                                          ? sequence.size()
+                                          : UnicodeText::graphemePrefixBytes(sequence, width);
+            out.put(sequence.substr(0, bytes));
+            out.put('\n');
+            sequence.remove_prefix(bytes);
+        }
+    }
+    return verbatim;
+}
+
 template <class Output>
 FastaConverter::RecordLayout writeRecordTo(Output& out, const RecordView& record,
                                            LineWidth lineWidth) {
@@ -157,27 +185,7 @@ FastaConverter::RecordLayout writeRecordTo(Output& out, const RecordView& record
     }
     out.put('\n');
     layout.sequenceStart = out.written();
-    std::string_view sequence = record.sequence;
-    const std::size_t width = lineWidth.characters();
-    const std::size_t lines = lineWidth.linesFor(sequence.size());
-    // Most sequences are plain ASCII: each line is checked and copied while it is in cache,
-    // one pass over the residues. Anything else starts over on the character-aware path.
-    if (copyPlainLines(out.extend(sequence.size() + lines), sequence, width)) {
-        layout.sequenceVerbatim = true;
-    } else {
-        out.retract(sequence.size() + lines);
-        // An LF of the sequence's own could not be told from the ones that end its lines.
-        layout.sequenceVerbatim = !std::memchr(sequence.data(), '\n', sequence.size());
-        while (!sequence.empty()) {
-            // One line holds it all: no character need be counted.
-            const std::size_t bytes = lineWidth.isUnwrapped()
-                                          ? sequence.size()
-                                          : UnicodeText::graphemePrefixBytes(sequence, width);
-            out.put(sequence.substr(0, bytes));
-            out.put('\n');
-            sequence.remove_prefix(bytes);
-        }
-    }
+    layout.sequenceVerbatim = writeSequenceTo(out, record.sequence, lineWidth);
     layout.end = out.written();
     return layout;
 }
@@ -221,6 +229,12 @@ FastaConverter::RecordLayout FastaConverter::writeRecord(char* out, const Record
                                                          LineWidth width) {
     PointerOutput output(out);
     return writeRecordTo(output, record, width);
+}
+
+std::size_t FastaConverter::writeSequence(char* out, std::string_view sequence, LineWidth width) {
+    PointerOutput output(out);
+    writeSequenceTo(output, sequence, width);
+    return output.written();
 }
 
 } // namespace pellacor

@@ -44,6 +44,11 @@ public:
     /// Writes one record at `out`, which must have room for `recordSizeBound` bytes of it.
     static RecordLayout writeRecord(char* out, const RecordView& record, LineWidth width);
 
+    /// Writes `sequence` at `out` as a record's sequence lines, each ending in LF; `out` must
+    /// have room for `sequence.size() + width.linesFor(sequence.size())` bytes. Returns the
+    /// bytes written.
+    static std::size_t writeSequence(char* out, std::string_view sequence, LineWidth width);
+
     /// The most bytes one record can take: exact for an ASCII sequence without CR, never less
     /// than the record (a header never grows, and a line holds at least one byte).
     static std::size_t recordSizeBound(std::size_t identifierBytes, std::size_t sequenceBytes,

@@ -6,6 +6,7 @@
 #include <unicode/utext.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -186,6 +187,10 @@ std::size_t UnicodeText::graphemePrefixBytes(std::string_view text, std::size_t 
     // combines with the last of them. So only that window decides, however long the text.
     const std::size_t window = count > (text.size() - 1) / 2 ? text.size() : 2 * count + 1;
     if (isAscii(text.substr(0, window))) {
+        // Only CR LF, one character of two bytes, makes ASCII bytes and characters differ.
+        const std::size_t plain = std::min(count, text.size());
+        if (!std::memchr(text.data(), '\r', plain))
+            return plain;
         std::size_t bytes = 0;
         for (std::size_t seen = 0; seen < count && bytes < text.size(); ++seen)
             bytes +=

@@ -94,10 +94,19 @@ std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete,
     const std::size_t within = afterLastLineBreak(window.substr(0, limit));
     if (within > 0)
         return within;
-    // A line longer than a stretch: up to its end, however far.
-    for (std::size_t i = limit; i < window.size(); ++i)
-        if (window[i] == '\n' || (window[i] == '\r' && i + 1 < window.size()))
-            return i + 1;
+    // A line longer than a stretch: up to its end, however far. A CR ends one only where a
+    // byte follows that tells whether it is CR LF.
+    if (limit >= window.size())
+        return isComplete ? window.size() : 0;
+    const char* data = window.data();
+    const auto* lf =
+        static_cast<const char*>(std::memchr(data + limit, '\n', window.size() - limit));
+    const std::size_t lineEnd = lf ? static_cast<std::size_t>(lf - data) : window.size();
+    const auto* cr = static_cast<const char*>(std::memchr(data + limit, '\r', lineEnd - limit));
+    if (cr && static_cast<std::size_t>(cr - data) + 1 < window.size())
+        return static_cast<std::size_t>(cr - data) + 1;
+    if (lf)
+        return lineEnd + 1;
     return isComplete ? window.size() : 0;
 }
 

@@ -26,6 +26,14 @@ void RecordBuilder::addRow(std::span<const std::string_view> fields, std::uint64
     // The first rows wait while every one begins with an empty column: whether that column is
     // part of the table shows only when a row has something in it, or the table ends.
     const auto empty = static_cast<std::size_t>(firstValue - fields.begin());
+    if (empty == 0 && held_.empty()) {
+        // The usual table, whose first row starts in column 1: nothing waits or is copied.
+        leadingEmpty_ = 0;
+        decide(fields);
+        if (!layout_->hasHeader)
+            take(fields, row, sequenceMayNeedCleaning, sink);
+        return;
+    }
     leadingEmpty_ = std::min(leadingEmpty_.value_or(empty), empty);
     held_.push_back({heldEnds_.size(), fields.size(), row, sequenceMayNeedCleaning});
     for (const std::string_view field : fields) {

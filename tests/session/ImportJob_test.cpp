@@ -40,8 +40,10 @@ protected:
         ASSERT_EQ(outcome.entries.fasta().toStdString(), fasta);
         EXPECT_EQ(outcome.fileType, table.isTabDelimited ? "TSV" : "CSV");
         // The reader's own trace, and a line for the rows it skipped, if any.
-        const std::string entryLines =
-            ConversionTrace::entryLines(table.entries.size(), table.entries);
+        std::vector<ConversionTrace::EntryDetail> details;
+        for (const SequenceEntry& entry : table.entries)
+            details.push_back(ConversionTrace::EntryDetail::of(entry.identifier, entry.sequence));
+        const std::string entryLines = ConversionTrace::entryLines(table.entries.size(), details);
         EXPECT_EQ(outcome.entryTrace.substr(0, entryLines.size()), entryLines);
         const std::string rest = outcome.entryTrace.substr(entryLines.size());
         EXPECT_TRUE(rest.empty() ||
