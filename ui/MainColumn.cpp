@@ -124,7 +124,12 @@ QWidget* MainColumn::makeResultBlock() {
     notesLabel_ = makeLabel(QString(), Role::Caption, summary);
     Appearance::applySecondary(notesLabel_);
     notesLabel_->setWordWrap(true);
-    notesLabel_->setMaximumWidth(buttonContentWidth + 2 * edgePadding);
+    // Wrapped at a set width to a height set with the text (see fitNotes): a label whose height
+    // follows its width would make the scroll area around the column count every part at its
+    // preferred height, and scroll where nothing needs to.
+    QSizePolicy fixedLines = notesLabel_->sizePolicy();
+    fixedLines.setHeightForWidth(false);
+    notesLabel_->setSizePolicy(fixedLines);
     notesLabel_->setVisible(false);
     lines->addWidget(countLabel_, 0, Qt::AlignLeft);
     lines->addWidget(notesLabel_, 0, Qt::AlignLeft);
@@ -202,9 +207,16 @@ void MainColumn::showStatus(bool processing, qsizetype entryCount,
 void MainColumn::showNotes(const QStringList& notes) {
     notesLabel_->setText(notes.join(QLatin1Char('\n')));
     notesLabel_->setVisible(!notes.isEmpty());
+    fitNotes();
+}
+
+void MainColumn::fitNotes() {
+    if (!notesLabel_->text().isEmpty())
+        notesLabel_->setFixedSize(buttonContentWidth,
+                                  notesLabel_->heightForWidth(buttonContentWidth));
     // The import button sits between two equal stretches, so notes that make the block below
     // it taller would lift it by half their height: as much room goes above it, and it stays.
-    const int notesHeight = notes.isEmpty() ? 0 : notesLabel_->sizeHint().height() + notesSpacing;
+    const int notesHeight = notesLabel_->isHidden() ? 0 : notesLabel_->height() + notesSpacing;
     notesBalance_->changeSize(0, notesHeight, QSizePolicy::Minimum, QSizePolicy::Preferred);
     layout()->invalidate();
 }
@@ -213,6 +225,8 @@ void MainColumn::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
         refreshIcons();
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitNotes();
 }
 
 } // namespace pellacor

@@ -60,6 +60,7 @@ private:
     QWidget* makeResultBlock();
     QWidget* makeInstructions();
     void refreshIcons();
+    void fitNotes();
 
     FilledActionButton* importButton_ = nullptr;
     FilledActionButton* exportButton_ = nullptr;

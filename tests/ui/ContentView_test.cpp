@@ -20,6 +20,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -381,6 +383,8 @@ TEST_F(ContentViewTest, the_import_button_stays_put_when_the_progress_row_or_not
     import(write("notes.csv", "s1,ACGT\n,GG\ns3,\ns1,TT\n"));
     ASSERT_TRUE(column().notesLabel()->isVisible());
     EXPECT_EQ(buttonTop(), withResult);
+    EXPECT_FALSE(view.findChild<QScrollArea*>()->verticalScrollBar()->isVisible())
+        << "the column fits; nothing to scroll";
     import(write("one.csv", oneRecord));
     EXPECT_FALSE(column().notesLabel()->isVisible());
     EXPECT_EQ(buttonTop(), withResult);
