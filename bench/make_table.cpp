@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
     const long rows = std::atol(argv[1]);
     const long length = std::atol(argv[2]);
     const char delimiter = std::string(argv[3]) == "tab" ? '\t' : ',';
-    static const char* const organisms[] = {"E. coli K-12", "S. cerevisiae S288C",
-                                            "H. sapiens", "A. thaliana Col-0"};
+    static const char* const organisms[] = {"E. coli K-12", "S. cerevisiae S288C", "H. sapiens",
+                                            "A. thaliana Col-0"};
     std::mt19937_64 random(42);
     std::string row;
     std::printf("Identifier%cSequence\n", delimiter);

@@ -39,7 +39,9 @@ const char* otherCompression(std::string_view bytes) {
     const auto startsWith = [&](std::string_view magic) { return bytes.starts_with(magic); };
     if (startsWith("BZh"))
         return "bzip2";
-    if (startsWith(std::string_view("\xFD" "7zXZ\0", 6)))
+    if (startsWith(std::string_view("\xFD"
+                                    "7zXZ\0",
+                                    6)))
         return "xz";
     if (startsWith("\x28\xB5\x2F\xFD"))
         return "zstd";

@@ -19,8 +19,8 @@ GzipText::~GzipText() {
     inflateEnd(&stream_);
 }
 
-std::size_t GzipText::decode(std::string_view input, bool inputEnds, char* out,
-                             std::size_t room, std::size_t& used) {
+std::size_t GzipText::decode(std::string_view input, bool inputEnds, char* out, std::size_t room,
+                             std::size_t& used) {
     used = 0;
     if (memberEnded_) {
         // Another member may follow; anything else after the last one is not gzip data.
@@ -40,8 +40,7 @@ std::size_t GzipText::decode(std::string_view input, bool inputEnds, char* out,
     stream_.next_out = reinterpret_cast<Bytef*>(out);
     stream_.avail_out = static_cast<uInt>(std::min<std::size_t>(room, UINT_MAX));
     const int status = inflate(&stream_, Z_NO_FLUSH);
-    used = input.size() > UINT_MAX ? UINT_MAX - stream_.avail_in
-                                   : input.size() - stream_.avail_in;
+    used = input.size() > UINT_MAX ? UINT_MAX - stream_.avail_in : input.size() - stream_.avail_in;
     const std::size_t made = std::min<std::size_t>(room, UINT_MAX) - stream_.avail_out;
     if (status == Z_STREAM_END) {
         memberEnded_ = true;

@@ -2,8 +2,8 @@
 // gone afterwards either way.
 #include "FuzzTargets.h"
 
-#include "readers/ExcelParser.h"
 #include "files/FileError.h"
+#include "readers/ExcelParser.h"
 #include "readers/TableError.h"
 
 #include <cstdlib>

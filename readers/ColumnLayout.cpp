@@ -8,7 +8,8 @@
 namespace pellacor {
 namespace {
 
-bool hasWord(const std::vector<std::string>& words, std::initializer_list<std::string_view> wanted) {
+bool hasWord(const std::vector<std::string>& words,
+             std::initializer_list<std::string_view> wanted) {
     return std::any_of(words.begin(), words.end(), [&](const std::string& word) {
         return std::find(wanted.begin(), wanted.end(), word) != wanted.end();
     });
@@ -108,15 +109,15 @@ ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bo
         throw ChoiceError("There is no column named \u201C" + ref.name + "\u201D for the " + role +
                           " in this table; it has " + listOf(layout) + ".");
     };
-    layout.identifier = resolve(choice.identifier.value_or(ColumnRef::column(leadingEmpty + 1)),
-                                "identifier");
+    layout.identifier =
+        resolve(choice.identifier.value_or(ColumnRef::column(leadingEmpty + 1)), "identifier");
     const std::optional<std::size_t> sequence =
         resolve(choice.sequence.value_or(ColumnRef::column(leadingEmpty + 2)), "sequence");
     if (!sequence)
         throw ChoiceError("The sequence cannot be left out; choose its column.");
     layout.sequence = *sequence;
-    layout.description = choice.description ? resolve(*choice.description, "description")
-                                            : std::nullopt;
+    layout.description =
+        choice.description ? resolve(*choice.description, "description") : std::nullopt;
     return layout;
 }
 

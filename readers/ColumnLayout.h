@@ -1,7 +1,7 @@
 #pragma once
 
-#include "readers/ColumnChoice.h"
 #include "readers/ChoiceError.h"
+#include "readers/ColumnChoice.h"
 
 #include <cstddef>
 #include <optional>

@@ -120,14 +120,13 @@ WorkbookReport ExcelParser::read(const std::filesystem::path& file, const Record
 std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
     const WorkDirectory work;
     std::vector<SequenceEntry> entries;
-    readArchive(
-        work, work.writeFile("temp.xlsx", bytes),
-        [&entries](const RecordView& r) {
-            entries.push_back({std::string(r.identifier), std::string(r.sequence),
-                               r.description ? std::optional<std::string>(*r.description)
-                                             : std::nullopt});
-        },
-        {});
+    readArchive(work, work.writeFile("temp.xlsx", bytes),
+                [&entries](const RecordView& r) {
+                    entries.push_back({std::string(r.identifier), std::string(r.sequence),
+                                       r.description ? std::optional<std::string>(*r.description)
+                                                     : std::nullopt});
+                },
+                {});
     return entries;
 }
 

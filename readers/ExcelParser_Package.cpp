@@ -1,12 +1,12 @@
 // Finding the parts of the package that are read, and whether they may be unpacked.
 #include "readers/ExcelParser.h"
 
+#include "core/UnicodeText.h"
 #include "files/FileError.h"
 #include "files/MappedFile.h"
 #include "readers/ArchiveListing.h"
 #include "readers/ArchivePart.h"
 #include "readers/ChoiceError.h"
-#include "core/UnicodeText.h"
 #include "readers/RelationshipsDelegate.h"
 #include "readers/TableError.h"
 #include "readers/WorkbookDelegate.h"
@@ -101,9 +101,9 @@ std::size_t ExcelParser::chooseSheet(const std::vector<WorkbookDelegate::Sheet>&
     std::string list;
     for (std::size_t i = 0; i < sheets.size(); ++i)
         list += (i ? ", " : "") + std::to_string(i + 1) + " \u201C" + sheets[i].name + "\u201D";
-    throw ChoiceError("There is no sheet \u201C" + *wanted + "\u201D in this workbook; " +
-                      (sheets.empty() ? std::string("it lists no sheets.")
-                                      : "it has " + list + "."));
+    throw ChoiceError(
+        "There is no sheet \u201C" + *wanted + "\u201D in this workbook; " +
+        (sheets.empty() ? std::string("it lists no sheets.") : "it has " + list + "."));
 }
 
 void ExcelParser::checkParts(const ArchiveListing& listing, const std::vector<std::string>& parts,

@@ -13,7 +13,8 @@ void WorkbookDelegate::didStartElement(std::string_view localName,
     if (const char* id = attributes.find("id"))
         sheet.relationship = id;
     if (const char* state = attributes.find("state"))
-        sheet.isHidden = std::string_view(state) == "hidden" || std::string_view(state) == "veryHidden";
+        sheet.isHidden =
+            std::string_view(state) == "hidden" || std::string_view(state) == "veryHidden";
     sheets.push_back(std::move(sheet));
 }
 

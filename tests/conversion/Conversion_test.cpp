@@ -135,8 +135,7 @@ TEST_F(ConversionTest, chosen_columns_by_number_or_name_and_records_named_by_the
     ConversionRequest numbered;
     numbered.columns.identifier = ColumnRef::nothing();
     numbered.columns.sequence = ColumnRef::column(1);
-    EXPECT_EQ(convert("list.txt", "\nMKKV\n\nGGWL\n", numbered).fasta,
-              ">2\nMKKV\n>4\nGGWL\n");
+    EXPECT_EQ(convert("list.txt", "\nMKKV\n\nGGWL\n", numbered).fasta, ">2\nMKKV\n>4\nGGWL\n");
     // A column the table lacks is refused, naming the columns it has.
     request.columns.sequence = ColumnRef::parse("Sequence");
     try {
@@ -166,9 +165,9 @@ TEST_F(ConversionTest, skipped_rows_odd_values_and_repeated_names_are_told_and_c
     EXPECT_NE(numbers.warnings[0].find("\u201C0.95\u201D in row 1"), std::string::npos);
     // Residues written in blocks are residues; words are not.
     EXPECT_TRUE(convert("b.csv", "a,ACGTACGTAC GTACGTACGT GTA\n").warnings.empty());
-    EXPECT_EQ(convert("w.csv", "a,Homo sapiens\nb,tRNA ligase\nc,Escherichia coli\n")
-                  .warnings.size(),
-              1u);
+    EXPECT_EQ(
+        convert("w.csv", "a,Homo sapiens\nb,tRNA ligase\nc,Escherichia coli\n").warnings.size(),
+        1u);
     EXPECT_TRUE(convert("m.csv", "a,ACGTACGTAC acgtacgtac ACG\n").warnings.empty());
 }
 
@@ -200,7 +199,10 @@ TEST_F(ConversionTest, other_encodings_compression_and_comment_lines_read_as_pla
     const std::string whole = gzipped(table);
     EXPECT_THROW(convert("cut.csv.gz", whole.substr(0, whole.size() - 12)), std::exception);
     try {
-        convert("t.csv.xz", std::string("\xFD" "7zXZ\0", 6) + "rest");
+        convert("t.csv.xz", std::string("\xFD"
+                                        "7zXZ\0",
+                                        6) +
+                                "rest");
         FAIL() << "xz was read";
     } catch (const std::exception& e) {
         EXPECT_NE(std::string(e.what()).find("compressed with xz"), std::string::npos);

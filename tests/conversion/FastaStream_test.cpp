@@ -55,8 +55,8 @@ TEST(FastaStreamTest, a_record_larger_than_the_buffer_goes_out_in_pieces_of_whol
         "\xC3\xA9" + repeated("A", FastaStream::pieceBytes - 40) + repeated("\xCC\x81", 200) +
             repeated("T", large)};
     for (const std::string& sequence : sequences)
-        for (const LineWidth width : {LineWidth(), LineWidth(61), LineWidth(1),
-                                      LineWidth::unwrapped()}) {
+        for (const LineWidth width :
+             {LineWidth(), LineWidth(61), LineWidth(1), LineWidth::unwrapped()}) {
             const std::vector<SequenceEntry> entries = {
                 {"small", "ACGT", std::nullopt},
                 {"big", sequence, std::string("a long one")},
