@@ -16,7 +16,7 @@ QByteArray entryReadingAs(const QByteArray& folder, const QString& name) {
     std::error_code unreadable;
     for (std::filesystem::directory_iterator it(folder.toStdString(), unreadable), end;
          !unreadable && it != end; it.increment(unreadable)) {
-        const std::string& entry = it->path().filename().native();
+        const std::string entry = it->path().filename().native();
         if (QFile::decodeName(QByteArray::fromStdString(entry)) == name) {
             found = QByteArray::fromStdString(entry);
             ++matches;
