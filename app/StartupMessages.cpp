@@ -54,14 +54,11 @@ StartupMessages::StartupMessages() {
 StartupMessages::~StartupMessages() {
     qInstallMessageHandler(previous_);
     watching = nullptr;
-    for (const Held& message : held_) {
-        if (previous_)
-            previous_(message.type,
-                      QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
-                      message.text);
-        else
-            print(formatted(message.type, message.category, message.text) + u'\n');
-    }
+    // Qt hands back its own default handler when none was installed before.
+    for (const Held& message : held_)
+        previous_(message.type,
+                  QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
+                  message.text);
 }
 
 void StartupMessages::handle(QtMsgType type, const QMessageLogContext& context,

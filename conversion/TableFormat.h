@@ -9,19 +9,15 @@ namespace pellacor {
 /// reader, everything else, standard input included, to the delimited-text reader.
 class TableFormat {
 public:
-    enum class Kind { delimited, workbook };
-
     /// The format of the table at `path`; "-" is standard input.
     static TableFormat of(std::string_view path);
 
-    Kind kind() const noexcept { return kind_; }
-    bool isWorkbook() const noexcept { return kind_ == Kind::workbook; }
+    bool isWorkbook() const noexcept { return extension_ == "xlsx" || extension_ == "xls"; }
     /// The label the user sees for the table: "Excel (XLSX)" or "Excel (XLS)" for a workbook;
     /// for delimited text, "TSV" when it was read as tab-separated (`delimiter`), else "CSV".
     std::string label(char delimiter = ',') const;
 
 private:
-    Kind kind_ = Kind::delimited;
     std::string extension_; // lower-cased, without the dot
 };
 

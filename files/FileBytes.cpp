@@ -12,7 +12,28 @@
 #include <unistd.h>
 
 namespace pellacor {
-FileBytes::RegularFile FileBytes::openRegular(const std::filesystem::path& path) {
+namespace {
+
+// Everything readable from `fd` from where it stands until end of file.
+std::string readToEnd(int fd, const std::string& name) {
+    std::string bytes;
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError("Cannot read", name, errno);
+        }
+        if (got == 0)
+            return bytes;
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+} // namespace
+
+FileDescriptor FileBytes::openRegular(const std::filesystem::path& path) {
     const std::string name = path.string();
     // O_NONBLOCK keeps a FIFO from hanging the open; it is refused just below.
     FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -29,7 +50,7 @@ FileBytes::RegularFile FileBytes::openRegular(const std::filesystem::path& path)
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags >= 0)
         ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-    return {std::move(fd), static_cast<std::size_t>(info.st_size)};
+    return fd;
 }
 
 std::string FileBytes::readOpened(int fd, std::size_t size, const std::string& name) {
@@ -50,24 +71,8 @@ std::string FileBytes::readOpened(int fd, std::size_t size, const std::string& n
     }
     bytes.resize(done);
     // The file may also have grown; read the rest.
-    bytes += readDescriptor(fd, name);
+    bytes += readToEnd(fd, name);
     return bytes;
-}
-
-std::string FileBytes::readDescriptor(int fd, const std::string& name) {
-    std::string bytes;
-    char chunk[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            throw FileError("Cannot read", name, errno);
-        }
-        if (got == 0)
-            return bytes;
-        bytes.append(chunk, static_cast<std::size_t>(got));
-    }
 }
 
 } // namespace pellacor

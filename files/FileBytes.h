@@ -13,20 +13,14 @@ class FileBytes {
 public:
     FileBytes() = delete;
 
-    /// An open regular file and its size when opened.
-    struct RegularFile {
-        FileDescriptor fd;
-        std::size_t size;
-    };
-    /// Opens the file at `path` for reading. Throws `FileError` for a missing or unreadable
-    /// file, a directory, a FIFO or a device, naming the file and the cause; never blocks.
-    static RegularFile openRegular(const std::filesystem::path& path);
+    /// Opens the regular file at `path` for reading. Throws `FileError` for a missing or
+    /// unreadable file, a directory, a FIFO or a device, naming the file and the cause; never
+    /// blocks.
+    static FileDescriptor openRegular(const std::filesystem::path& path);
 
     /// The bytes of a file opened by `openRegular`, read through its descriptor `fd` from where
     /// it stands; `size` is what the file held when opened. Throws `FileError`.
     static std::string readOpened(int fd, std::size_t size, const std::string& name);
-    /// Everything readable from the open descriptor `fd` until end of file (for standard input).
-    static std::string readDescriptor(int fd, const std::string& name);
 };
 
 } // namespace pellacor

@@ -26,7 +26,7 @@ timespec modificationTime(const struct stat& info) {
 } // namespace
 
 MappedFile::MappedFile(const std::filesystem::path& path) : name_(DisplayName::quoted(path)) {
-    fd_ = FileBytes::openRegular(path).fd;
+    fd_ = FileBytes::openRegular(path);
     map(0, path.string());
 }
 
@@ -50,18 +50,18 @@ void MappedFile::map(std::size_t offset, const std::string& name) {
     offset = std::min(offset, fileSize_);
     // Mappings start on a page; the bytes wanted may start further in.
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    mapOffset_ = offset / page * page;
-    mapSize_ = fileSize_ - mapOffset_;
+    const std::size_t mapOffset = offset / page * page;
+    mapSize_ = fileSize_ - mapOffset;
     size_ = fileSize_ - offset;
     if (size_ == 0)
         return;
-    void* mapped = ::mmap(nullptr, mapSize_, PROT_READ, MAP_PRIVATE, fd_.get(),
-                          static_cast<off_t>(mapOffset_));
+    void* mapped =
+        ::mmap(nullptr, mapSize_, PROT_READ, MAP_PRIVATE, fd_.get(), static_cast<off_t>(mapOffset));
     if (mapped != MAP_FAILED) {
         mapping_ = static_cast<const char*>(mapped);
         guard_.emplace(mapping_, mapSize_);
         if (guard_->isActive()) {
-            data_ = mapping_ + (offset - mapOffset_);
+            data_ = mapping_ + (offset - mapOffset);
             // Read front to back: the kernel reads ahead, and may drop pages behind.
             ::madvise(const_cast<char*>(mapping_), mapSize_, MADV_SEQUENTIAL);
             return;

@@ -5,7 +5,6 @@
 
 #include <ctime>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,7 +46,6 @@ private:
     std::string name_; // as messages show it
     FileDescriptor fd_;
     const char* mapping_ = nullptr; // starts on a page, at most a page before `data_`
-    std::size_t mapOffset_ = 0;
     std::size_t mapSize_ = 0;
     std::size_t fileSize_ = 0;
     const char* data_ = nullptr;

@@ -23,7 +23,6 @@ public:
     void drop(std::size_t bytes) override;
     void willRead(std::size_t bytes) override { file_.prepare(dropped_, bytes); }
     void verifyUnchanged() const override { file_.verifyUnchanged(); }
-    std::optional<std::size_t> size() const noexcept override { return file_.bytes().size(); }
 
 private:
     MappedFile file_;

@@ -8,17 +8,15 @@ namespace pellacor {
 class MemoryText : public TextSource {
 public:
     /// `bytes` must outlive the source.
-    explicit MemoryText(std::string_view bytes) noexcept : bytes_(bytes), size_(bytes.size()) {}
+    explicit MemoryText(std::string_view bytes) noexcept : bytes_(bytes) {}
 
     std::string_view window() const noexcept override { return bytes_; }
     bool readMore() override { return false; }
     bool isComplete() const noexcept override { return true; }
     void drop(std::size_t bytes) override { bytes_.remove_prefix(bytes); }
-    std::optional<std::size_t> size() const noexcept override { return size_; }
 
 private:
     std::string_view bytes_;
-    std::size_t size_;
 };
 
 } // namespace pellacor

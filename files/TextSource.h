@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string_view>
 
 namespace pellacor {
@@ -27,8 +26,6 @@ public:
     /// Throws `FileError` when the input changed while it was read (a file cut short or
     /// rewritten): what was read may then be a mix of old and new text.
     virtual void verifyUnchanged() const {}
-    /// The bytes of the whole input, when known before reading it.
-    virtual std::optional<std::size_t> size() const noexcept { return std::nullopt; }
 
     /// Runs `read` over this source, then `verifyUnchanged`, and returns what `read` returned.
     /// When `read` throws, the check comes first: the zeros of a file cut short, or a half

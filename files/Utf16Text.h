@@ -2,6 +2,8 @@
 
 #include "files/DecodedText.h"
 
+#include <optional>
+
 namespace pellacor {
 
 /// UTF-16 text with a byte-order mark (what spreadsheet programs save as "Unicode Text"),

@@ -46,7 +46,7 @@ ArchivePart::ArchivePart(const std::filesystem::path& archive, const ArchiveList
 ArchivePart::ArchivePart(const std::filesystem::path& archive, const ArchiveListing& listing,
                          const std::string& name, const std::filesystem::path& file,
                          FileDescriptor output)
-    : name_(name), file_(file), listedSize_(listing.sizeOf(name)), reader_(openForReading(file)),
+    : file_(file), listedSize_(listing.sizeOf(name)), reader_(openForReading(file)),
       writer_(unpackArguments(archive, name), output.get()) {
     // unzip trusts the sizes an archive claims only for its listing: a part that inflates past
     // its listed size would otherwise fill the disk behind the space check.

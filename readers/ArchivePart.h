@@ -39,7 +39,6 @@ private:
     ArchivePart(const std::filesystem::path& archive, const ArchiveListing& listing,
                 const std::string& name, const std::filesystem::path& file, FileDescriptor output);
 
-    std::string name_;
     std::filesystem::path file_;
     std::uint64_t listedSize_;
     FileDescriptor reader_;

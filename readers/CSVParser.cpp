@@ -58,12 +58,6 @@ CSVParser::Result CSVParser::parseBytes(std::string_view bytes, std::string_view
     return result;
 }
 
-bool CSVParser::scan(std::string_view bytes, std::string_view fileName, const RecordSink& sink) {
-    MemoryText text(bytes);
-    RecordBuilder builder(RecordBuilder::delimitedStyle);
-    return DelimitedTable::read(text, fileName, builder, sink) == '\t';
-}
-
 char CSVParser::detectDelimiter(std::string_view fileName, std::string_view text) {
     const std::string extension = FileName::lowerExtension(fileName);
     if (extension == "tsv" || extension == "tab")

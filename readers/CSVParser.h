@@ -59,9 +59,6 @@ public:
     static Result parse(const std::filesystem::path& file);
     /// Reads table bytes already in memory; `fileName` decides the delimiter by its extension.
     static Result parseBytes(std::string_view bytes, std::string_view fileName);
-    /// Streams the records of `bytes` to `sink` in row order and returns whether the text was
-    /// read as tab-separated. Throws as `parse` does; the sink may then have seen records.
-    static bool scan(std::string_view bytes, std::string_view fileName, const RecordSink& sink);
 
     /// The delimiter: by extension (tsv/tab: tab, csv: comma), else by counting tabs, commas
     /// and semicolons in the first 5 lines of `text`.

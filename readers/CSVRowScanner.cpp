@@ -128,7 +128,6 @@ bool CSVRowScanner::nextRow() {
         pos_ = rowStart;
         line_ = rowLine;
         row_ = row;
-        needsMore_ = true;
         return false;
     };
     rowNumber_ = row;

@@ -18,7 +18,7 @@ struct TablePlace {
 /// time. A field whose first character other than space or tab is a quotation mark is quoted:
 /// delimiters and line breaks inside belong to it and a doubled mark stands for one. The text
 /// may be a piece of a longer table, cut after a line break: a row that runs past its end then
-/// waits for the next piece (`needsMoreText`).
+/// waits for the next piece.
 class CSVRowScanner {
 public:
     using Place = TablePlace;
@@ -35,9 +35,6 @@ public:
     /// past the end of a piece. Throws `CSVParser::ParserError` for a quoted field that never
     /// closes.
     bool nextRow();
-    /// True when `nextRow` stopped at a row that the next piece must complete: it starts at
-    /// `position()` on line `line()`.
-    bool needsMoreText() const noexcept { return needsMore_; }
     /// Where the text not yet taken into rows starts.
     std::size_t position() const noexcept { return pos_; }
     /// Where the text at `position()` stands.
@@ -67,7 +64,6 @@ private:
     std::string_view text_;
     char delimiter_;
     bool isFinal_;
-    bool needsMore_ = false;
     std::size_t pos_ = 0;
     std::size_t line_;
     std::size_t row_;

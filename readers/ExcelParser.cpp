@@ -90,15 +90,15 @@ std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file)
 
 WorkbookReport ExcelParser::read(const std::filesystem::path& file, const RecordSink& sink,
                                  const WorkbookOptions& options) {
-    std::optional<FileBytes::RegularFile> source;
+    FileDescriptor source;
     try {
-        source.emplace(FileBytes::openRegular(file));
+        source = FileBytes::openRegular(file);
     } catch (const std::exception&) {
         throw ExcelError(ExcelError::Case::cannotReadFile);
     }
     try {
         const WorkDirectory work;
-        const std::filesystem::path archive = work.copyFile("temp.xlsx", source->fd.get(), file);
+        const std::filesystem::path archive = work.copyFile("temp.xlsx", source.get(), file);
         source.reset();
         return readArchive(work, archive, sink, options);
     } catch (const ChoiceError&) {

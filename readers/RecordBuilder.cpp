@@ -17,7 +17,6 @@ void RecordBuilder::addRow(std::span<const std::string_view> fields, std::uint64
     // A row of nothing (written for its formatting, or bare delimiters) is no row at all.
     if (firstValue == fields.end())
         return;
-    hasSeenRow_ = true;
     if (layout_) {
         take(fields.subspan(std::min(layout_->leadingEmpty, fields.size())), row,
              sequenceMayNeedCleaning, sink);

@@ -52,8 +52,6 @@ public:
     /// Hands on the rows still waiting; call once, after the last row.
     void finish(const RecordSink& sink);
 
-    /// True once a row holding anything has come.
-    bool hasSeenRow() const noexcept { return hasSeenRow_; }
     /// How many records were made.
     std::size_t records() const noexcept { return records_; }
     /// The columns used, once the first row has decided them.
@@ -88,7 +86,6 @@ private:
     std::size_t holdingLimit_;
     std::optional<ColumnLayout> layout_;
     TableFindings findings_;
-    bool hasSeenRow_ = false;
     std::size_t records_ = 0;
     // Until the layout is decided: the fewest empty columns any row began with so far.
     std::optional<std::size_t> leadingEmpty_;

@@ -30,12 +30,6 @@ public:
     /// it is no plain decimal integer or the table has no such entry.
     const std::string* find(std::string_view value) const noexcept;
 
-    /// Where `entry` (one of this table's) stands among the entries held, from 0.
-    std::size_t positionOf(const std::string* entry) const noexcept {
-        return static_cast<std::size_t>(entry - texts_.data());
-    }
-    /// The entry at `position`, to be taken over by a reader that is its only user.
-    std::string& entryAt(std::size_t position) noexcept { return texts_[position]; }
     /// How many entries the table holds.
     std::size_t size() const noexcept { return texts_.size(); }
     /// The entries' texts in the order of their numbers.

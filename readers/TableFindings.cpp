@@ -3,7 +3,6 @@
 #include "core/UnicodeText.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace pellacor {
 namespace {

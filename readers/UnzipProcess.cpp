@@ -147,10 +147,6 @@ UnzipProcess::~UnzipProcess() {
     waitFor(child_);
 }
 
-UnzipProcess::UnzipProcess(UnzipProcess&& other) noexcept
-    : child_(std::exchange(other.child_, -1)), status_(other.status_),
-      output_(std::move(other.output_)), registration_(std::move(other.registration_)) {}
-
 void UnzipProcess::limitFileSize(std::uint64_t bytes) {
     if (child_ <= 0)
         return;

@@ -30,9 +30,6 @@ public:
     ~UnzipProcess();
     UnzipProcess(const UnzipProcess&) = delete;
     UnzipProcess& operator=(const UnzipProcess&) = delete;
-    /// Takes over `other`'s child; `other` then owns none.
-    UnzipProcess(UnzipProcess&& other) noexcept;
-    UnzipProcess& operator=(UnzipProcess&& other) = delete;
 
     /// Hands each line of the child's read output to `onLine` (if given), waits for the child
     /// to end and returns its exit status, or -1 when a signal ended it.

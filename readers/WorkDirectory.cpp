@@ -1,7 +1,6 @@
 #include "readers/WorkDirectory.h"
 
 #include "files/FileDescriptor.h"
-#include "readers/TableError.h"
 
 #include <array>
 #include <cerrno>

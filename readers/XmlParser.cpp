@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <ctime>
 #include <new>
 #include <unistd.h>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/SequenceEntry.h"
 #include "session/EntryTable.h"
 #include "session/ImportJob.h"
 #include "session/SessionDialogs.h"
@@ -13,7 +12,6 @@
 
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace pellacor {
 
@@ -100,8 +98,6 @@ public:
     }
     /// The FASTA text as UTF-8 bytes; shares its buffer, copying it is cheap.
     const QByteArray& fastaContent() const noexcept { return fastaContent_; }
-    /// The FASTA text converted to a QString (costs a conversion of the whole text).
-    QString fastaText() const { return QString::fromUtf8(fastaContent_); }
     const std::optional<QString>& errorMessage() const noexcept { return errorMessage_; }
     bool showError() const noexcept { return showError_; }
     const std::optional<QString>& successMessage() const noexcept { return successMessage_; }

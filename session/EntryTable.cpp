@@ -75,15 +75,12 @@ SequenceEntry EntryTable::operator[](std::size_t index) const {
     return entry;
 }
 
-std::vector<SequenceEntry> EntryTable::first(std::size_t count) const {
+std::vector<SequenceEntry> EntryTable::toVector() const {
     std::vector<SequenceEntry> entries;
-    for (std::size_t i = 0; i < std::min(count, size()); ++i)
+    entries.reserve(size());
+    for (std::size_t i = 0; i < size(); ++i)
         entries.push_back((*this)[i]);
     return entries;
-}
-
-std::vector<SequenceEntry> EntryTable::toVector() const {
-    return first(size());
 }
 
 } // namespace pellacor

@@ -35,8 +35,6 @@ public:
     bool empty() const noexcept { return size_ == 0; }
     /// Record `index` (below `size()`), as it was appended.
     SequenceEntry operator[](std::size_t index) const;
-    /// The first `count` records (fewer when the table is shorter).
-    std::vector<SequenceEntry> first(std::size_t count) const;
     /// Every record, in order.
     std::vector<SequenceEntry> toVector() const;
 

@@ -5,8 +5,6 @@
 #include "core/ConversionTrace.h"
 #include "readers/CSVParser.h"
 
-#include <QFile>
-
 #include <filesystem>
 #include <new>
 #include <string_view>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/SequenceEntry.h"
 #include "readers/ColumnChoice.h"
 #include "readers/ColumnLayout.h"
 #include "session/EntryTable.h"
@@ -11,7 +10,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace pellacor {
 

@@ -27,8 +27,6 @@ public:
 
     /// The line as it is drawn.
     const QString& text() const noexcept { return text_; }
-    /// Number of cells the line takes.
-    std::size_t cellCount() const noexcept { return cellCount_; }
     /// Width of the whole line.
     qreal width() const noexcept { return static_cast<qreal>(cellCount_) * column_; }
     /// Left edge of the character holding byte `offset` (the line's end past the last one).

@@ -104,7 +104,6 @@ void ColumnChooser::show(const ConversionDetails& details) {
     sheet_->setCurrentIndex(std::max(0, static_cast<int>(details.sheets.indexOf(details.sheet))));
     sheetRow_->setVisible(hasSheets);
 
-    leadingEmpty_ = layout.leadingEmpty;
     for (QComboBox* box : {identifier_, sequence_, description_}) {
         const QSignalBlocker blocker(box);
         box->clear();

@@ -45,8 +45,6 @@ private:
     QComboBox* sequence_ = nullptr;
     QComboBox* description_ = nullptr;
     QComboBox* sheet_ = nullptr;
-    // Columns empty in every row, before the first shown: numbers count them.
-    std::size_t leadingEmpty_ = 0;
     bool isFilling_ = false;
 };
 
