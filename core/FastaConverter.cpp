@@ -161,10 +161,7 @@ bool writeSequenceTo(Output& out, std::string_view sequence, LineWidth lineWidth
         // An LF of the sequence's own could not be told from the ones that end its lines.
         verbatim = !std::memchr(sequence.data(), '\n', sequence.size());
         while (!sequence.empty()) {
-            // One line holds it all: no character need be counted.
-            const std::size_t bytes = lineWidth.isUnwrapped()
-                                          ? sequence.size()
-                                          : UnicodeText::graphemePrefixBytes(sequence, width);
+            const std::size_t bytes = UnicodeText::graphemePrefixBytes(sequence, width);
             out.put(sequence.substr(0, bytes));
             out.put('\n');
             sequence.remove_prefix(bytes);

@@ -183,14 +183,16 @@ std::size_t UnicodeText::graphemeCountInWindows(std::string_view text, std::size
 }
 
 std::size_t UnicodeText::graphemePrefixBytes(std::string_view text, std::size_t count) {
+    // No character is shorter than a byte: asked for as many, the text is all of them.
+    if (count >= text.size())
+        return text.size();
     // `count` ASCII characters take at most 2 * count bytes; one byte more shows that nothing
     // combines with the last of them. So only that window decides, however long the text.
     const std::size_t window = count > (text.size() - 1) / 2 ? text.size() : 2 * count + 1;
     if (isAscii(text.substr(0, window))) {
         // Only CR LF, one character of two bytes, makes ASCII bytes and characters differ.
-        const std::size_t plain = std::min(count, text.size());
-        if (!std::memchr(text.data(), '\r', plain))
-            return plain;
+        if (!std::memchr(text.data(), '\r', count))
+            return count;
         std::size_t bytes = 0;
         for (std::size_t seen = 0; seen < count && bytes < text.size(); ++seen)
             bytes +=
