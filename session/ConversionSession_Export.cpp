@@ -2,39 +2,13 @@
 
 #include "files/FileError.h"
 #include "session/FastaDocument.h"
+#include "session/TextSliceMimeData.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMimeData>
 #include <QPointer>
 
 namespace pellacor {
-
-namespace {
-
-// The FASTA text as the clipboard's one plain-text item. It shares the session's UTF-8 buffer
-// and hands it out as it is when a program pastes, so neither copying nor pasting converts
-// hundreds of megabytes on the UI thread.
-class FastaMimeData : public QMimeData {
-public:
-    explicit FastaMimeData(QByteArray utf8) : utf8_(std::move(utf8)) {}
-
-    QStringList formats() const override { return {QStringLiteral("text/plain")}; }
-    bool hasFormat(const QString& mimeType) const override {
-        return mimeType == QLatin1String("text/plain");
-    }
-
-protected:
-    QVariant retrieveData(const QString& mimeType, QMetaType) const override {
-        // Plain text in Qt is UTF-8; asked for a QString, QMimeData converts these bytes itself.
-        return hasFormat(mimeType) ? QVariant(utf8_) : QVariant();
-    }
-
-private:
-    QByteArray utf8_;
-};
-
-} // namespace
 
 void ConversionSession::startExport() {
     if (isExporting_)
@@ -77,7 +51,10 @@ void ConversionSession::copyToClipboard() {
         return;
     }
     clipboard->clear();
-    clipboard->setMimeData(new FastaMimeData(fastaContent_));
+    // The clipboard shares the text's buffer and hands it out only when a program pastes, so
+    // neither copying nor pasting converts hundreds of megabytes on the UI thread.
+    clipboard->setMimeData(
+        new TextSliceMimeData(fastaContent_, 0, static_cast<std::size_t>(fastaContent_.size())));
     raiseSuccess(QStringLiteral("FASTA content copied to clipboard!"));
 }
 

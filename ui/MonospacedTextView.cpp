@@ -1,7 +1,7 @@
 #include "ui/MonospacedTextView.h"
 
 #include "ui/CellLine.h"
-#include "ui/TextSliceMimeData.h"
+#include "session/TextSliceMimeData.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "ui/TextSliceMimeData.h"
+#include "session/TextSliceMimeData.h"
 
 #include <algorithm>
 
