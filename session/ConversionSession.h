@@ -176,8 +176,9 @@ private:
     void raiseError(const QString& message);
     void raiseSuccess(const QString& message);
 
-    // Commits a successful import: records, type label, trace, FASTA text, panel shown.
-    void applyImportedEntries(ImportOutcome&& outcome);
+    // Commits a successful import of `path`: records, type label, trace, FASTA text, panel
+    // shown.
+    void applyImportedEntries(ImportOutcome&& outcome, const QByteArray& path);
     // Reads `path` with `choice` on a worker, then commits or fails; `isProcessing` is set.
     void startConversion(const QByteArray& path, const ImportChoice& choice);
     void finishImport();
@@ -202,8 +203,6 @@ private:
     bool showOutputWindow_ = false;
     ConversionDetails details_;
     QByteArray importedPath_;
-    // The path being read, until the read is committed.
-    QByteArray readingPath_;
 };
 
 } // namespace pellacor

@@ -70,12 +70,11 @@ void ConversionSession::startConversion(const QByteArray& path, const ImportChoi
         return;
     }
     grant_ = std::make_unique<FileAccessGrant>(access_, name);
-    readingPath_ = path;
 
     // Reading and rendering run on a worker; every field is written back here, on the UI
     // thread, in the same order as if it had all run here.
     importWatcher_ = new QFutureWatcher<ImportOutcome>(this);
-    connect(importWatcher_, &QFutureWatcherBase::finished, this, [this] {
+    connect(importWatcher_, &QFutureWatcherBase::finished, this, [this, path] {
         QFutureWatcher<ImportOutcome>* watcher = std::exchange(importWatcher_, nullptr);
         ImportOutcome outcome = watcher->future().takeResult();
         watcher->deleteLater();
@@ -83,14 +82,15 @@ void ConversionSession::startConversion(const QByteArray& path, const ImportChoi
             failImport(*outcome.failure);
             return;
         }
-        applyImportedEntries(std::move(outcome));
+        applyImportedEntries(std::move(outcome), path);
         grant_.reset();
         finishImport();
     });
     importWatcher_->setFuture(QtConcurrent::run(&ImportJob::run, path, choice));
 }
 
-void ConversionSession::applyImportedEntries(ImportOutcome&& outcome) {
+void ConversionSession::applyImportedEntries(ImportOutcome&& outcome, const QByteArray& path) {
+    importedPath_ = path;
     EntryTable previous = std::exchange(parsedEntries_, std::move(outcome.entries));
     emit parsedEntriesChanged();
     detectedFileType_ = std::move(outcome.fileType);
@@ -100,7 +100,6 @@ void ConversionSession::applyImportedEntries(ImportOutcome&& outcome) {
     emit fastaContentChanged();
     writeTrace(outcome.fastaTrace);
     setShowOutputWindow(true);
-    importedPath_ = readingPath_;
     details_ = std::move(outcome.details);
     emit conversionDetailsChanged();
     // Handing hundreds of megabytes back to the system takes tens of milliseconds: not on

@@ -1,13 +1,13 @@
 #include "ui/ContentView.h"
 
 #include "session/ConversionSession.h"
-#include "ui/ChoiceRecorder.h"
 #include "ui/ColumnChooser.h"
 #include "ui/DropHighlight.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainColumn.h"
 #include "ui/OutputPanel.h"
 
+#include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QPropertyAnimation>
@@ -24,14 +24,12 @@ constexpr int slideMilliseconds = 250;
 
 ContentView::ContentView(QWidget* parent)
     : QWidget(parent), ownDialogs_(std::make_unique<FileDialogs>(this)),
-      recorder_(std::make_unique<ChoiceRecorder>(*ownDialogs_)),
-      session_(std::make_unique<ConversionSession>(*recorder_)) {
+      session_(std::make_unique<ConversionSession>(*ownDialogs_)) {
     build();
 }
 
 ContentView::ContentView(SessionDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), recorder_(std::make_unique<ChoiceRecorder>(dialogs)),
-      session_(std::make_unique<ConversionSession>(*recorder_)) {
+    : QWidget(parent), session_(std::make_unique<ConversionSession>(dialogs)) {
     build();
 }
 
@@ -106,7 +104,7 @@ void ContentView::bindSession() {
     connect(session, &ConversionSession::parsedEntriesChanged, this, [this] {
         refreshStatus();
         // The window is named after the table it shows, as document windows are.
-        window()->setWindowFilePath(recorder_->lastChosen());
+        window()->setWindowFilePath(QFile::decodeName(session_->importedPath()));
     });
     connect(session, &ConversionSession::detectedFileTypeChanged, this, [this] {
         refreshStatus();

@@ -17,7 +17,6 @@ class QScrollArea;
 
 namespace pellacor {
 
-class ChoiceRecorder;
 class ConversionSession;
 class DropHighlight;
 class FileDialogs;
@@ -83,7 +82,6 @@ private:
 
     // Declared before the session, which holds a reference to them.
     std::unique_ptr<FileDialogs> ownDialogs_;
-    std::unique_ptr<ChoiceRecorder> recorder_;
     std::unique_ptr<ConversionSession> session_;
 
     MainColumn* column_ = nullptr;

@@ -2,7 +2,6 @@
 #include "ui/ContentView.h"
 
 #include "session/ConversionSession.h"
-#include "ui/ChoiceRecorder.h"
 #include "ui/DropHighlight.h"
 #include "ui/FindBar.h"
 #include "ui/OutputPanel.h"
@@ -52,7 +51,6 @@ void ContentView::dropEvent(QDropEvent* event) {
     if (!choice || session_->isProcessing() || session_->isImporting())
         return;
     event->acceptProposedAction();
-    recorder_->record(choice->paths.first());
     session_->handleFileImport(*choice);
 }
 
