@@ -42,9 +42,7 @@ ImportOutcome ImportJob::run(const QByteArray& path, const ImportChoice& choice)
         for (const std::string& sheet : summary.sheets)
             outcome.details.sheets << QString::fromStdString(sheet);
         outcome.details.sheet = QString::fromStdString(summary.sheet);
-        if (const std::optional<std::string> skipped = summary.findings.skippedMessage())
-            outcome.details.skippedRows = QString::fromStdString(*skipped);
-        for (const std::string& warning : summary.findings.warnings())
+        for (const std::string& warning : summary.warnings())
             outcome.details.warnings << QString::fromStdString(warning);
         outcome.fileType = QString::fromStdString(summary.fileType);
         outcome.entryTrace = summary.entryTrace();

@@ -21,9 +21,9 @@ struct ConversionDetails {
     /// A workbook's sheets in tab order, and the one read.
     QStringList sheets;
     QString sheet;
-    /// "3 rows skipped (no identifier or sequence): 5, 9, 12", when rows were skipped.
-    std::optional<QString> skippedRows;
-    /// Warnings that changed nothing: a column that holds no sequences, repeated identifiers.
+    /// What the user should know that changed nothing: "3 rows skipped (no identifier or
+    /// sequence): 5, 9, 12" first, when rows were skipped; then a column that holds no
+    /// sequences, repeated identifiers.
     QStringList warnings;
 };
 

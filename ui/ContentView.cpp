@@ -93,11 +93,7 @@ void ContentView::bindSession() {
     connect(session, &ConversionSession::conversionDetailsChanged, this, [this] {
         const ConversionDetails& details = session_->conversionDetails();
         panel_->columnChooser()->show(details);
-        QStringList notes;
-        if (details.skippedRows)
-            notes << *details.skippedRows;
-        notes << details.warnings;
-        column_->showNotes(notes);
+        column_->showNotes(details.warnings);
     });
 
     connect(session, &ConversionSession::isProcessingChanged, this, &ContentView::refreshStatus);
