@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordView.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +14,13 @@ struct SequenceEntry {
     std::string identifier;
     std::string sequence;
     std::optional<std::string> description;
+
+    /// A copy of the record `record` views, to keep after the reader has moved on.
+    static SequenceEntry of(const RecordView& record) {
+        return {std::string(record.identifier), std::string(record.sequence),
+                record.description ? std::optional<std::string>(*record.description)
+                                   : std::nullopt};
+    }
 
     /// The description as a view into this entry; absent when there is none.
     std::optional<std::string_view> descriptionView() const noexcept {

@@ -14,9 +14,7 @@ namespace {
 bool read(TextSource& text, std::string_view fileName, std::vector<SequenceEntry>& entries) {
     RecordBuilder builder(RecordBuilder::delimitedStyle);
     return DelimitedTable::read(text, fileName, builder, [&entries](const RecordView& r) {
-               entries.push_back(
-                   {std::string(r.identifier), std::string(r.sequence),
-                    r.description ? std::optional<std::string>(*r.description) : std::nullopt});
+               entries.push_back(SequenceEntry::of(r));
            }) == '\t';
 }
 

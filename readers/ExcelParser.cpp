@@ -80,11 +80,7 @@ void ExcelParser::setRowWaitingLimit(std::size_t bytes) noexcept {
 
 std::vector<SequenceEntry> ExcelParser::parse(const std::filesystem::path& file) {
     std::vector<SequenceEntry> entries;
-    read(file, [&entries](const RecordView& r) {
-        entries.push_back(
-            {std::string(r.identifier), std::string(r.sequence),
-             r.description ? std::optional<std::string>(*r.description) : std::nullopt});
-    });
+    read(file, [&entries](const RecordView& r) { entries.push_back(SequenceEntry::of(r)); });
     return entries;
 }
 
@@ -121,12 +117,7 @@ std::vector<SequenceEntry> ExcelParser::parseData(std::string_view bytes) {
     const WorkDirectory work;
     std::vector<SequenceEntry> entries;
     readArchive(work, work.writeFile("temp.xlsx", bytes),
-                [&entries](const RecordView& r) {
-                    entries.push_back({std::string(r.identifier), std::string(r.sequence),
-                                       r.description ? std::optional<std::string>(*r.description)
-                                                     : std::nullopt});
-                },
-                {});
+                [&entries](const RecordView& r) { entries.push_back(SequenceEntry::of(r)); }, {});
     return entries;
 }
 

@@ -241,9 +241,7 @@ void WorksheetDelegate::hand(const RecordView& record) {
         sink_(record);
         return;
     }
-    entries.push_back(
-        {std::string(record.identifier), std::string(record.sequence),
-         record.description ? std::optional<std::string>(*record.description) : std::nullopt});
+    entries.push_back(SequenceEntry::of(record));
 }
 
 std::size_t WorksheetDelegate::columnOf(std::string_view reference) noexcept {

@@ -33,10 +33,7 @@ void EntryTable::append(const RecordView& record) {
     const bool inText = layout.headerVerbatim && layout.sequenceVerbatim &&
                         identifier.size() <= widest && descriptionBytes <= widest;
     if (!inText)
-        keptWhole_.emplace(
-            size_,
-            SequenceEntry{std::string(identifier), std::string(sequence),
-                          description ? std::optional<std::string>(*description) : std::nullopt});
+        keptWhole_.emplace(size_, SequenceEntry::of(record));
     if (blocks_.empty() || blocks_.back().size() == blockRows) {
         blocks_.emplace_back();
         blocks_.back().reserve(blockRows);
