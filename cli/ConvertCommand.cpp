@@ -59,7 +59,8 @@ ConversionRequest ConvertCommand::requestFor(std::size_t index, bool isChecked) 
 }
 
 std::string ConvertCommand::namePrefix(const std::string& input) const {
-    return options_.inputs.size() > 1 ? DisplayName::escaped(input) + ": " : std::string();
+    return options_.inputs.size() > 1 && !input.empty() ? DisplayName::escaped(input) + ": "
+                                                        : std::string();
 }
 
 void ConvertCommand::run() {

@@ -29,12 +29,13 @@ public:
     /// are checked, workbooks converted into memory), so that only a pipe can fail after its
     /// first record has gone out.
     void run();
+    /// "name: " before a message about `input` when there are several inputs; else, or for no
+    /// input, nothing.
+    std::string namePrefix(const std::string& input) const;
 
 private:
     // What to convert for input `index`.
     ConversionRequest requestFor(std::size_t index, bool isChecked) const;
-    // "name: " before a message about `input` when there are several inputs; else nothing.
-    std::string namePrefix(const std::string& input) const;
 
     const ConvertOptions& options_;
 };

@@ -55,14 +55,12 @@ int main(int argc, char** argv) {
                 return fail("the output " + DisplayName::quoted(*options.output) +
                                 " is the input table itself; choose another output file.",
                             2);
+    ConvertCommand command(options);
     try {
-        ConvertCommand(options).run();
+        command.run();
     } catch (const ConvertCommand::Failure& failure) {
         // With several inputs, the message says which one failed.
-        const bool named = options.inputs.size() > 1 && !failure.input.empty();
-        return fail((named ? DisplayName::escaped(failure.input) + ": " : std::string()) +
-                        failure.what(),
-                    failure.isUsage ? 2 : 1);
+        return fail(command.namePrefix(failure.input) + failure.what(), failure.isUsage ? 2 : 1);
     } catch (const std::exception& error) {
         return fail(error.what(), 1);
     }
