@@ -38,7 +38,7 @@ std::string DisplayName::escaped(std::string_view text) {
             std::size_t next = pos;
             const char32_t c = UnicodeText::decodeAt(text, next);
             const bool malformed = !UnicodeText::isValidUtf8(text.substr(pos, next - pos));
-            if (malformed || c == 0x85 || c == 0x2028 || c == 0x2029) {
+            if (malformed || UnicodeText::isNewline(c)) {
                 for (std::size_t i = pos; i < (malformed ? pos + 1 : next); ++i)
                     appendHex(out, static_cast<unsigned char>(text[i]));
                 pos = malformed ? pos + 1 : next;
