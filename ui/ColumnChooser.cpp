@@ -6,7 +6,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace pellacor {
@@ -96,18 +95,16 @@ void ColumnChooser::show(const ConversionDetails& details) {
     if (!details.layout)
         return;
     const ColumnLayout& layout = *details.layout;
+    // What filling the menus changes is no choice of the user's.
     isFilling_ = true;
-    const QSignalBlocker blockSheet(sheet_);
     sheet_->clear();
     for (int i = 0; i < details.sheets.size(); ++i)
         sheet_->addItem(details.sheets[i], i + 1);
     sheet_->setCurrentIndex(std::max(0, static_cast<int>(details.sheets.indexOf(details.sheet))));
     sheetRow_->setVisible(hasSheets);
 
-    for (QComboBox* box : {identifier_, sequence_, description_}) {
-        const QSignalBlocker blocker(box);
+    for (QComboBox* box : {identifier_, sequence_, description_})
         box->clear();
-    }
     identifier_->addItem(tr("row number"), noColumn);
     description_->addItem(tr("none"), noColumn);
     for (std::size_t i = 0; i < layout.columns; ++i) {
@@ -115,20 +112,16 @@ void ColumnChooser::show(const ConversionDetails& details) {
         const int number = static_cast<int>(layout.leadingEmpty + i + 1);
         const QString label =
             named ? QString::fromStdString(layout.names[i]) : tr("Column %1").arg(number);
-        for (QComboBox* box : {identifier_, sequence_, description_}) {
-            const QSignalBlocker blocker(box);
+        for (QComboBox* box : {identifier_, sequence_, description_})
             box->addItem(label, number);
-        }
     }
     const auto numberOf = [&](std::optional<std::size_t> index) {
         return index ? static_cast<int>(layout.leadingEmpty + *index + 1) : noColumn;
     };
     for (const auto& [box, number] : {std::pair{identifier_, numberOf(layout.identifier)},
                                       {sequence_, numberOf(layout.sequence)},
-                                      {description_, numberOf(layout.description)}}) {
-        const QSignalBlocker blocker(box);
+                                      {description_, numberOf(layout.description)}})
         select(box, number);
-    }
     columnsRow_->setVisible(hasColumns);
     summary_->setText(QString::fromStdString(layout.describe()));
     summary_->setVisible(hasColumns);
