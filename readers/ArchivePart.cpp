@@ -3,6 +3,7 @@
 #include "files/FileError.h"
 #include "readers/ArchiveListing.h"
 #include "readers/ExcelParser.h"
+#include "readers/WorkDirectory.h"
 #include "readers/XmlParser.h"
 
 #include <cerrno>
@@ -13,15 +14,6 @@
 
 namespace pellacor {
 namespace {
-
-// Made O_EXCL in our private directory, never through an existing name or link.
-FileDescriptor createPartFile(const std::filesystem::path& file) {
-    FileDescriptor fd(
-        ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (fd.get() < 0)
-        throw FileError("Cannot write", file.string(), errno);
-    return fd;
-}
 
 FileDescriptor openForReading(const std::filesystem::path& file) {
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
@@ -41,7 +33,7 @@ std::vector<std::string> unpackArguments(const std::filesystem::path& archive,
 
 ArchivePart::ArchivePart(const std::filesystem::path& archive, const ArchiveListing& listing,
                          const std::string& name, const std::filesystem::path& file)
-    : ArchivePart(archive, listing, name, file, createPartFile(file)) {}
+    : ArchivePart(archive, listing, name, file, WorkDirectory::createFile(file)) {}
 
 ArchivePart::ArchivePart(const std::filesystem::path& archive, const ArchiveListing& listing,
                          const std::string& name, const std::filesystem::path& file,

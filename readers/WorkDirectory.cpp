@@ -55,8 +55,9 @@ WorkDirectory& WorkDirectory::operator=(WorkDirectory&& other) noexcept {
     return *this;
 }
 
-FileDescriptor WorkDirectory::createFile(const std::filesystem::path& file) const {
-    FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+FileDescriptor WorkDirectory::createFile(const std::filesystem::path& file) {
+    FileDescriptor fd(
+        ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0)
         throw FileError("Cannot write", file.string(), errno);
     return fd;

@@ -43,6 +43,9 @@ public:
                                    const std::filesystem::path& sourceName) const;
     /// Creates the subdirectory `name` and returns its path. Throws `FileError`.
     std::filesystem::path makeDirectory(const std::string& name) const;
+    /// Opens a new file at `file` for writing, never through an existing name or link.
+    /// Throws `FileError`.
+    static FileDescriptor createFile(const std::filesystem::path& file);
 
     /// T: $TMPDIR when set and not empty, else /tmp.
     static std::filesystem::path temporaryRoot();
@@ -50,8 +53,6 @@ public:
     static std::string newIdentifier();
 
 private:
-    // Opens a new file `name` in the directory for writing, never through an existing one.
-    FileDescriptor createFile(const std::filesystem::path& file) const;
     // Closes `fd`, the finished file `file`, reporting what the file system reports then.
     static void closeWritten(FileDescriptor fd, const std::filesystem::path& file);
 
