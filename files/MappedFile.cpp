@@ -75,6 +75,10 @@ void MappedFile::map(std::size_t offset, const std::string& name) {
     if (::lseek(fd_.get(), static_cast<off_t>(offset), SEEK_SET) < 0)
         throw FileError("Cannot read", name, errno);
     copy_ = FileBytes::readOpened(fd_.get(), size_, name);
+    // A descriptor copied from the caller's shares its offset: it goes back where it stood, as
+    // a mapping leaves it, so that the caller can read the file again.
+    if (::lseek(fd_.get(), static_cast<off_t>(offset), SEEK_SET) < 0)
+        throw FileError("Cannot read", name, errno);
     data_ = copy_.data();
     size_ = copy_.size();
 }

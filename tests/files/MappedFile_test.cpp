@@ -117,6 +117,23 @@ TEST_F(MappedFileTest, memory_behind_the_reader_is_given_back_and_reads_again_fr
     EXPECT_EQ(sum(file.bytes()), expected);
 }
 
+TEST_F(MappedFileTest, a_descriptor_read_instead_of_mapped_is_left_where_it_stood) {
+    // With every guard taken the file is read, not mapped. The descriptor shares its offset
+    // with its owner's (standard input, checked and then read again): it must stay put.
+    std::vector<std::unique_ptr<MappedFile>> holdingEveryGuard;
+    for (int i = 0; i < 64; ++i)
+        holdingEveryGuard.push_back(std::make_unique<MappedFile>(path_));
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::lseek(fd, 100, SEEK_SET), 100);
+    for (int reading = 0; reading < 2; ++reading) {
+        const MappedFile file(fd, "standard input");
+        EXPECT_EQ(file.bytes().size(), (std::size_t(1) << 20) - 100) << "reading " << reading;
+        EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), 100) << "reading " << reading;
+    }
+    ::close(fd);
+}
+
 TEST_F(MappedFileTest, a_file_rewritten_in_place_fails_the_check) {
     const MappedFile file(path_);
     {
