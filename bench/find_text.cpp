@@ -3,6 +3,7 @@
 // start, in the middle and at the end, round the end, and for text that is nowhere.
 //   find_text [FASTA-FILE | MEGABYTES] [RUNS]
 // Without a file, a FASTA text of random residues (80 a line, 1,000 a record) is made.
+#include "bench/SessionBench.h"
 #include "ui/FindBar.h"
 #include "ui/MonospacedTextView.h"
 
@@ -38,11 +39,6 @@ QByteArray makeFasta(std::size_t bytes) {
         }
     }
     return text;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
@@ -120,7 +116,7 @@ int main(int argc, char** argv) {
                 std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         }
         std::printf("%-26s %s  median %6.1f ms, worst %6.1f ms  (target < 100 ms)\n", c.what,
-                    found ? "found    " : "not found", median(times),
+                    found ? "found    " : "not found", pellacor::bench::median(times),
                     *std::max_element(times.begin(), times.end()));
     }
     return 0;
