@@ -14,6 +14,45 @@ constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
 using Error = CSVParser::ParserError;
 
+// Hands the rows of a table to a builder, stretch after stretch. Lines beginning with "#"
+// before the first row are notes about the table; the user's own marker counts everywhere.
+class RowFeed {
+public:
+    explicit RowFeed(char marker)
+        : beforeFirstRow_(marker ? std::string{'#', marker} : std::string("#")),
+          afterFirstRow_(marker ? std::string(1, marker) : std::string()) {}
+
+    // Hands `builder` the rows of `scanner` (records to `sink`) while `wanted` holds.
+    template <class Wanted>
+    void feed(CSVRowScanner& scanner, RecordBuilder& builder, const RecordSink& sink,
+              Wanted wanted) {
+        scanner.skipLinesStartingWith(sawRow_ ? afterFirstRow_ : beforeFirstRow_);
+        while (wanted() && scanner.nextRow()) {
+            if (!sawRow_) {
+                sawRow_ = true;
+                scanner.skipLinesStartingWith(afterFirstRow_);
+            }
+            builder.addRow(scanner.fields(), scanner.rowNumber(), scanner.sequenceNeedsCleaning(),
+                           sink);
+        }
+    }
+    // After the last stretch: the rows still held go out; a table of no row, or no record,
+    // fails.
+    void finish(RecordBuilder& builder, const RecordSink& sink) const {
+        builder.finish(sink);
+        if (!sawRow_)
+            throw Error(Error::Case::emptyFile);
+        if (builder.records() == 0)
+            throw Error(Error::Case::missingRequiredColumns);
+    }
+
+private:
+    // The scanner keeps views of these.
+    const std::string beforeFirstRow_;
+    const std::string afterFirstRow_;
+    bool sawRow_ = false;
+};
+
 // True when `text` holds at least `lines` line breaks (CR LF counting as two: enough here).
 bool holdsLines(std::string_view text, std::size_t lines) noexcept {
     std::size_t found = 0;
@@ -159,44 +198,19 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
     }
 }
 
-void DelimitedTable::skipComments(CSVRowScanner& scanner, bool beforeFirstRow, char marker,
-                                  std::string& markers) {
-    // Lines beginning with "#" before the first row are notes about the table; the user's own
-    // marker counts everywhere.
-    markers.clear();
-    if (beforeFirstRow)
-        markers += '#';
-    if (marker != 0)
-        markers += marker;
-    scanner.skipLinesStartingWith(markers);
-}
-
 char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
                           const RecordSink& sink, Options options) {
     const char delimiter = start(source, fileName);
-    bool sawRow = false;
-    std::string markers;
+    RowFeed rows(options.commentMarker);
     walk(
         source,
         [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
             CSVRowScanner scanner(text, delimiter, isLast, place);
-            skipComments(scanner, !sawRow, options.commentMarker, markers);
-            while (scanner.nextRow()) {
-                if (!sawRow) {
-                    sawRow = true;
-                    skipComments(scanner, false, options.commentMarker, markers);
-                }
-                builder.addRow(scanner.fields(), scanner.rowNumber(),
-                               scanner.sequenceNeedsCleaning(), sink);
-            }
+            rows.feed(scanner, builder, sink, [] { return true; });
             return Taken{scanner.position(), scanner.place()};
         },
         options.validates);
-    builder.finish(sink);
-    if (!sawRow)
-        throw Error(Error::Case::emptyFile);
-    if (builder.records() == 0)
-        throw Error(Error::Case::missingRequiredColumns);
+    rows.finish(builder, sink);
     return delimiter;
 }
 
@@ -206,8 +220,7 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
     // Rows are made into records until the first one: a table that would give none, or lacks a
     // chosen column, fails so.
     RecordBuilder builder(RecordBuilder::delimitedStyle, choice);
-    bool sawRow = false;
-    std::string markers;
+    RowFeed rows(options.commentMarker);
     const RecordSink noted = [](const RecordView&) {};
     walk(
         source,
@@ -221,16 +234,8 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
             if (!survey.hasQuote && builder.records() > 0)
                 return Taken{text.size(), place};
             CSVRowScanner scanner(text, delimiter, isLast, place);
-            skipComments(scanner, !sawRow, options.commentMarker, markers);
             // Rows count until the first record; past it, only quotation marks matter.
-            while (builder.records() == 0 && scanner.nextRow()) {
-                if (!sawRow) {
-                    sawRow = true;
-                    skipComments(scanner, false, options.commentMarker, markers);
-                }
-                builder.addRow(scanner.fields(), scanner.rowNumber(),
-                               scanner.sequenceNeedsCleaning(), noted);
-            }
+            rows.feed(scanner, builder, noted, [&] { return builder.records() == 0; });
             if (builder.records() > 0 && !survey.hasQuote)
                 return Taken{text.size(), place};
             while (scanner.nextRow()) {
@@ -238,11 +243,7 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
             return Taken{scanner.position(), scanner.place()};
         },
         false);
-    builder.finish(noted);
-    if (!sawRow)
-        throw Error(Error::Case::emptyFile);
-    if (builder.records() == 0)
-        throw Error(Error::Case::missingRequiredColumns);
+    rows.finish(builder, noted);
 }
 
 } // namespace pellacor

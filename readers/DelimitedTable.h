@@ -55,10 +55,6 @@ private:
     // Scans a stretch of whole lines (`isLast` for the end of the input) standing at `start`.
     using StretchScan =
         std::function<Taken(std::string_view text, bool isLast, CSVRowScanner::Place start)>;
-    // Sets the lines `scanner` passes over: comments, before the first row or anywhere.
-    static void skipComments(CSVRowScanner& scanner, bool beforeFirstRow, char marker,
-                             std::string& markers);
-
     // The delimiter, once the first lines are in the window and a byte-order mark dropped.
     static char start(TextSource& source, std::string_view fileName);
     // Hands `scan` the whole input, a stretch of whole lines at a time, each checked to be
