@@ -78,15 +78,7 @@ FileDescriptor aboveStandardStreams(int fd, const std::string& programName) {
 
 } // namespace
 
-UnzipProcess::UnzipProcess(const std::vector<std::string>& arguments) {
-    start(arguments, -1);
-}
-
 UnzipProcess::UnzipProcess(const std::vector<std::string>& arguments, int output) {
-    start(arguments, output);
-}
-
-void UnzipProcess::start(const std::vector<std::string>& arguments, int output) {
     const std::string programName = program().string();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(programName.c_str()));

@@ -22,10 +22,9 @@ namespace pellacor {
 class UnzipProcess {
 public:
     /// Starts the program with `arguments` (not counting the program name), its standard
-    /// output read by `finish`. Throws `FileError` when it cannot be started.
-    explicit UnzipProcess(const std::vector<std::string>& arguments);
-    /// As above, its standard output written to the open file `output` instead.
-    UnzipProcess(const std::vector<std::string>& arguments, int output);
+    /// output written to the open file `output`, or without one read by `finish`. Throws
+    /// `FileError` when it cannot be started.
+    explicit UnzipProcess(const std::vector<std::string>& arguments, int output = -1);
     /// Kills and reaps a child not yet waited for.
     ~UnzipProcess();
     UnzipProcess(const UnzipProcess&) = delete;
@@ -47,7 +46,6 @@ public:
     static void useProgram(std::filesystem::path path);
 
 private:
-    void start(const std::vector<std::string>& arguments, int output);
     // The exit status of a reaped child, as `finish` reports it.
     static int exitStatusOf(int waitStatus) noexcept;
 
