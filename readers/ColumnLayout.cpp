@@ -40,18 +40,17 @@ bool ColumnLayout::isSequenceName(std::string_view title) {
 }
 
 std::string ColumnLayout::nameOf(std::size_t index) const {
-    const std::string number = "column " + std::to_string(leadingEmpty + index + 1);
+    const bool named = index < names.size() && !names[index].empty();
+    return named ? "\u201C" + names[index] + "\u201D" : title(index);
+}
+
+std::string ColumnLayout::title(std::size_t index) const {
     if (index < names.size() && !names[index].empty())
-        return "\u201C" + names[index] + "\u201D";
-    return number;
+        return names[index];
+    return "column " + std::to_string(leadingEmpty + index + 1);
 }
 
 std::string ColumnLayout::describe() const {
-    const auto title = [&](std::size_t index) {
-        if (index < names.size() && !names[index].empty())
-            return names[index];
-        return "column " + std::to_string(leadingEmpty + index + 1);
-    };
     std::string text = "Identifier: " + (identifier ? title(*identifier) : "row number");
     text += " \u00B7 Sequence: " + title(sequence);
     text += " \u00B7 Description: " + (description ? title(*description) : "none");

@@ -35,7 +35,9 @@ struct ColumnLayout {
     static ColumnLayout decide(std::span<const std::string_view> firstRow, bool isHeader,
                                std::size_t leadingEmpty, const ColumnChoice& choice);
 
-    /// How the user knows column `index`: its title, or "column N" as a spreadsheet counts.
+    /// Column `index` as the header names it, or "column N" as a spreadsheet counts.
+    std::string title(std::size_t index) const;
+    /// How a message names column `index`: its title in quotation marks, or "column N".
     std::string nameOf(std::size_t index) const;
     /// "Identifier: Entry · Sequence: Sequence · Description: Entry Name", with column numbers
     /// where there is no header.

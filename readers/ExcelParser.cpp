@@ -174,20 +174,21 @@ void ExcelParser::readSheet(const ArchiveListing& listing, const std::filesystem
     if (hasSharedStrings)
         strings.emplace(archive, listing, sharedStringsPart, extracted / "sharedStrings.xml");
     ArchivePart sheetPart(archive, listing, sheet, extracted / "sheet.xml");
-    if (!strings) {
-        WorksheetDelegate worksheet(SharedStringTable{});
+    const auto readSheetInto = [&](WorksheetDelegate& worksheet) {
         worksheet.setRecordSink(counted);
         worksheet.setColumnChoice(options.columns);
         sheetPart.read(worksheet);
+    };
+    if (!strings) {
+        WorksheetDelegate worksheet(SharedStringTable{});
+        readSheetInto(worksheet);
         // What was read counts only if unzip vouches for every byte of it.
         sheetPart.finish();
         noteFindings(worksheet);
         return;
     }
     WorksheetDelegate worksheet = WorksheetDelegate::awaitingSharedStrings(rowWaitingLimit.load());
-    worksheet.setRecordSink(counted);
-    worksheet.setColumnChoice(options.columns);
-    sheetPart.read(worksheet);
+    readSheetInto(worksheet);
     sheetPart.finish();
     SharedStringsDelegate sharedStrings(worksheet.referencedNumbers());
     StringsForSheet stringsForSheet(sharedStrings, worksheet);
@@ -203,9 +204,7 @@ void ExcelParser::readSheet(const ArchiveListing& listing, const std::filesystem
     }
     // Rows too many to wait for the table were dropped: the sheet is read again, resolving.
     WorksheetDelegate again(std::move(table));
-    again.setRecordSink(counted);
-    again.setColumnChoice(options.columns);
-    sheetPart.read(again);
+    readSheetInto(again);
     noteFindings(again);
 }
 
