@@ -1,7 +1,7 @@
 #include "ui/MonospacedTextView.h"
 
-#include "ui/CellLine.h"
 #include "session/TextSliceMimeData.h"
+#include "ui/CellLine.h"
 
 #include <QApplication>
 #include <QClipboard>
