@@ -1,10 +1,10 @@
 #include "conversion/TableInput.h"
 
 #include "files/DisplayName.h"
+#include "files/EncodedText.h"
 #include "files/GzipText.h"
 #include "files/MappedText.h"
 #include "files/StreamedText.h"
-#include "files/Utf16Text.h"
 #include "readers/TableError.h"
 
 #include <fcntl.h>
@@ -58,8 +58,9 @@ std::unique_ptr<TextSource> TableInput::open(const std::filesystem::path& path) 
     if (GzipText::startsGzip(start(*source)))
         source = std::make_unique<GzipText>(std::move(source), name);
     const std::string_view bytes = start(*source);
-    if (const std::optional<bool> bigEndian = Utf16Text::byteOrderOf(bytes))
-        return std::make_unique<Utf16Text>(std::move(source), name, *bigEndian);
+    if (const std::optional<EncodedText::Marked> marked = EncodedText::markedEncodingOf(bytes))
+        return std::make_unique<EncodedText>(std::move(source), name, marked->encoding,
+                                             marked->label, marked->markBytes);
     if (const char* compression = otherCompression(bytes))
         throw TableError(DisplayName::quoted(name) + " is compressed with " + compression +
                          ", which is not read here. Decompress it, or compress it with gzip, "

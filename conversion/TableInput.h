@@ -10,7 +10,8 @@ namespace pellacor {
 
 /// Opens the bytes of a delimited table as a text source: a regular file (standard input too,
 /// when it is one) is mapped whole; a pipe is read a piece at a time. gzip data is inflated and
-/// UTF-16 with a byte-order mark turned into UTF-8 on the way, whatever the file is named.
+/// UTF-16 or UTF-32 with a byte-order mark turned into UTF-8 on the way, whatever the file is
+/// named.
 class TableInput {
 public:
     TableInput() = delete;

@@ -8,7 +8,9 @@ bool DecodedText::readMore() {
     const std::size_t kept = window_.size();
     window_.makeRoom(pieceBytes);
     const std::size_t goal = kept + pieceBytes;
-    while (window_.size() < goal && !isComplete_) {
+    // A decoder writes whole characters, up to four bytes each: with less room than that it
+    // makes nothing, which must not be taken for the end of the input.
+    while (goal - window_.size() >= maximumCharacterBytes && !isComplete_) {
         if (input_->window().empty() && !input_->isComplete())
             input_->readMore();
         const std::string_view input = input_->window();

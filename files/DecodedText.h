@@ -9,12 +9,14 @@
 namespace pellacor {
 
 /// A source whose window holds another source's bytes turned into UTF-8 text a piece at a
-/// time: gzip data inflated, UTF-16 text converted. Memory stays at a few pieces, whatever the
-/// input's size.
+/// time: gzip data inflated, UTF-16 or other encodings converted. Memory stays at a few pieces,
+/// whatever the input's size.
 class DecodedText : public TextSource {
 public:
     /// Bytes made at a time.
     static constexpr std::size_t pieceBytes = std::size_t(4) << 20;
+    /// The most bytes one character takes in UTF-8.
+    static constexpr std::size_t maximumCharacterBytes = 4;
 
     std::string_view window() const noexcept override { return window_.view(); }
     bool readMore() override;
