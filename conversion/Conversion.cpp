@@ -3,7 +3,6 @@
 #include "conversion/TableFormat.h"
 #include "conversion/TableInput.h"
 #include "core/ConversionTrace.h"
-#include "readers/CSVParser.h"
 #include "readers/DelimitedTable.h"
 #include "readers/ExcelParser.h"
 #include "readers/RecordBuilder.h"
@@ -59,21 +58,12 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
 }
 
 void Conversion::check(const ConversionRequest& request) {
-    try {
-        const std::unique_ptr<TextSource> source = TableInput::open(request.input);
-        source->readVerified([&] {
-            DelimitedTable::check(*source, TableInput::ruleName(request.input), request.columns,
-                                  {request.commentMarker, true});
-            return 0;
-        });
-    } catch (const CSVParser::ParserError& error) {
-        if (error.kind() != CSVParser::ParserError::Case::unterminatedQuotedField)
-            throw;
-        // The check keeps no line numbers: reading the table again tells where the field
-        // starts. That costs time only when the table fails anyway.
-        run(request, [](const RecordView&) {});
-        throw;
-    }
+    const std::unique_ptr<TextSource> source = TableInput::open(request.input);
+    source->readVerified([&] {
+        DelimitedTable::check(*source, TableInput::ruleName(request.input), request.columns,
+                              {request.commentMarker, true});
+        return 0;
+    });
 }
 
 } // namespace pellacor

@@ -34,8 +34,10 @@ public:
             emptyFile,
             unterminatedQuotedField,
             invalidEncoding,
+            nulByte,
         };
-        /// `line` is the 1-based line where an unterminated quoted field starts.
+        /// `line` is the 1-based line where an unterminated quoted field starts, or the row
+        /// (as a spreadsheet counts) that holds a NUL byte.
         explicit ParserError(Case kind, std::size_t line = 0);
         Case kind() const noexcept { return kind_; }
         std::size_t line() const noexcept { return line_; }

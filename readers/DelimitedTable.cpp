@@ -13,6 +13,7 @@ namespace {
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
 using Error = CSVParser::ParserError;
+using Place = CSVRowScanner::Place;
 
 // Hands the rows of a table to a builder, stretch after stretch. Lines beginning with "#"
 // before the first row are notes about the table; the user's own marker counts everywhere.
@@ -53,13 +54,52 @@ private:
     bool sawRow_ = false;
 };
 
-// True when `text` holds at least `lines` line breaks (CR LF counting as two: enough here).
-bool holdsLines(std::string_view text, std::size_t lines) noexcept {
-    std::size_t found = 0;
-    for (const char c : text)
-        if ((c == '\n' || c == '\r') && ++found >= lines)
-            return true;
-    return false;
+// Where the first LF or CR of `text` stands from `from` on, or npos. Blocks that hold neither
+// are passed in one branch-free test each, so a line of gigabytes is crossed at memory speed.
+std::size_t firstLineBreak(std::string_view text, std::size_t from) noexcept {
+    constexpr std::size_t block = 64;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    while (from + block <= text.size()) {
+        unsigned char found = 0;
+        for (std::size_t i = from; i < from + block; ++i)
+            found |= static_cast<unsigned char>(bytes[i] == '\n' || bytes[i] == '\r');
+        if (found)
+            break;
+        from += block;
+    }
+    for (; from < text.size(); ++from)
+        if (bytes[from] == '\n' || bytes[from] == '\r')
+            return from;
+    return std::string_view::npos;
+}
+
+// Where the first NUL byte of `text` stands from `from` on, or npos.
+std::size_t nulAt(std::string_view text, std::size_t from) noexcept {
+    if (from >= text.size())
+        return std::string_view::npos;
+    const void* found = std::memchr(text.data() + from, '\0', text.size() - from);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+                 : std::string_view::npos;
+}
+
+// The line breaks of `text`, which holds no quotation mark, as the row scanner counts them: each
+// of LF, VT, FF, CR, NEL, LS and PS once, CR LF once.
+std::size_t rowBreaks(std::string_view text, bool hasNonAscii) noexcept {
+    std::size_t breaks = 0;
+    std::size_t pairs = 0;
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        breaks += b >= 0x0A && b <= 0x0D;
+        pairs += b == '\r' && i + 1 < size && text[i + 1] == '\n';
+    }
+    if (hasNonAscii)
+        for (std::size_t i = 0; i < size; ++i) {
+            const auto b = static_cast<unsigned char>(text[i]);
+            if ((b == 0xC2 || b == 0xE2) && UnicodeText::newlineLengthAt(text, i) > 0)
+                ++breaks;
+        }
+    return breaks - pairs;
 }
 
 // Just past the last line break of `text` that surely ends a line: an LF, or a CR with a byte
@@ -114,42 +154,70 @@ StretchBytes surveyStretch(std::string_view text) noexcept {
 
 } // namespace
 
-char DelimitedTable::start(TextSource& source, std::string_view fileName) {
-    // The delimiter is judged on the first five lines.
-    while (!source.isComplete() && !holdsLines(source.window(), 5) && source.readMore()) {
+char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookout& lookout) {
+    // The delimiter is judged on the first five lines. Each byte is looked at once, however
+    // long the lines; a NUL byte ends the wait, for the table is no text.
+    std::size_t lineBreaks = 0;
+    bool sawLineBreak = false;
+    while (!source.isComplete()) {
+        const std::string_view window = source.window();
+        if (nulAt(window, lookout.screened) != std::string_view::npos)
+            break;
+        std::size_t at = lookout.screened;
+        while (lineBreaks < 5 && (at = firstLineBreak(window, at)) != std::string_view::npos) {
+            ++lineBreaks;
+            ++at;
+            sawLineBreak = true;
+        }
+        lookout.screened = window.size();
+        if (!sawLineBreak)
+            lookout.searched = window.size();
+        if (lineBreaks >= 5 || !source.readMore())
+            break;
     }
     // Spreadsheet programs write a byte-order mark in front of "CSV UTF-8".
-    if (source.window().starts_with(byteOrderMark))
+    if (source.window().starts_with(byteOrderMark)) {
         source.drop(byteOrderMark.size());
+        lookout.dropped(byteOrderMark.size());
+    }
     if (source.window().empty() && source.isComplete())
         throw Error(Error::Case::emptyFile);
     return CSVParser::detectDelimiter(fileName, source.window());
 }
 
-std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete,
-                                       std::size_t limit) noexcept {
+std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete, std::size_t limit,
+                                       std::size_t& searched) noexcept {
     if (isComplete && window.size() <= limit)
         return window.size();
-    const std::size_t within = afterLastLineBreak(window.substr(0, limit));
-    if (within > 0)
-        return within;
+    // What was searched before is not searched again: a line of gigabytes that comes a piece
+    // at a time costs one pass, not one a piece.
+    const std::size_t reach = std::min(limit, window.size());
+    if (searched < reach) {
+        const std::size_t within = afterLastLineBreak(window.substr(searched, reach - searched));
+        if (within > 0)
+            return searched + within;
+        searched = reach;
+    }
     // A line longer than a stretch: up to its end, however far. A CR ends one only where a
     // byte follows that tells whether it is CR LF.
-    if (limit >= window.size())
-        return isComplete ? window.size() : 0;
-    const char* data = window.data();
-    const auto* lf =
-        static_cast<const char*>(std::memchr(data + limit, '\n', window.size() - limit));
-    const std::size_t lineEnd = lf ? static_cast<std::size_t>(lf - data) : window.size();
-    const auto* cr = static_cast<const char*>(std::memchr(data + limit, '\r', lineEnd - limit));
-    if (cr && static_cast<std::size_t>(cr - data) + 1 < window.size())
-        return static_cast<std::size_t>(cr - data) + 1;
-    if (lf)
-        return lineEnd + 1;
+    if (searched < window.size()) {
+        const std::size_t at = firstLineBreak(window, searched);
+        if (at == std::string_view::npos) {
+            searched = window.size();
+        } else if (window[at] == '\n') {
+            return at + 1;
+        } else if (at + 1 < window.size()) {
+            // CR LF stays whole: split, it would count as two line breaks.
+            return window[at + 1] == '\n' ? at + 2 : at + 1;
+        } else {
+            searched = at; // looked at again once the byte after it has come
+        }
+    }
     return isComplete ? window.size() : 0;
 }
 
-void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool validates) {
+void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool validates,
+                          Lookout lookout) {
     CSVRowScanner::Place place;
     std::size_t validated = 0; // bytes at the front of the window known to be UTF-8
     std::size_t limit = stretchBytes;
@@ -158,7 +226,26 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
         const bool isComplete = source.isComplete();
         if (window.empty() && isComplete)
             return;
-        const std::size_t end = stretchEnd(window, isComplete, limit);
+        // The rows before the line that holds a fault are read first, as far as they go: a
+        // stream's records go out up to the fault, and the place tells its row.
+        const auto failAt = [&](std::size_t fault, Error::Case kind) {
+            const std::size_t before = afterLastLineBreak(window.substr(0, fault));
+            if (before > 0)
+                place = scan(window.substr(0, before), false, place).next;
+            throw Error(kind, place.row);
+        };
+        // A NUL byte means the input is no text: it fails at once, before a line of zeros of
+        // any length has been waited for; bytes before it that are no UTF-8 fail first.
+        if (const std::size_t nul = nulAt(window, lookout.screened);
+            nul != std::string_view::npos) {
+            const std::size_t valid =
+                validated + UnicodeText::validUtf8Length(window.substr(validated, nul - validated));
+            if (valid < nul)
+                failAt(valid, Error::Case::invalidEncoding);
+            failAt(nul, Error::Case::nulByte);
+        }
+        lookout.screened = window.size();
+        const std::size_t end = stretchEnd(window, isComplete, limit, lookout.searched);
         if (end == 0) {
             source.readMore();
             continue;
@@ -169,14 +256,8 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
         if (validates && end > validated) {
             const std::size_t valid =
                 validated + UnicodeText::validUtf8Length(text.substr(validated));
-            if (valid < end) {
-                // The rows before the line that holds the fault are read first: a stream's
-                // records go out up to the fault.
-                const std::size_t before = afterLastLineBreak(text.substr(0, valid));
-                if (before > 0)
-                    scan(text.substr(0, before), false, place);
-                throw Error(Error::Case::invalidEncoding);
-            }
+            if (valid < end)
+                failAt(valid, Error::Case::invalidEncoding);
         }
         validated = end;
         const bool isLast = isComplete && end == window.size();
@@ -184,6 +265,7 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
         place = taken.next;
         source.drop(taken.bytes);
         validated -= taken.bytes;
+        lookout.dropped(taken.bytes);
         if (isLast)
             return;
         if (taken.bytes == end) {
@@ -200,7 +282,8 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
 
 char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
                           const RecordSink& sink, Options options) {
-    const char delimiter = start(source, fileName);
+    Lookout lookout;
+    const char delimiter = start(source, fileName, lookout);
     RowFeed rows(options.commentMarker);
     walk(
         source,
@@ -209,14 +292,15 @@ char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordB
             rows.feed(scanner, builder, sink, [] { return true; });
             return Taken{scanner.position(), scanner.place()};
         },
-        options.validates);
+        options.validates, lookout);
     rows.finish(builder, sink);
     return delimiter;
 }
 
 void DelimitedTable::check(TextSource& source, std::string_view fileName,
                            const ColumnChoice& choice, Options options) {
-    const char delimiter = start(source, fileName);
+    Lookout lookout;
+    const char delimiter = start(source, fileName, lookout);
     // Rows are made into records until the first one: a table that would give none, or lacks a
     // chosen column, fails so.
     RecordBuilder builder(RecordBuilder::delimitedStyle, choice);
@@ -231,18 +315,24 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
             const StretchBytes survey = surveyStretch(text);
             if (survey.hasNonAscii && !UnicodeText::isValidUtf8(text))
                 throw Error(Error::Case::invalidEncoding);
+            // Without quotation marks every line break ends a row: counting them keeps the
+            // place right for a fault further on.
+            const auto skipped = [&](std::size_t from, Place at) {
+                const std::size_t breaks = rowBreaks(text.substr(from), survey.hasNonAscii);
+                return Taken{text.size(), {at.line + breaks, at.row + breaks}};
+            };
             if (!survey.hasQuote && builder.records() > 0)
-                return Taken{text.size(), place};
+                return skipped(0, place);
             CSVRowScanner scanner(text, delimiter, isLast, place);
             // Rows count until the first record; past it, only quotation marks matter.
             rows.feed(scanner, builder, noted, [&] { return builder.records() == 0; });
             if (builder.records() > 0 && !survey.hasQuote)
-                return Taken{text.size(), place};
+                return skipped(scanner.position(), scanner.place());
             while (scanner.nextRow()) {
             }
             return Taken{scanner.position(), scanner.place()};
         },
-        false);
+        false, lookout);
     rows.finish(builder, noted);
 }
 

@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <fcntl.h>
 #include <random>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 using namespace pellacor;
@@ -167,4 +170,78 @@ TEST(DelimitedTable, a_quoted_field_longer_than_a_stretch_is_read_whole) {
         "s1|" + std::string(field.size() / 1000 * 999, 'T') + "|d\ns2|AC|<none>\n";
     EXPECT_EQ(readWhole(table), expected);
     EXPECT_EQ(readInPieces(table, 1 << 20), expected);
+}
+
+TEST(DelimitedTable, a_nul_byte_fails_at_once_naming_its_row_however_the_text_comes) {
+    const std::string nulRow3 = std::string("id,seq\ns1,AC\n\ns2,A\0C\ns3,GG\n", 26);
+    const std::string message = CSVParser::ParserError(Case::nulByte, 4).what();
+    EXPECT_EQ(message, "The file is not text: row 4 holds a NUL byte, which no text table has. "
+                       "Save the table as CSV or TSV and try again.");
+    EXPECT_EQ(failureOf(nulRow3), message);
+    EXPECT_EQ(checkFailureOf(nulRow3), message);
+    for (const std::size_t piece : {1, 3, 8, 4096})
+        EXPECT_EQ(readInPieces(nulRow3, piece), message) << piece;
+    // In a quoted field over lines, the row it starts; past a stretch of quote-free rows, the
+    // row as counted.
+    const std::string quoted = std::string("s1,\"AC\nG\0T\",x\n", 15);
+    EXPECT_EQ(failureOf(quoted), CSVParser::ParserError(Case::nulByte, 1).what());
+    std::string late;
+    while (late.size() < 3 * DelimitedTable::stretchBytes)
+        late += "s,ACGTACGTACGTACGTACGTACGTACGT\n";
+    const std::size_t row = std::count(late.begin(), late.end(), '\n') + 1;
+    late += std::string("s,AC\0\n", 6);
+    EXPECT_EQ(checkFailureOf(late), CSVParser::ParserError(Case::nulByte, row).what());
+    EXPECT_EQ(failureOf(late), CSVParser::ParserError(Case::nulByte, row).what());
+    // Bytes that are no UTF-8 before the NUL are the first fault.
+    EXPECT_EQ(failureOf(std::string("s1,A\xFF\0\n", 8)),
+              CSVParser::ParserError(Case::invalidEncoding).what());
+}
+
+TEST(DelimitedTable, endless_zeros_from_a_pipe_fail_before_any_line_ends) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    std::signal(SIGPIPE, SIG_IGN); // the writer learns of the end from its write failing
+    std::thread writer([fd = ends[1]] {
+        const std::string zeros(1 << 16, '\0');
+        while (::write(fd, zeros.data(), zeros.size()) > 0) {
+        }
+        ::close(fd);
+    });
+    std::string failure;
+    {
+        StreamedText source(ends[0], "standard input");
+        try {
+            readAll(source, "-");
+        } catch (const CSVParser::ParserError& e) {
+            failure = e.what();
+        }
+    }
+    ::close(ends[0]); // the writer's next write fails, and it ends
+    writer.join();
+    EXPECT_EQ(failure, CSVParser::ParserError(Case::nulByte, 1).what());
+}
+
+TEST(DelimitedTable, the_check_names_the_line_of_a_late_unterminated_field_itself) {
+    // Quote-free stretches are passed at memory speed, their line breaks counted as the row
+    // scanner counts them (CR LF once, NEL and LS once each).
+    std::string table;
+    std::size_t lines = 0;
+    const std::string shapes[] = {"s1,ACGT\n", "s2,ACGT\r\n", "s3,AC\u00E9\u0085",
+                                  "\n",        "s4,GG\u2028", "s5,T\r"};
+    for (std::size_t i = 0; table.size() < 3 * DelimitedTable::stretchBytes; ++i, ++lines)
+        table += shapes[i % 6];
+    table += "s6,\"AC\nGT\n";
+    const std::string expected =
+        "Unterminated quoted field starting on line " + std::to_string(lines + 1) + ".";
+    EXPECT_EQ(failureOf(table), expected);
+    EXPECT_EQ(checkFailureOf(table), expected);
+}
+
+TEST(DelimitedTable, one_line_of_many_megabytes_in_small_pieces_is_read_in_one_pass) {
+    // Each piece used to search the whole line again for its end: quadratic in its length.
+    const std::string residues(64 << 20, 'A');
+    const std::string table = "chr1\t" + residues + "\n";
+    const std::string lines = readInPieces(table, 1 << 16);
+    ASSERT_EQ(lines.size(), residues.size() + 13);
+    EXPECT_EQ(lines.substr(0, 5), "chr1|");
 }
