@@ -58,6 +58,8 @@ void workbookReader(Input data) {
         require(e.kind() == ExcelParser::ExcelError::Case::invalidFileFormat ||
                     e.kind() == ExcelParser::ExcelError::Case::noDataFound,
                 std::string("unexpected workbook error: ") + e.what());
+    } catch (const TableError&) {
+        // A refusal in the reader's own words: a damaged, unsafe or locked archive.
     } catch (const FileError& e) {
         throw InvariantViolation(std::string("file-system failure on a workbook: ") + e.what());
     }

@@ -80,14 +80,16 @@ void ArchiveListing::addLine(std::string_view line) {
     const std::string_view name = rest.substr(1);
     // Encrypted entries are listed with an upper-case T or B.
     const bool isEncrypted = kind[0] == 'T' || kind[0] == 'B';
-    if (mode.front() == 'l' || climbs(name))
-        hasUnsafeEntries_ = true;
-    Entry& entry = entries_[std::string(name)];
-    const std::uint64_t added = saturatingSize(size);
-    entry.size = added > std::numeric_limits<std::uint64_t>::max() - entry.size
-                     ? std::numeric_limits<std::uint64_t>::max()
-                     : entry.size + added;
-    entry.isEncrypted |= isEncrypted;
+    const auto [entry, isNew] =
+        entries_.try_emplace(std::string(name), Entry{saturatingSize(size), isEncrypted});
+    if (!flaw_) {
+        if (mode.front() == 'l')
+            flaw_ = Flaw{Flaw::Kind::link, std::string(name)};
+        else if (climbs(name))
+            flaw_ = Flaw{Flaw::Kind::outside, std::string(name)};
+        else if (!isNew)
+            flaw_ = Flaw{Flaw::Kind::repeated, std::string(name)};
+    }
 }
 
 std::uint64_t ArchiveListing::sizeOf(const std::string& name) const {

@@ -21,13 +21,21 @@ public:
     void addLine(std::string_view line);
     /// True when the archive holds an entry named exactly `name`.
     bool contains(const std::string& name) const { return entries_.count(name) != 0; }
-    /// The uncompressed size listed for `name` (for a name listed twice, the sum), or 0.
+    /// The uncompressed size listed for `name`, or 0.
     std::uint64_t sizeOf(const std::string& name) const;
     /// True when an entry named `name` is encrypted.
     bool isEncrypted(const std::string& name) const;
-    /// True when some entry is a symbolic link or has a name that leaves the folder it is
-    /// extracted to ("/x", "../x", "a/../../x"): no workbook holds such entries.
-    bool hasUnsafeEntries() const noexcept { return hasUnsafeEntries_; }
+
+    /// An entry no workbook holds: a symbolic link, a name that leaves the folder it is
+    /// extracted to ("/x", "../x", "a/../../x"), or a name listed twice (readers differ on
+    /// which of the two they take).
+    struct Flaw {
+        enum class Kind { link, outside, repeated };
+        Kind kind;
+        std::string name;
+    };
+    /// The first such entry, if any.
+    const std::optional<Flaw>& flaw() const noexcept { return flaw_; }
     /// How many entries were listed.
     std::size_t size() const noexcept { return entries_.size(); }
 
@@ -37,7 +45,7 @@ private:
         bool isEncrypted = false;
     };
     std::unordered_map<std::string, Entry> entries_;
-    bool hasUnsafeEntries_ = false;
+    std::optional<Flaw> flaw_;
 };
 
 } // namespace pellacor

@@ -23,10 +23,18 @@ FileDescriptor openForReading(const std::filesystem::path& file) {
 }
 
 // unzip's arguments for writing one part to its standard output. A password is given so that
-// an encrypted entry fails at once instead of asking for one.
+// an encrypted entry fails at once instead of asking for one. unzip reads a name as a
+// wildcard pattern ("sheet[1].xml" would match "sheet1.xml", "*.xml" every part, joined):
+// its special characters are escaped, so the name matches the one entry it spells.
 std::vector<std::string> unpackArguments(const std::filesystem::path& archive,
                                          const std::string& name) {
-    return {"-p", "-qq", "-P", "x", archive.string(), name};
+    std::string literal;
+    for (const char c : name) {
+        if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\')
+            literal += '\\';
+        literal += c;
+    }
+    return {"-p", "-qq", "-P", "x", archive.string(), literal};
 }
 
 } // namespace

@@ -74,6 +74,24 @@ std::string ExcelParser::notEnoughSpaceMessage() {
            "with more, and try again.";
 }
 
+std::string ExcelParser::flawMessage(const ArchiveListing::Flaw& flaw) {
+    const std::string name = "\u201C" + DisplayName::escaped(flaw.name) + "\u201D";
+    switch (flaw.kind) {
+    case ArchiveListing::Flaw::Kind::link:
+        return "The workbook holds a link, " + name +
+               ", which no spreadsheet program writes; it is not read, so that nothing outside "
+               "it can be reached through the link.";
+    case ArchiveListing::Flaw::Kind::outside:
+        return "The workbook holds an entry named " + name +
+               ", which would be unpacked outside its folder; no spreadsheet program writes "
+               "such names, so it is not read.";
+    case ArchiveListing::Flaw::Kind::repeated:
+        return "The workbook is damaged: it holds two entries named " + name +
+               ". Save it again from your spreadsheet program and try again.";
+    }
+    return {};
+}
+
 void ExcelParser::setRowWaitingLimit(std::size_t bytes) noexcept {
     rowWaitingLimit.store(bytes);
 }
@@ -130,9 +148,9 @@ WorkbookReport ExcelParser::readArchive(const WorkDirectory& work,
             throw TableError(passwordMessage);
         throw ExcelError(ExcelError::Case::invalidFileFormat);
     }
-    // No workbook holds a link or a name that leaves its folder; one that does was made to.
-    if (listing->hasUnsafeEntries())
-        throw ExcelError(ExcelError::Case::invalidFileFormat);
+    // No workbook holds such entries; one that does is damaged or was made to attack.
+    if (const std::optional<ArchiveListing::Flaw>& flaw = listing->flaw())
+        throw TableError(flawMessage(*flaw));
     const std::filesystem::path extracted = work.makeDirectory("extracted");
     WorkbookReport report;
     const std::string sheet = sheetPart(*listing, archive, extracted, options, report);

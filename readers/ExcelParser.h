@@ -2,6 +2,7 @@
 
 #include "core/RecordView.h"
 #include "core/SequenceEntry.h"
+#include "readers/ArchiveListing.h"
 #include "readers/ColumnChoice.h"
 #include "readers/ColumnLayout.h"
 #include "readers/TableError.h"
@@ -17,7 +18,6 @@
 
 namespace pellacor {
 
-class ArchiveListing;
 class WorkDirectory;
 
 /// How to read a workbook beyond what it says.
@@ -88,6 +88,8 @@ public:
 
     /// What the user reads when the temporary folder has no room to unpack a workbook.
     static std::string notEnoughSpaceMessage();
+    /// What the user reads about a workbook refused for `flaw`.
+    static std::string flawMessage(const ArchiveListing::Flaw& flaw);
     /// What the user reads about a workbook locked with a password.
     static constexpr const char* passwordMessage =
         "This workbook is password-protected. Remove the password in your spreadsheet program "

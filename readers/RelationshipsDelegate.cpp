@@ -38,12 +38,11 @@ std::optional<std::string> RelationshipsDelegate::partPath(std::string_view uri)
         }
     }
     std::string_view target = decodedTarget;
-    // The path becomes an argument of the extracting program, which reads wildcards and
-    // options in it: only plain names may pass.
+    // No part has control characters in its name; backslashes part folders on some systems,
+    // so a name holding one may not be the part it spells.
     for (char c : target) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '*' || c == '?' || c == '[' || c == ']' ||
-            c == '\\')
+        if (byte < 0x20 || byte == 0x7F || c == '\\')
             return std::nullopt;
     }
     std::vector<std::string_view> segments;

@@ -1,11 +1,13 @@
 #include "readers/WorkDirectory.h"
 
+#include "files/DisplayName.h"
 #include "files/FileDescriptor.h"
 
 #include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -16,10 +18,22 @@
 namespace pellacor {
 WorkDirectory::WorkDirectory() {
     const std::filesystem::path root = temporaryRoot();
+    // A temporary folder that is missing is the user's to make: one made here would be left
+    // behind, somewhere the user never asked for one.
+    struct stat info {};
+    const int cause = ::stat(root.c_str(), &info) != 0 ? errno
+                      : S_ISDIR(info.st_mode)          ? 0
+                                                       : ENOTDIR;
+    const std::string folder = "\u201C" + DisplayName::escaped(root.string()) + "\u201D";
+    if (cause == ENOENT)
+        throw FileError("The temporary folder " + folder +
+                        " does not exist. Create it, or set TMPDIR to a folder that does, and "
+                        "try again.");
+    if (cause != 0)
+        throw FileError("The temporary folder " + folder +
+                        " cannot be used: " + std::strerror(cause) +
+                        ". Set TMPDIR to a folder you can write to, and try again.");
     std::error_code error;
-    std::filesystem::create_directories(root, error);
-    if (error)
-        throw FileError("Cannot create", root.string(), error.value());
     const std::filesystem::path candidate = root / newIdentifier();
     registration_ = InterruptCleanup::removeOnInterrupt([&] {
         // mkdir, not create_directories: a directory someone planted under that name must

@@ -15,7 +15,8 @@ namespace pellacor {
 /// interrupted.
 class WorkDirectory {
 public:
-    /// Creates T/U (and T if missing), readable by this user only. Throws `FileError`.
+    /// Creates T/U, readable by this user only. Throws `FileError`, naming T when it is missing
+    /// or no folder.
     WorkDirectory();
     /// Removes the directory and its contents; a failure to remove is ignored.
     ~WorkDirectory();

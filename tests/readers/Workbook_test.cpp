@@ -103,14 +103,21 @@ TEST_F(ExcelParserTest, the_work_directory_is_made_where_it_can_be_and_failures_
     {
         writeFile(folder / "not-a-directory", "");
         ScopedEnvironment blocked("TMPDIR", (folder / "not-a-directory").string());
-        const std::string failure = readFile(fixtures / "openpyxl.xlsx");
-        EXPECT_EQ(failure.rfind("Failed to parse Excel file: Cannot create", 0), 0u) << failure;
+        EXPECT_EQ(readFile(fixtures / "openpyxl.xlsx"),
+                  "Failed to parse Excel file: The temporary folder \u201C" +
+                      (folder / "not-a-directory").string() +
+                      "\u201D cannot be used: Not a directory. Set TMPDIR to a folder you can "
+                      "write to, and try again.");
     }
     {
-        ScopedEnvironment nested("TMPDIR", (temporary / "a/b").string());
-        EXPECT_EQ(ExcelParser::parse(fixtures / "openpyxl.xlsx").size(), 5u);
-        EXPECT_TRUE(fs::is_empty(temporary / "a/b"));
-        fs::remove_all(temporary / "a");
+        // A folder made here would be left behind: the user is told to make it.
+        ScopedEnvironment missing("TMPDIR", (temporary / "a/b").string());
+        EXPECT_EQ(readFile(fixtures / "openpyxl.xlsx"),
+                  "Failed to parse Excel file: The temporary folder \u201C" +
+                      (temporary / "a/b").string() +
+                      "\u201D does not exist. Create it, or set TMPDIR to a folder that does, "
+                      "and try again.");
+        EXPECT_FALSE(fs::exists(temporary / "a"));
     }
     const fs::path original = UnzipProcess::program();
     UnzipProcess::useProgram(folder / "no-such-unzip");
@@ -124,6 +131,7 @@ TEST_F(ExcelParserTest, the_first_tab_is_read_and_sheet1_when_the_workbook_leads
     const Parts sheets = {{sheetPart, sheetOf("fallback", "AAAA")},
                           {"xl/worksheets/sheet2.xml", sheetOf("first", "CCCC")},
                           {"xl/worksheets/first tab.xml", sheetOf("tab", "GGGG")},
+                          {"xl/worksheets/sheet[2].xml", sheetOf("bracket", "TTTT")},
                           {"xl/sharedStrings.xml", sharedStrings({"x", "y"})}};
     const auto rels = [](const std::string& id, const std::string& target) {
         return Parts{{"xl/workbook.xml", workbookPart("rId2")},
@@ -152,6 +160,10 @@ TEST_F(ExcelParserTest, the_first_tab_is_read_and_sheet1_when_the_workbook_leads
         {rels("rId2", "worksheets/missing.xml"), "fallback"},
         {rels("rId2", "../../../etc/passwd"), "fallback"},
         {rels("rId2", "worksheets/sheet*.xml"), "fallback"},
+        // Names are matched literally, never as unzip's wildcards.
+        {rels("rId2", "worksheets/sheet[2].xml"), "bracket"},
+        {rels("rId2", "worksheets/sheet?.xml"), "fallback"},
+        {rels("rId2", "worksheets/*.xml"), "fallback"},
         {rels("rId2", "workbook.xml"), "fallback"},
         {rels("rId2", "sharedStrings.xml"), "fallback"},
     };
@@ -250,13 +262,29 @@ TEST_F(BadWorkbook, entry_names_that_climb_out_of_the_folder_are_refused_and_wri
         ZipBuilder zip;
         zip.addStored(name, "x");
         zip.addStored(sheetPart, worksheet(twoRows));
-        EXPECT_EQ(read(zip.bytes()), invalidFormat) << name;
+        EXPECT_EQ(read(zip.bytes()),
+                  "Failed to parse Excel file: The workbook holds an entry named \u201C" + name +
+                      "\u201D, which would be unpacked outside its folder; no spreadsheet "
+                      "program writes such names, so it is not read.")
+            << name;
     }
     std::vector<std::string> names = namesIn(folder.path());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"book.xlsx", "tmp"}));
     EXPECT_FALSE(fs::exists(climbed));
     EXPECT_FALSE(fs::exists(absolute));
+}
+
+TEST_F(BadWorkbook, two_entries_of_one_name_are_refused_as_damaged_whichever_comes_first) {
+    for (const bool sheetFirst : {true, false}) {
+        ZipBuilder zip;
+        zip.addStored(sheetPart, worksheet(sheetFirst ? twoRows : "<row/>"));
+        zip.addStored(sheetPart, worksheet(sheetFirst ? "<row/>" : twoRows));
+        EXPECT_EQ(read(zip.bytes()), "Failed to parse Excel file: The workbook is damaged: it "
+                                     "holds two entries named \u201Cxl/worksheets/sheet1.xml"
+                                     "\u201D. Save it again from your spreadsheet program and "
+                                     "try again.");
+    }
 }
 
 TEST_F(BadWorkbook, a_part_that_is_a_link_to_a_folder_outside_never_receives_a_file) {
@@ -281,7 +309,10 @@ TEST_F(BadWorkbook, a_part_that_is_a_link_to_a_folder_outside_never_receives_a_f
                            "xl/_rels/workbook.xml.rels")
                               .c_str()),
               0);
-    EXPECT_EQ(readFile(book), invalidFormat);
+    EXPECT_EQ(readFile(book), "Failed to parse Excel file: The workbook holds a link, "
+                              "\u201Cxl/sharedStrings.xml\u201D, which no spreadsheet program "
+                              "writes; it is not read, so that nothing outside it can be "
+                              "reached through the link.");
     EXPECT_EQ(namesIn(outside), std::vector<std::string>());
 }
 
@@ -348,7 +379,10 @@ TEST_F(BadWorkbook, external_entities_and_linked_parts_are_never_followed) {
     const std::string command = "cd '" + staging.string() + "' && zip -q -y -r '" +
                                 (folder / "linked.xlsx").string() + "' xl";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(readFile(folder / "linked.xlsx"), invalidFormat);
+    EXPECT_EQ(readFile(folder / "linked.xlsx"),
+              "Failed to parse Excel file: The workbook holds a link, \u201C" + sheetPart +
+                  "\u201D, which no spreadsheet program writes; it is not read, so that nothing "
+                  "outside it can be reached through the link.");
 }
 
 TEST_F(BadWorkbook, deeply_nested_elements_around_the_rows_are_walked_without_recursion) {
