@@ -1,5 +1,6 @@
 #include "cli/AtomicFile.h"
 
+#include "files/DisplayName.h"
 #include "files/FileDescriptor.h"
 #include "files/FileError.h"
 
@@ -33,15 +34,30 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
             place = resolved.string();
     }
     temporary_ = place + ".XXXXXX";
-    fd_ = ::mkstemp(temporary_.data());
-    if (fd_ < 0)
-        throw FileError("Cannot write", target_, errno);
+    // Registered before it exists and removed with the work directories on an interrupt:
+    // a run stopped half-way leaves no partial text beside the target.
+    registration_ = InterruptCleanup::removeOnInterrupt([&] {
+        fd_ = ::mkstemp(temporary_.data());
+        if (fd_ < 0)
+            throw creationError(errno);
+        return std::filesystem::path(temporary_);
+    });
     place_ = std::move(place);
     // mkstemp makes the file private; give it the permissions of the file it replaces, or
     // those a plain create would.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd_, exists ? existing.st_mode & 0777 : 0666 & ~mask);
+}
+
+FileError AtomicFile::creationError(int error) const {
+    // "No such file or directory" would seem to be about the target itself.
+    const std::filesystem::path folder = std::filesystem::path(target_).parent_path();
+    std::error_code unknown;
+    if (error == ENOENT && !folder.empty() && !std::filesystem::exists(folder, unknown) && !unknown)
+        return FileError("Cannot write " + DisplayName::quoted(target_) + ": the folder \u201C" +
+                         DisplayName::escaped(folder.string()) + "\u201D does not exist.");
+    return FileError("Cannot write", target_, error);
 }
 
 AtomicFile::~AtomicFile() {
@@ -77,6 +93,7 @@ void AtomicFile::commit() {
         ::unlink(temporary_.c_str());
         throw FileError("Cannot write", target_, error);
     }
+    registration_ = {};
 }
 
 } // namespace pellacor

@@ -1,5 +1,8 @@
 #include "cli/ConvertOptions.h"
 
+#include "files/DisplayName.h"
+
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 
@@ -72,7 +75,7 @@ ConvertOptions ConvertOptions::parse(const std::vector<std::string>& args) {
             if (error != std::errc() || end != text.data() + text.size())
                 throw std::invalid_argument("-w needs a whole number (0 for one line a sequence), "
                                             "not '" +
-                                            text + "'");
+                                            DisplayName::escaped(text) + "'");
             options.lineWidth = width == 0 ? LineWidth::unwrapped() : LineWidth(width);
         } else if (!onlyOperands && arg == "--id-column") {
             options.columns.identifier = ColumnRef::parse(value("--id-column"));
@@ -88,16 +91,20 @@ ConvertOptions ConvertOptions::parse(const std::vector<std::string>& args) {
             const std::string& marker = value("--comment-char");
             if (marker.size() != 1 || static_cast<unsigned char>(marker[0]) >= 0x80)
                 throw std::invalid_argument("--comment-char needs one ASCII character, not '" +
-                                            marker + "'");
+                                            DisplayName::escaped(marker) + "'");
             options.commentMarker = marker[0];
         } else if (!onlyOperands && arg.size() > 1 && arg[0] == '-') {
-            throw std::invalid_argument("unknown option '" + arg + "'");
+            throw std::invalid_argument("unknown option '" + DisplayName::escaped(arg) + "'");
         } else {
             options.inputs.push_back(arg);
         }
     }
     if (options.inputs.empty() && !options.help && !options.version)
         throw std::invalid_argument("no INPUT given");
+    // Standard input can be read once: a second "-" would find it used up, or read a file
+    // behind it twice.
+    if (std::count(options.inputs.begin(), options.inputs.end(), "-") > 1)
+        throw std::invalid_argument("standard input (-) can be given once only");
     return options;
 }
 

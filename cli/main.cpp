@@ -21,11 +21,19 @@ int fail(const std::string& message, int status) {
 }
 
 // A standard stream the program was started without would be taken by the first file it
-// opens, and text meant for the stream would land in that file.
+// opens, and text meant for the stream would land in that file. A missing standard output
+// is held open for reading only: the FASTA text must fail to be written there, as it would to
+// a closed stream, not vanish into /dev/null with success.
 void openMissingStandardStreams() {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
         if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF)
-            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+            ::open("/dev/null", fd == STDERR_FILENO ? O_WRONLY : O_RDONLY);
+}
+
+// Writes `text` to standard output; false when it could not be written.
+bool print(const std::string& text) {
+    std::cout << text << std::flush;
+    return static_cast<bool>(std::cout);
 }
 
 } // namespace
@@ -40,14 +48,11 @@ int main(int argc, char** argv) {
     } catch (const std::invalid_argument& e) {
         return fail(std::string(e.what()) + " (try -h)", 2);
     }
-    if (options.help) {
-        std::cout << ConvertOptions::usage();
-        return 0;
-    }
-    if (options.version) {
-        std::cout << "pellacor-convert " PELLACOR_VERSION "\n";
-        return 0;
-    }
+    if (options.help || options.version)
+        return print(options.help ? ConvertOptions::usage()
+                                  : "pellacor-convert " PELLACOR_VERSION "\n")
+                   ? 0
+                   : fail("cannot write to standard output.", 1);
     // Writing the output over one of its inputs would destroy the table before it is read.
     if (options.output)
         for (const std::string& input : options.inputs)

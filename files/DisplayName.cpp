@@ -28,6 +28,22 @@ std::string DisplayName::quoted(const std::filesystem::path& path) {
     return "\u201C" + of(path) + "\u201D";
 }
 
+std::string DisplayName::oneLine(std::string_view text) {
+    std::string spaced;
+    spaced.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (const std::size_t newline = UnicodeText::newlineLengthAt(text, pos)) {
+            // CR LF is one break.
+            const bool pair = text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n';
+            spaced += ' ';
+            pos += pair ? 2 : newline;
+            continue;
+        }
+        spaced += text[pos++];
+    }
+    return escaped(spaced);
+}
+
 std::string DisplayName::escaped(std::string_view text) {
     std::string out;
     out.reserve(text.size());

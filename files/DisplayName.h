@@ -20,6 +20,10 @@ public:
     static std::string quoted(const std::filesystem::path& path);
     /// `text` with the same escapes (for a whole path or any other text from outside).
     static std::string escaped(std::string_view text);
+    /// Text from a table (a cell, a column's name) as a one-line message quotes it: each line
+    /// break a space, other control characters escaped, so that a table can neither split a
+    /// message nor send the terminal a command.
+    static std::string oneLine(std::string_view text);
 };
 
 } // namespace pellacor

@@ -1,6 +1,7 @@
 #include "readers/ColumnLayout.h"
 
 #include "core/UnicodeText.h"
+#include "files/DisplayName.h"
 #include "readers/HeaderRow.h"
 
 #include <algorithm>
@@ -20,14 +21,23 @@ bool isDescriptionName(std::string_view title) {
                    {"description", "desc", "title", "name", "names", "annotation"});
 }
 
-// The columns as the user reads them, for a message: 1 “Entry”, 2 “Sequence”.
+bool isIdentifierName(std::string_view title) {
+    return hasWord(HeaderRow::wordsOf(title),
+                   {"id", "ids", "identifier", "identifiers", "name", "names", "accession"});
+}
+
+// The columns as the user reads them, for a message: “Entry”, “Sequence”; the first few of a
+// table of thousands, and how many more.
 std::string listOf(const ColumnLayout& layout) {
+    constexpr std::size_t listed = 10;
     std::string list;
-    for (std::size_t i = 0; i < layout.columns; ++i) {
+    for (std::size_t i = 0; i < std::min(layout.columns, listed); ++i) {
         if (!list.empty())
             list += ", ";
         list += layout.nameOf(i);
     }
+    if (layout.columns > listed)
+        list += " and " + std::to_string(layout.columns - listed) + " more";
     return list;
 }
 
@@ -41,12 +51,12 @@ bool ColumnLayout::isSequenceName(std::string_view title) {
 
 std::string ColumnLayout::nameOf(std::size_t index) const {
     const bool named = index < names.size() && !names[index].empty();
-    return named ? "\u201C" + names[index] + "\u201D" : title(index);
+    return named ? "\u201C" + title(index) + "\u201D" : title(index);
 }
 
 std::string ColumnLayout::title(std::size_t index) const {
     if (index < names.size() && !names[index].empty())
-        return names[index];
+        return DisplayName::oneLine(names[index]);
     return "column " + std::to_string(leadingEmpty + index + 1);
 }
 
@@ -73,7 +83,7 @@ ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bo
         if (!isHeader || layout.names.size() < 2 || isSequenceName(layout.names[1]))
             return layout;
         std::optional<std::size_t> sequence;
-        for (std::size_t i = 1; i < layout.names.size(); ++i)
+        for (std::size_t i = 0; i < layout.names.size(); ++i)
             if (isSequenceName(layout.names[i])) {
                 if (sequence)
                     return layout; // two of them: nothing to go by
@@ -82,9 +92,19 @@ ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bo
         if (!sequence)
             return layout;
         layout.sequence = *sequence;
+        // A sequence in column 1 ("Sequence,Name") leaves the identifier to the column named
+        // like one, else to column 2.
+        if (*sequence == 0) {
+            layout.identifier = 1;
+            for (std::size_t i = 1; i < layout.names.size(); ++i)
+                if (isIdentifierName(layout.names[i])) {
+                    layout.identifier = i;
+                    break;
+                }
+        }
         layout.description.reset();
-        for (std::size_t i = 1; i < layout.names.size(); ++i)
-            if (i != *sequence && isDescriptionName(layout.names[i])) {
+        for (std::size_t i = 0; i < layout.names.size(); ++i)
+            if (i != *sequence && i != layout.identifier && isDescriptionName(layout.names[i])) {
                 layout.description = i;
                 break;
             }
@@ -102,10 +122,20 @@ ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bo
             return ref.number - leadingEmpty - 1;
         }
         const std::string wanted = UnicodeText::toLower(UnicodeText::trim(ref.name, true));
+        const std::string asked = "\u201C" + DisplayName::oneLine(ref.name) + "\u201D";
+        std::optional<std::size_t> found;
         for (std::size_t i = 0; i < layout.names.size(); ++i)
-            if (UnicodeText::toLower(layout.names[i]) == wanted)
-                return i;
-        throw ChoiceError("There is no column named \u201C" + ref.name + "\u201D for the " + role +
+            if (UnicodeText::toLower(layout.names[i]) == wanted) {
+                if (found)
+                    throw ChoiceError("Columns " + std::to_string(leadingEmpty + *found + 1) +
+                                      " and " + std::to_string(leadingEmpty + i + 1) +
+                                      " are both named " + asked + "; choose the " + role +
+                                      " by its number.");
+                found = i;
+            }
+        if (found)
+            return *found;
+        throw ChoiceError("There is no column named " + asked + " for the " + role +
                           " in this table; it has " + listOf(layout) + ".");
     };
     layout.identifier =
@@ -117,6 +147,12 @@ ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bo
     layout.sequence = *sequence;
     layout.description =
         choice.description ? resolve(*choice.description, "description") : std::nullopt;
+    // One column for two roles would write the residues into the header.
+    if (layout.identifier == layout.sequence || layout.description == layout.sequence)
+        throw ChoiceError("Column " + std::to_string(leadingEmpty + layout.sequence + 1) +
+                          " cannot be the sequence and the " +
+                          (layout.identifier == layout.sequence ? "identifier" : "description") +
+                          " both; choose another column for one of them.");
     return layout;
 }
 

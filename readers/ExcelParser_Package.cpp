@@ -2,6 +2,7 @@
 #include "readers/ExcelParser.h"
 
 #include "core/UnicodeText.h"
+#include "files/DisplayName.h"
 #include "files/FileError.h"
 #include "files/MappedFile.h"
 #include "readers/ArchiveListing.h"
@@ -100,9 +101,10 @@ std::size_t ExcelParser::chooseSheet(const std::vector<WorkbookDelegate::Sheet>&
             return i;
     std::string list;
     for (std::size_t i = 0; i < sheets.size(); ++i)
-        list += (i ? ", " : "") + std::to_string(i + 1) + " \u201C" + sheets[i].name + "\u201D";
+        list += (i ? ", " : "") + std::to_string(i + 1) + " \u201C" +
+                DisplayName::oneLine(sheets[i].name) + "\u201D";
     throw ChoiceError(
-        "There is no sheet \u201C" + *wanted + "\u201D in this workbook; " +
+        "There is no sheet \u201C" + DisplayName::oneLine(*wanted) + "\u201D in this workbook; " +
         (sheets.empty() ? std::string("it lists no sheets.") : "it has " + list + "."));
 }
 

@@ -1,15 +1,17 @@
 #include "readers/TableFindings.h"
 
 #include "core/UnicodeText.h"
+#include "files/DisplayName.h"
 
 #include <algorithm>
 
 namespace pellacor {
 namespace {
 
+// A cell quoted in a warning: its start, on one line and without control characters.
 std::string excerpt(std::string_view value) {
     const std::size_t bytes = UnicodeText::graphemePrefixBytes(value, 30);
-    return std::string(value.substr(0, bytes)) + (bytes < value.size() ? "\u2026" : "");
+    return DisplayName::oneLine(value.substr(0, bytes)) + (bytes < value.size() ? "\u2026" : "");
 }
 
 // A 64-bit hash that is never 0, the free-slot mark.

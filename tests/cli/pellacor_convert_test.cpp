@@ -174,7 +174,8 @@ TEST(ConvertCli, the_output_file_is_replaced_whole_or_not_at_all) {
     EXPECT_EQ(names, (std::vector<std::string>{"bad.csv", "ok.csv", "result.fasta"}));
 
     EXPECT_EQ(convert("-o " + (folder / "nowhere" / "x.fasta").string() + " " + ok).err,
-              "pellacor-convert: Cannot write \u201Cx.fasta\u201D: No such file or directory.\n");
+              "pellacor-convert: Cannot write \u201Cx.fasta\u201D: the folder \u201C" +
+                  (folder / "nowhere").string() + "\u201D does not exist.\n");
     // A read-only folder: the earlier result stays and nothing is added beside it.
     fs::permissions(ok, fs::perms::all);
     fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec |

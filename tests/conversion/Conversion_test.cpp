@@ -111,6 +111,10 @@ TEST_F(ConversionTest, a_header_that_names_the_sequence_elsewhere_moves_it_there
               ">g1\nGACGT\n");
     EXPECT_EQ(convert("ndp.csv", "name,description,peptide sequence\np1,signal,MKK\n").fasta,
               ">p1 signal\nMKK\n");
+    // A sequence named in column 1 leaves the identifier to the column named like one.
+    EXPECT_EQ(convert("first.csv", "Sequence,Name\nACGT,s1\n").fasta, ">s1\nACGT\n");
+    EXPECT_EQ(convert("first3.csv", "Sequence,Note,Name,Description\nAC,n,s1,d1\n").fasta,
+              ">s1 d1\nAC\n");
     // "Seq. ID" names an identifier, not a sequence column.
     EXPECT_EQ(convert("seqid.csv", "Seq. ID,Label,Sequence\nx1,L,ACGT\n").fasta, ">x1\nACGT\n");
     // Column 2 is a sequence column itself: today's layout holds, whatever else is named so.
