@@ -3,8 +3,8 @@
 #include "app/StartupMessages.h"
 #include "files/InterruptCleanup.h"
 #include "files/TruncationGuard.h"
-#include "ui/Icons.h"
 #include "ui/MainWindow.h"
+#include "ui/widgets/Icons.h"
 
 #include <QApplication>
 

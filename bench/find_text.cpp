@@ -4,8 +4,8 @@
 //   find_text [FASTA-FILE | MEGABYTES] [RUNS]
 // Without a file, a FASTA text of random residues (80 a line, 1,000 a record) is made.
 #include "bench/SessionBench.h"
-#include "ui/FindBar.h"
-#include "ui/MonospacedTextView.h"
+#include "ui/textview/FindBar.h"
+#include "ui/textview/MonospacedTextView.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Times the FASTA text view on a large text, offscreen: how long until 100 MB is ready to
 // paint, how long a page of scrolling takes, and what the view holds beyond the text.
 //   text_view [MEGABYTES] [accented]
-#include "ui/MonospacedTextView.h"
+#include "ui/textview/MonospacedTextView.h"
 
 #include <QApplication>
 #include <QByteArray>

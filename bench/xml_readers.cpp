@@ -1,9 +1,9 @@
 // Times the two workbook XML readers alone over parts already extracted:
 //   xml_readers <sheet.xml> [sharedStrings.xml]
 // The rest of a workbook import is unzip's work; this shows what the parsing adds.
-#include "readers/SharedStringsDelegate.h"
-#include "readers/WorksheetDelegate.h"
-#include "readers/XmlParser.h"
+#include "readers/workbook/SharedStringsDelegate.h"
+#include "readers/workbook/WorksheetDelegate.h"
+#include "readers/workbook/XmlParser.h"
 
 #include "files/FileDescriptor.h"
 

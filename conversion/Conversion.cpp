@@ -3,9 +3,9 @@
 #include "conversion/TableFormat.h"
 #include "conversion/TableInput.h"
 #include "core/ConversionTrace.h"
-#include "readers/DelimitedTable.h"
-#include "readers/ExcelParser.h"
 #include "readers/RecordBuilder.h"
+#include "readers/delimited/DelimitedTable.h"
+#include "readers/workbook/ExcelParser.h"
 
 namespace pellacor {
 

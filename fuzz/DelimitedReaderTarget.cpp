@@ -3,7 +3,7 @@
 #include "FuzzTargets.h"
 
 #include "core/UnicodeText.h"
-#include "readers/CSVParser.h"
+#include "readers/delimited/CSVParser.h"
 
 #include <array>
 #include <string_view>

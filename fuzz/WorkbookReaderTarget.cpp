@@ -3,8 +3,8 @@
 #include "FuzzTargets.h"
 
 #include "files/FileError.h"
-#include "readers/ExcelParser.h"
 #include "readers/TableError.h"
+#include "readers/workbook/ExcelParser.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -4,9 +4,9 @@
 #include "FuzzTargets.h"
 
 #include "core/UnicodeText.h"
-#include "readers/SharedStringsDelegate.h"
-#include "readers/WorksheetDelegate.h"
-#include "readers/XmlParser.h"
+#include "readers/workbook/SharedStringsDelegate.h"
+#include "readers/workbook/WorksheetDelegate.h"
+#include "readers/workbook/XmlParser.h"
 
 #include <string>
 #include <string_view>

@@ -3,7 +3,7 @@
 #include "conversion/Conversion.h"
 #include "conversion/TableFormat.h"
 #include "core/ConversionTrace.h"
-#include "readers/CSVParser.h"
+#include "readers/delimited/CSVParser.h"
 
 #include <filesystem>
 #include <new>

@@ -1,6 +1,6 @@
 #include "ui/ColumnChooser.h"
 
-#include "ui/Appearance.h"
+#include "ui/widgets/Appearance.h"
 
 #include <QComboBox>
 #include <QGridLayout>

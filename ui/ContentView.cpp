@@ -2,10 +2,10 @@
 
 #include "session/ConversionSession.h"
 #include "ui/ColumnChooser.h"
-#include "ui/DropHighlight.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainColumn.h"
 #include "ui/OutputPanel.h"
+#include "ui/widgets/DropHighlight.h"
 
 #include <QFile>
 #include <QFrame>

@@ -2,9 +2,9 @@
 #include "ui/ContentView.h"
 
 #include "session/ConversionSession.h"
-#include "ui/DropHighlight.h"
-#include "ui/FindBar.h"
 #include "ui/OutputPanel.h"
+#include "ui/textview/FindBar.h"
+#include "ui/widgets/DropHighlight.h"
 
 #include <QAbstractButton>
 #include <QDragEnterEvent>

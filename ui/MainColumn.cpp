@@ -1,9 +1,9 @@
 #include "ui/MainColumn.h"
 
-#include "ui/Appearance.h"
-#include "ui/BusyIndicator.h"
-#include "ui/FilledActionButton.h"
-#include "ui/Icons.h"
+#include "ui/widgets/Appearance.h"
+#include "ui/widgets/BusyIndicator.h"
+#include "ui/widgets/FilledActionButton.h"
+#include "ui/widgets/Icons.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "ui/MainWindow.h"
 
 #include "ui/ContentView.h"
-#include "ui/Icons.h"
 #include "ui/ScreenFit.h"
+#include "ui/widgets/Icons.h"
 
 #include <QApplication>
 #include <QShortcut>

@@ -1,13 +1,13 @@
 #include "ui/OutputPanel.h"
 
-#include "ui/Appearance.h"
 #include "ui/ColumnChooser.h"
-#include "ui/FilledActionButton.h"
-#include "ui/FindBar.h"
-#include "ui/IconButton.h"
-#include "ui/Icons.h"
-#include "ui/MonospacedTextView.h"
-#include "ui/RoundedTextFrame.h"
+#include "ui/textview/FindBar.h"
+#include "ui/textview/MonospacedTextView.h"
+#include "ui/textview/RoundedTextFrame.h"
+#include "ui/widgets/Appearance.h"
+#include "ui/widgets/FilledActionButton.h"
+#include "ui/widgets/IconButton.h"
+#include "ui/widgets/Icons.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -6,12 +6,12 @@
 // Run under a real display server (scripts/screenshots.sh uses Xvfb).
 #include "session/ConversionSession.h"
 #include "ui/ContentView.h"
-#include "ui/FilledActionButton.h"
-#include "ui/FindBar.h"
-#include "ui/IconButton.h"
-#include "ui/Icons.h"
-#include "ui/MonospacedTextView.h"
 #include "ui/OutputPanel.h"
+#include "ui/textview/FindBar.h"
+#include "ui/textview/MonospacedTextView.h"
+#include "ui/widgets/FilledActionButton.h"
+#include "ui/widgets/IconButton.h"
+#include "ui/widgets/Icons.h"
 
 #include <QApplication>
 #include <QDir>

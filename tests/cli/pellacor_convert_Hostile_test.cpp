@@ -1,7 +1,7 @@
 // pellacor-convert against inputs and situations made to hurt it: an output that is its own
 // input, locked or crafted workbooks, a closed error stream, an interrupt mid-way, odd names.
 #include "tests/cli/ConvertRun.h"
-#include "tests/readers/ZipBuilder.h"
+#include "tests/readers/workbook/ZipBuilder.h"
 
 #include <algorithm>
 #include <csignal>

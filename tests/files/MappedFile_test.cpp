@@ -4,8 +4,8 @@
 
 #include "files/FileError.h"
 #include "files/MappedText.h"
-#include "readers/DelimitedTable.h"
 #include "readers/TableError.h"
+#include "readers/delimited/DelimitedTable.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // what is written to standard output, and that hostile files leave an earlier result alone.
 #include "SessionTestSupport.h"
 
-#include "readers/CSVParser.h"
+#include "readers/delimited/CSVParser.h"
 #include "session/FileAccess.h"
 #include "tests/readers/HostileInput.h"
-#include "tests/readers/ZipBuilder.h"
+#include "tests/readers/workbook/ZipBuilder.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
-#include "readers/CSVParser.h"
+#include "readers/delimited/CSVParser.h"
 
 #include <QTemporaryDir>
 

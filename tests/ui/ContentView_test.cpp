@@ -1,12 +1,12 @@
 #include "session/ConversionSession.h"
 #include "ui/ColumnChooser.h"
 #include "ui/ContentView.h"
-#include "ui/FilledActionButton.h"
-#include "ui/FindBar.h"
-#include "ui/IconButton.h"
 #include "ui/MainColumn.h"
-#include "ui/MonospacedTextView.h"
 #include "ui/OutputPanel.h"
+#include "ui/textview/FindBar.h"
+#include "ui/textview/MonospacedTextView.h"
+#include "ui/widgets/FilledActionButton.h"
+#include "ui/widgets/IconButton.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -4,11 +4,11 @@
 
 #include "session/ConversionSession.h"
 #include "ui/ContentView.h"
-#include "ui/FilledActionButton.h"
-#include "ui/IconButton.h"
 #include "ui/MainColumn.h"
 #include "ui/OutputPanel.h"
 #include "ui/ScreenFit.h"
+#include "ui/widgets/FilledActionButton.h"
+#include "ui/widgets/IconButton.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,0 +1,280 @@
+#include "readers/delimited/CSVRowScanner.h"
+
+#include "core/UnicodeText.h"
+#include "readers/delimited/CSVParser.h"
+
+#include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
+
+namespace pellacor {
+namespace {
+
+bool isNewlineLead(unsigned char b) noexcept {
+    return (b >= 0x0A && b <= 0x0D) || b == 0xC2 || b == 0xE2;
+}
+
+// A byte where an unquoted field may end: the delimiter, a control byte up to CR (tab only as
+// the delimiter), or C2 and E2, which may start NEL, LS or PS. Spaces and tabs before the first
+// one set `dirty`.
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define PELLACOR_AVX2_SCAN 1
+// 32 bytes a step where the processor has AVX2; the program itself is built for any x86-64.
+__attribute__((target("avx2"))) std::size_t skipToCandidateAvx2(const char* data, std::size_t size,
+                                                                std::size_t pos, char delimiter,
+                                                                bool& dirty) noexcept {
+    const __m256i delimiters = _mm256_set1_epi8(delimiter);
+    const __m256i controlLimit = _mm256_set1_epi8(0x0D);
+    const __m256i lead2 = _mm256_set1_epi8(static_cast<char>(0xC2));
+    const __m256i lead3 = _mm256_set1_epi8(static_cast<char>(0xE2));
+    const __m256i space = _mm256_set1_epi8(' ');
+    const __m256i tab = _mm256_set1_epi8('\t');
+    while (pos + 32 <= size) {
+        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + pos));
+        const __m256i control = _mm256_cmpeq_epi8(_mm256_min_epu8(block, controlLimit), block);
+        const __m256i isTab = _mm256_cmpeq_epi8(block, tab);
+        const __m256i stop = _mm256_or_si256(
+            _mm256_or_si256(_mm256_cmpeq_epi8(block, delimiters),
+                            _mm256_andnot_si256(isTab, control)),
+            _mm256_or_si256(_mm256_cmpeq_epi8(block, lead2), _mm256_cmpeq_epi8(block, lead3)));
+        const auto stops = static_cast<std::uint32_t>(_mm256_movemask_epi8(stop));
+        const auto blanks = static_cast<std::uint32_t>(
+            _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(block, space), isTab)));
+        if (stops == 0) {
+            dirty |= blanks != 0;
+            pos += 32;
+            continue;
+        }
+        const unsigned first = static_cast<unsigned>(__builtin_ctz(stops));
+        dirty |= (blanks & ((std::uint32_t(1) << first) - 1u)) != 0;
+        return pos + first;
+    }
+    return pos;
+}
+
+const bool hasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+std::size_t nextStopCandidate(std::string_view text, std::size_t pos, char delimiter,
+                              bool& dirty) noexcept {
+    const std::size_t size = text.size();
+    const char* data = text.data();
+#if defined(PELLACOR_AVX2_SCAN)
+    if (hasAvx2) {
+        pos = skipToCandidateAvx2(data, size, pos, delimiter, dirty);
+        if (pos + 32 <= size)
+            return pos;
+    }
+#endif
+#if defined(__SSE2__)
+    const __m128i delimiters = _mm_set1_epi8(delimiter);
+    const __m128i controlLimit = _mm_set1_epi8(0x0D);
+    const __m128i lead2 = _mm_set1_epi8(static_cast<char>(0xC2));
+    const __m128i lead3 = _mm_set1_epi8(static_cast<char>(0xE2));
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    while (pos + 16 <= size) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, controlLimit), block);
+        const __m128i isTab = _mm_cmpeq_epi8(block, tab);
+        const __m128i stop = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(block, delimiters), _mm_andnot_si128(isTab, control)),
+            _mm_or_si128(_mm_cmpeq_epi8(block, lead2), _mm_cmpeq_epi8(block, lead3)));
+        const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
+        const unsigned blanks = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, space), isTab)));
+        if (stops == 0) {
+            dirty |= blanks != 0;
+            pos += 16;
+            continue;
+        }
+        const unsigned first = static_cast<unsigned>(__builtin_ctz(stops));
+        dirty |= (blanks & ((1u << first) - 1u)) != 0;
+        return pos + first;
+    }
+#endif
+    for (; pos < size; ++pos) {
+        const auto b = static_cast<unsigned char>(data[pos]);
+        if (b == static_cast<unsigned char>(delimiter))
+            return pos;
+        if (b == ' ' || b == '\t')
+            dirty = true;
+        else if (isNewlineLead(b))
+            return pos;
+    }
+    return size;
+}
+
+} // namespace
+
+CSVRowScanner::CSVRowScanner(std::string_view text, char delimiter, bool isFinal, Place start)
+    : text_(text), delimiter_(delimiter), isFinal_(isFinal), line_(start.line), row_(start.row) {}
+
+bool CSVRowScanner::nextRow() {
+    while (pos_ < text_.size() && skipBlankLine()) {
+    }
+    if (pos_ >= text_.size())
+        return false;
+    const std::size_t rowStart = pos_;
+    const std::size_t rowLine = line_;
+    const std::size_t row = row_;
+    // A row that the end of a piece cuts short is taken again, whole, from the next piece.
+    const auto waitForMore = [&] {
+        pos_ = rowStart;
+        line_ = rowLine;
+        row_ = row;
+        return false;
+    };
+    rowNumber_ = row;
+
+    rowFields_.clear();
+    buffer_.clear();
+    sequenceDirty_ = false;
+    for (;;) {
+        std::size_t start = pos_;
+        // Blanks before an opening quotation mark; a tab is a blank only when it is no delimiter.
+        while (start < text_.size() &&
+               (text_[start] == ' ' || (text_[start] == '\t' && delimiter_ != '\t')))
+            ++start;
+        bool dirty = false;
+        std::size_t end;
+        if (start < text_.size() && text_[start] == '"') {
+            const std::size_t bufferBegin = buffer_.size();
+            const std::size_t startLine = line_;
+            const std::size_t afterQuote = scanQuoted(start + 1);
+            if (afterQuote == std::string_view::npos) {
+                if (!isFinal_)
+                    return waitForMore();
+                throw CSVParser::ParserError(CSVParser::ParserError::Case::unterminatedQuotedField,
+                                             startLine);
+            }
+            // Whatever follows the closing mark up to the delimiter is kept as it stands.
+            end = scanUnquoted(afterQuote, dirty);
+            buffer_.append(text_.substr(afterQuote, end - afterQuote));
+            rowFields_.push_back({true, bufferBegin, buffer_.size() - bufferBegin});
+            if (rowFields_.size() == 2) {
+                const std::string_view value(buffer_.data() + bufferBegin,
+                                             buffer_.size() - bufferBegin);
+                dirty = value.find_first_of(" \t\r\n") != std::string_view::npos;
+            }
+        } else {
+            end = scanUnquoted(pos_, dirty);
+            rowFields_.push_back({false, pos_, end - pos_});
+        }
+        if (rowFields_.size() == 2)
+            sequenceDirty_ = dirty;
+        pos_ = end;
+        if (pos_ < text_.size() && text_[pos_] == delimiter_) {
+            ++pos_;
+            continue;
+        }
+        if (pos_ < text_.size())
+            consumeNewline();
+        else if (!isFinal_)
+            return waitForMore();
+        break;
+    }
+
+    views_.clear();
+    for (const Field& f : rowFields_)
+        views_.push_back(f.inBuffer ? std::string_view(buffer_).substr(f.begin, f.length)
+                                    : text_.substr(f.begin, f.length));
+    return true;
+}
+
+bool CSVRowScanner::skipBlankLine() {
+    std::size_t p = pos_;
+    if (!commentMarkers_.empty() && commentMarkers_.find(text_[p]) != std::string_view::npos) {
+        // A comment runs to the end of its line, quotation marks and all.
+        while (p < text_.size() && UnicodeText::newlineLengthAt(text_, p) == 0)
+            ++p;
+        pos_ = p;
+        if (p >= text_.size())
+            return false;
+        consumeNewline();
+        return true;
+    }
+    while (p < text_.size()) {
+        const char c = text_[p];
+        if (c == ' ' || c == '\t') {
+            ++p;
+            continue;
+        }
+        if (static_cast<unsigned char>(c) < 0x80)
+            break;
+        std::size_t next = p;
+        if (!UnicodeText::isWhiteSpace(UnicodeText::decodeAt(text_, next)))
+            break;
+        p = next;
+    }
+    if (p >= text_.size()) {
+        pos_ = p;
+        return false;
+    }
+    if (UnicodeText::newlineLengthAt(text_, p) == 0)
+        return false;
+    pos_ = p;
+    consumeNewline();
+    return true;
+}
+
+void CSVRowScanner::consumeNewline(bool endsRow) {
+    const std::size_t length = UnicodeText::newlineLengthAt(text_, pos_);
+    const bool crlf = text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n';
+    pos_ += crlf ? 2 : length;
+    ++line_;
+    row_ += endsRow;
+}
+
+std::size_t CSVRowScanner::scanUnquoted(std::size_t pos, bool& dirty) const {
+    const std::size_t size = text_.size();
+    for (;;) {
+        pos = nextStopCandidate(text_, pos, delimiter_, dirty);
+        if (pos >= size)
+            return size;
+        if (text_[pos] == delimiter_ || UnicodeText::newlineLengthAt(text_, pos))
+            return pos;
+        ++pos; // a lead byte of some other character
+    }
+}
+
+std::size_t CSVRowScanner::scanQuoted(std::size_t pos) {
+    std::size_t chunk = pos;
+    while (pos < text_.size()) {
+        const char c = text_[pos];
+        if (c == '"') {
+            buffer_.append(text_.substr(chunk, pos - chunk));
+            if (pos + 1 < text_.size() && text_[pos + 1] == '"') {
+                buffer_ += '"';
+                pos += 2;
+                chunk = pos;
+                continue;
+            }
+            return pos + 1;
+        }
+        if (isNewlineLead(static_cast<unsigned char>(c))) {
+            const std::size_t length = UnicodeText::newlineLengthAt(text_, pos);
+            if (length) {
+                // Line breaks inside the field join its lines with one LF.
+                buffer_.append(text_.substr(chunk, pos - chunk));
+                buffer_ += '\n';
+                const std::size_t saved = pos_;
+                pos_ = pos;
+                consumeNewline(false);
+                pos = pos_;
+                pos_ = saved;
+                chunk = pos;
+                continue;
+            }
+        }
+        ++pos;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace pellacor

@@ -1,0 +1,339 @@
+#include "readers/delimited/DelimitedTable.h"
+
+#include "core/UnicodeText.h"
+#include "readers/delimited/CSVParser.h"
+#include "readers/delimited/CSVRowScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pellacor {
+namespace {
+
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+using Error = CSVParser::ParserError;
+using Place = CSVRowScanner::Place;
+
+// Hands the rows of a table to a builder, stretch after stretch. Lines beginning with "#"
+// before the first row are notes about the table; the user's own marker counts everywhere.
+class RowFeed {
+public:
+    explicit RowFeed(char marker)
+        : beforeFirstRow_(marker ? std::string{'#', marker} : std::string("#")),
+          afterFirstRow_(marker ? std::string(1, marker) : std::string()) {}
+
+    // Hands `builder` the rows of `scanner` (records to `sink`) while `wanted` holds.
+    template <class Wanted>
+    void feed(CSVRowScanner& scanner, RecordBuilder& builder, const RecordSink& sink,
+              Wanted wanted) {
+        scanner.skipLinesStartingWith(sawRow_ ? afterFirstRow_ : beforeFirstRow_);
+        while (wanted() && scanner.nextRow()) {
+            if (!sawRow_) {
+                sawRow_ = true;
+                scanner.skipLinesStartingWith(afterFirstRow_);
+            }
+            builder.addRow(scanner.fields(), scanner.rowNumber(), scanner.sequenceNeedsCleaning(),
+                           sink);
+        }
+    }
+    // After the last stretch: the rows still held go out; a table of no row, or no record,
+    // fails.
+    void finish(RecordBuilder& builder, const RecordSink& sink) const {
+        builder.finish(sink);
+        if (!sawRow_)
+            throw Error(Error::Case::emptyFile);
+        if (builder.records() == 0)
+            throw Error(Error::Case::missingRequiredColumns);
+    }
+
+private:
+    // The scanner keeps views of these.
+    const std::string beforeFirstRow_;
+    const std::string afterFirstRow_;
+    bool sawRow_ = false;
+};
+
+// Where the first LF or CR of `text` stands from `from` on, or npos. Blocks that hold neither
+// are passed in one branch-free test each, so a line of gigabytes is crossed at memory speed.
+std::size_t firstLineBreak(std::string_view text, std::size_t from) noexcept {
+    constexpr std::size_t block = 64;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    while (from + block <= text.size()) {
+        unsigned char found = 0;
+        for (std::size_t i = from; i < from + block; ++i)
+            found |= static_cast<unsigned char>(bytes[i] == '\n' || bytes[i] == '\r');
+        if (found)
+            break;
+        from += block;
+    }
+    for (; from < text.size(); ++from)
+        if (bytes[from] == '\n' || bytes[from] == '\r')
+            return from;
+    return std::string_view::npos;
+}
+
+// Where the first NUL byte of `text` stands from `from` on, or npos.
+std::size_t nulAt(std::string_view text, std::size_t from) noexcept {
+    if (from >= text.size())
+        return std::string_view::npos;
+    const void* found = std::memchr(text.data() + from, '\0', text.size() - from);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+                 : std::string_view::npos;
+}
+
+// The line breaks of `text`, which holds no quotation mark, as the row scanner counts them: each
+// of LF, VT, FF, CR, NEL, LS and PS once, CR LF once.
+std::size_t rowBreaks(std::string_view text, bool hasNonAscii) noexcept {
+    std::size_t breaks = 0;
+    std::size_t pairs = 0;
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        breaks += b >= 0x0A && b <= 0x0D;
+        pairs += b == '\r' && i + 1 < size && text[i + 1] == '\n';
+    }
+    if (hasNonAscii)
+        for (std::size_t i = 0; i < size; ++i) {
+            const auto b = static_cast<unsigned char>(text[i]);
+            if ((b == 0xC2 || b == 0xE2) && UnicodeText::newlineLengthAt(text, i) > 0)
+                ++breaks;
+        }
+    return breaks - pairs;
+}
+
+// Just past the last line break of `text` that surely ends a line: an LF, or a CR with a byte
+// after it (a CR at the very end may be the first half of CR LF); 0 when there is none.
+std::size_t afterLastLineBreak(std::string_view text) noexcept {
+    for (std::size_t i = text.size(); i > 0; --i) {
+        const char c = text[i - 1];
+        if (c == '\n' || (c == '\r' && i < text.size()))
+            return i;
+    }
+    return 0;
+}
+
+// What one pass over a stretch tells: whether it holds any byte past ASCII (and so needs a
+// closer look for UTF-8), and whether it holds a quotation mark. The loop has no branch, so
+// that the compiler checks many bytes at a time.
+struct StretchBytes {
+    bool hasNonAscii;
+    bool hasQuote;
+};
+
+#if defined(__GNUC__) || defined(__clang__)
+[[gnu::always_inline]]
+#endif
+inline StretchBytes
+surveyBody(std::string_view text) noexcept {
+    unsigned char high = 0;
+    unsigned char quote = 0;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        high |= b;
+        quote |= static_cast<unsigned char>(b == '"');
+    }
+    return {(high & 0x80) != 0, quote != 0};
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// The same loop 32 bytes a step where the processor has AVX2.
+__attribute__((target("avx2"))) StretchBytes surveyAvx2(std::string_view text) noexcept {
+    return surveyBody(text);
+}
+const bool hasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+StretchBytes surveyStretch(std::string_view text) noexcept {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if (hasAvx2)
+        return surveyAvx2(text);
+#endif
+    return surveyBody(text);
+}
+
+} // namespace
+
+char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookout& lookout) {
+    // The delimiter is judged on the first five lines. Each byte is looked at once, however
+    // long the lines; a NUL byte ends the wait, for the table is no text.
+    std::size_t lineBreaks = 0;
+    bool sawLineBreak = false;
+    while (!source.isComplete()) {
+        const std::string_view window = source.window();
+        if (nulAt(window, lookout.screened) != std::string_view::npos)
+            break;
+        std::size_t at = lookout.screened;
+        while (lineBreaks < 5 && (at = firstLineBreak(window, at)) != std::string_view::npos) {
+            ++lineBreaks;
+            ++at;
+            sawLineBreak = true;
+        }
+        lookout.screened = window.size();
+        if (!sawLineBreak)
+            lookout.searched = window.size();
+        if (lineBreaks >= 5 || !source.readMore())
+            break;
+    }
+    // Spreadsheet programs write a byte-order mark in front of "CSV UTF-8".
+    if (source.window().starts_with(byteOrderMark)) {
+        source.drop(byteOrderMark.size());
+        lookout.dropped(byteOrderMark.size());
+    }
+    if (source.window().empty() && source.isComplete())
+        throw Error(Error::Case::emptyFile);
+    return CSVParser::detectDelimiter(fileName, source.window());
+}
+
+std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete, std::size_t limit,
+                                       std::size_t& searched) noexcept {
+    if (isComplete && window.size() <= limit)
+        return window.size();
+    // What was searched before is not searched again: a line of gigabytes that comes a piece
+    // at a time costs one pass, not one a piece.
+    const std::size_t reach = std::min(limit, window.size());
+    if (searched < reach) {
+        const std::size_t within = afterLastLineBreak(window.substr(searched, reach - searched));
+        if (within > 0)
+            return searched + within;
+        searched = reach;
+    }
+    // A line longer than a stretch: up to its end, however far. A CR ends one only where a
+    // byte follows that tells whether it is CR LF.
+    if (searched < window.size()) {
+        const std::size_t at = firstLineBreak(window, searched);
+        if (at == std::string_view::npos) {
+            searched = window.size();
+        } else if (window[at] == '\n') {
+            return at + 1;
+        } else if (at + 1 < window.size()) {
+            // CR LF stays whole: split, it would count as two line breaks.
+            return window[at + 1] == '\n' ? at + 2 : at + 1;
+        } else {
+            searched = at; // looked at again once the byte after it has come
+        }
+    }
+    return isComplete ? window.size() : 0;
+}
+
+void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool validates,
+                          Lookout lookout) {
+    CSVRowScanner::Place place;
+    std::size_t validated = 0; // bytes at the front of the window known to be UTF-8
+    std::size_t limit = stretchBytes;
+    for (;;) {
+        const std::string_view window = source.window();
+        const bool isComplete = source.isComplete();
+        if (window.empty() && isComplete)
+            return;
+        // The rows before the line that holds a fault are read first, as far as they go: a
+        // stream's records go out up to the fault, and the place tells its row.
+        const auto failAt = [&](std::size_t fault, Error::Case kind) {
+            const std::size_t before = afterLastLineBreak(window.substr(0, fault));
+            if (before > 0)
+                place = scan(window.substr(0, before), false, place).next;
+            throw Error(kind, place.row);
+        };
+        // A NUL byte means the input is no text: it fails at once, before a line of zeros of
+        // any length has been waited for; bytes before it that are no UTF-8 fail first.
+        if (const std::size_t nul = nulAt(window, lookout.screened);
+            nul != std::string_view::npos) {
+            const std::size_t valid =
+                validated + UnicodeText::validUtf8Length(window.substr(validated, nul - validated));
+            if (valid < nul)
+                failAt(valid, Error::Case::invalidEncoding);
+            failAt(nul, Error::Case::nulByte);
+        }
+        lookout.screened = window.size();
+        const std::size_t end = stretchEnd(window, isComplete, limit, lookout.searched);
+        if (end == 0) {
+            source.readMore();
+            continue;
+        }
+        source.willRead(end);
+        const std::string_view text = window.substr(0, end);
+        // Stretches end on line breaks, so no character is split between two.
+        if (validates && end > validated) {
+            const std::size_t valid =
+                validated + UnicodeText::validUtf8Length(text.substr(validated));
+            if (valid < end)
+                failAt(valid, Error::Case::invalidEncoding);
+        }
+        validated = end;
+        const bool isLast = isComplete && end == window.size();
+        const Taken taken = scan(text, isLast, place);
+        place = taken.next;
+        source.drop(taken.bytes);
+        validated -= taken.bytes;
+        lookout.dropped(taken.bytes);
+        if (isLast)
+            return;
+        if (taken.bytes == end) {
+            limit = stretchBytes;
+            continue;
+        }
+        // A row runs past the stretch: it is scanned again, whole, in a longer one.
+        if (taken.bytes == 0)
+            limit = std::max(limit, end) * 2;
+        if (!isComplete)
+            source.readMore();
+    }
+}
+
+char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
+                          const RecordSink& sink, Options options) {
+    Lookout lookout;
+    const char delimiter = start(source, fileName, lookout);
+    RowFeed rows(options.commentMarker);
+    walk(
+        source,
+        [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
+            CSVRowScanner scanner(text, delimiter, isLast, place);
+            rows.feed(scanner, builder, sink, [] { return true; });
+            return Taken{scanner.position(), scanner.place()};
+        },
+        options.validates, lookout);
+    rows.finish(builder, sink);
+    return delimiter;
+}
+
+void DelimitedTable::check(TextSource& source, std::string_view fileName,
+                           const ColumnChoice& choice, Options options) {
+    Lookout lookout;
+    const char delimiter = start(source, fileName, lookout);
+    // Rows are made into records until the first one: a table that would give none, or lacks a
+    // chosen column, fails so.
+    RecordBuilder builder(RecordBuilder::delimitedStyle, choice);
+    RowFeed rows(options.commentMarker);
+    const RecordSink noted = [](const RecordView&) {};
+    walk(
+        source,
+        [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
+            // One pass tells whether the stretch needs a closer look: only bytes past ASCII can
+            // fail to be UTF-8, only a quoted field can fail to end. Line numbers are not kept
+            // here: a table that fails is read again for the message.
+            const StretchBytes survey = surveyStretch(text);
+            if (survey.hasNonAscii && !UnicodeText::isValidUtf8(text))
+                throw Error(Error::Case::invalidEncoding);
+            // Without quotation marks every line break ends a row: counting them keeps the
+            // place right for a fault further on.
+            const auto skipped = [&](std::size_t from, Place at) {
+                const std::size_t breaks = rowBreaks(text.substr(from), survey.hasNonAscii);
+                return Taken{text.size(), {at.line + breaks, at.row + breaks}};
+            };
+            if (!survey.hasQuote && builder.records() > 0)
+                return skipped(0, place);
+            CSVRowScanner scanner(text, delimiter, isLast, place);
+            // Rows count until the first record; past it, only quotation marks matter.
+            rows.feed(scanner, builder, noted, [&] { return builder.records() == 0; });
+            if (builder.records() > 0 && !survey.hasQuote)
+                return skipped(scanner.position(), scanner.place());
+            while (scanner.nextRow()) {
+            }
+            return Taken{scanner.position(), scanner.place()};
+        },
+        false, lookout);
+    rows.finish(builder, noted);
+}
+
+} // namespace pellacor

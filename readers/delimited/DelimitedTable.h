@@ -1,0 +1,80 @@
+#pragma once
+
+#include "files/TextSource.h"
+#include "readers/RecordBuilder.h"
+#include "readers/delimited/CSVRowScanner.h"
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
+namespace pellacor {
+
+/// How to read a delimited table beyond what its text says.
+struct DelimitedOptions {
+    /// Lines beginning with this character are passed over wherever they stand (lines
+    /// beginning with "#" always are, before the first row); 0 for none.
+    char commentMarker = 0;
+    /// False when the text is known to be UTF-8 already (a check found it so).
+    bool validates = true;
+};
+
+/// Reads delimited text from a source in one pass, a stretch of whole lines at a time, handing
+/// its rows to a record builder: the memory it needs does not grow with the table.
+class DelimitedTable {
+public:
+    DelimitedTable() = delete;
+
+    /// Bytes scanned at a time, cut back to the last line break.
+    static constexpr std::size_t stretchBytes = std::size_t(8) << 20;
+
+    using Options = DelimitedOptions;
+
+    /// Reads all of `source`, a table named `fileName` (its extension may decide the
+    /// delimiter), handing the records that `builder` makes of its rows to `sink`, and returns
+    /// the delimiter. Throws
+    /// `CSVParser::ParserError` (`emptyFile`, `missingRequiredColumns`,
+    /// `unterminatedQuotedField`, `invalidEncoding`, `nulByte`) or `FileError`; the builder may
+    /// then have handed records on.
+    static char read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
+                     const RecordSink& sink, Options options = {});
+    /// Reads all of `source` for everything `read` could fail on (no row, no record, bytes that
+    /// are not UTF-8, a quoted field that never closes), without handing records on: a file
+    /// checked so before its records go out fails whole or not at all. At memory speed past
+    /// the first record where the text holds no quotation mark.
+    static void check(TextSource& source, std::string_view fileName,
+                      const ColumnChoice& choice = {}, Options options = {});
+
+private:
+    // What scanning one stretch took: the bytes (whole rows; fewer than the stretch when a
+    // row runs past it) and where the text after them stands.
+    struct Taken {
+        std::size_t bytes;
+        CSVRowScanner::Place next;
+    };
+    // Scans a stretch of whole lines (`isLast` for the end of the input) standing at `start`.
+    using StretchScan =
+        std::function<Taken(std::string_view text, bool isLast, CSVRowScanner::Place start)>;
+    // How much of the window's front has been looked at, so that each byte is looked at once
+    // however the input arrives (a line of gigabytes a piece at a time).
+    struct Lookout {
+        std::size_t screened = 0; // holds no NUL
+        std::size_t searched = 0; // holds no line break that ends a stretch
+        void dropped(std::size_t bytes) noexcept {
+            screened -= std::min(screened, bytes);
+            searched -= std::min(searched, bytes);
+        }
+    };
+    // The delimiter, once the first lines are in the window and a byte-order mark dropped.
+    static char start(TextSource& source, std::string_view fileName, Lookout& lookout);
+    // Hands `scan` the whole input, a stretch of whole lines at a time, each checked to be
+    // UTF-8 first when it `validates`. Throws `ParserError` (`nulByte`) at once for a NUL.
+    static void walk(TextSource& source, const StretchScan& scan, bool validates, Lookout lookout);
+    // Where the next stretch of `window` ends: after its last line break within `limit`
+    // bytes, or the first beyond; 0 when the window holds no whole line yet. The first
+    // `searched` bytes are known to hold none; the count grows by what this search covered.
+    static std::size_t stretchEnd(std::string_view window, bool isComplete, std::size_t limit,
+                                  std::size_t& searched) noexcept;
+};
+
+} // namespace pellacor
