@@ -57,7 +57,7 @@ std::string ColumnLayout::nameOf(std::size_t index) const {
 std::string ColumnLayout::title(std::size_t index) const {
     if (index < names.size() && !names[index].empty())
         return DisplayName::oneLine(names[index]);
-    return "column " + std::to_string(leadingEmpty + index + 1);
+    return "column " + std::to_string(number(index));
 }
 
 std::string ColumnLayout::describe() const {
@@ -127,8 +127,8 @@ ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bo
         for (std::size_t i = 0; i < layout.names.size(); ++i)
             if (UnicodeText::toLower(layout.names[i]) == wanted) {
                 if (found)
-                    throw ChoiceError("Columns " + std::to_string(leadingEmpty + *found + 1) +
-                                      " and " + std::to_string(leadingEmpty + i + 1) +
+                    throw ChoiceError("Columns " + std::to_string(layout.number(*found)) +
+                                      " and " + std::to_string(layout.number(i)) +
                                       " are both named " + asked + "; choose the " + role +
                                       " by its number.");
                 found = i;
@@ -149,7 +149,7 @@ ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bo
         choice.description ? resolve(*choice.description, "description") : std::nullopt;
     // One column for two roles would write the residues into the header.
     if (layout.identifier == layout.sequence || layout.description == layout.sequence)
-        throw ChoiceError("Column " + std::to_string(leadingEmpty + layout.sequence + 1) +
+        throw ChoiceError("Column " + std::to_string(layout.number(layout.sequence)) +
                           " cannot be the sequence and the " +
                           (layout.identifier == layout.sequence ? "identifier" : "description") +
                           " both; choose another column for one of them.");

@@ -35,6 +35,9 @@ struct ColumnLayout {
     static ColumnLayout decide(std::span<const std::string_view> firstRow, bool isHeader,
                                std::size_t leadingEmpty, const ColumnChoice& choice);
 
+    /// The number the user knows column `index` by: as the table shows it, the leading empty
+    /// columns counted. Every message, menu and option counts so.
+    std::size_t number(std::size_t index) const noexcept { return leadingEmpty + index + 1; }
     /// Column `index` as the header names it, or "column N" as a spreadsheet counts.
     std::string title(std::size_t index) const;
     /// How a message names column `index`: its title in quotation marks, or "column N".

@@ -109,14 +109,14 @@ void ColumnChooser::show(const ConversionDetails& details) {
     description_->addItem(tr("none"), noColumn);
     for (std::size_t i = 0; i < layout.columns; ++i) {
         const bool named = i < layout.names.size() && !layout.names[i].empty();
-        const int number = static_cast<int>(layout.leadingEmpty + i + 1);
+        const int number = static_cast<int>(layout.number(i));
         const QString label =
             named ? QString::fromStdString(layout.names[i]) : tr("Column %1").arg(number);
         for (QComboBox* box : {identifier_, sequence_, description_})
             box->addItem(label, number);
     }
     const auto numberOf = [&](std::optional<std::size_t> index) {
-        return index ? static_cast<int>(layout.leadingEmpty + *index + 1) : noColumn;
+        return index ? static_cast<int>(layout.number(*index)) : noColumn;
     };
     for (const auto& [box, number] : {std::pair{identifier_, numberOf(layout.identifier)},
                                       {sequence_, numberOf(layout.sequence)},
