@@ -54,8 +54,18 @@ template <typename Step> void forOutput(Step step) {
 } // namespace
 
 ConversionRequest ConvertCommand::requestFor(std::size_t index, bool isChecked) const {
-    return {options_.inputs[index], isChecked,     options_.columns, options_.sheet,
-            options_.commentMarker, options_.trace};
+    ConversionRequest request;
+    request.input = options_.inputs[index];
+    request.isChecked = isChecked;
+    request.columns = options_.columns;
+    request.sheet = options_.sheet;
+    request.commentMarker = options_.commentMarker;
+    request.isTraced = options_.trace;
+    request.skipLines = options_.skipLines;
+    request.delimiter = options_.delimiter;
+    request.partsByWhitespace = options_.partsByWhitespace;
+    request.section = options_.section;
+    return request;
 }
 
 std::string ConvertCommand::namePrefix(const std::string& input) const {
@@ -88,6 +98,8 @@ void ConvertCommand::run() {
             }
         });
         stream.finish();
+        if (const std::string note = summary.note(); !note.empty())
+            std::cerr << "pellacor-convert: " << namePrefix(input) << "note: " << note << '\n';
         for (const std::string& warning : summary.warnings())
             std::cerr << "pellacor-convert: " << namePrefix(input) << "warning: " << warning
                       << '\n';

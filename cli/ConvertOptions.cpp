@@ -25,19 +25,31 @@ const char* ConvertOptions::usage() {
            "                            sequence on one line\n"
            "  --id-column COL           the identifier column: a number from 1, a header name,\n"
            "                            or none to number the records by their row\n"
-           "  --sequence-column COL     the sequence column: a number from 1 or a header name\n"
+           "  --sequence-column COL     the sequence column: a number from 1 or a header name;\n"
+           "                            several, as in Forward,Reverse, give a record for each,\n"
+           "                            named ID_COLUMN\n"
            "  --description-column COL  the description column: a number, a header name, or\n"
            "                            none\n"
            "  --sheet SHEET             the workbook sheet to read: its name or its number from\n"
            "                            1 (default: the first sheet that is not hidden)\n"
            "  --comment-char C          skip lines that begin with C anywhere in a delimited\n"
            "                            table\n"
+           "  --header yes|no           whether the first row names the columns (default: told\n"
+           "                            by its words and by the rows below it)\n"
+           "  --skip N                  skip N lines before the table\n"
+           "  --delimiter C             the delimiter of a text table: one character, tab, or\n"
+           "                            whitespace for runs of spaces and tabs\n"
+           "  --section NAME            the section of a sample sheet that holds the table\n"
+           "                            (default: [Data], [..._Data] or [Samples])\n"
            "  --trace                   write the conversion trace to standard error\n"
            "  -h, --help                show this help\n"
            "  --version                 show the version\n"
            "\n"
-           "Giving any of the column options means: a column left out takes identifier\n"
-           "column 1, sequence column 2 and no description. Warnings (rows skipped for want\n"
+           "Without column options, a table whose column 2 holds no sequences takes them from\n"
+           "the column that does, and a column 1 of running numbers gives way to a column of\n"
+           "names; a note on standard error tells what was guessed. Giving any of the column\n"
+           "options means: a column left out takes identifier column 1, sequence column 2\n"
+           "and no description. Warnings (rows skipped for want\n"
            "of an identifier or sequence, a column that holds no sequences, repeated\n"
            "identifiers) go to standard error and change neither the output nor the status.\n"
            "\n"
@@ -80,9 +92,38 @@ ConvertOptions ConvertOptions::parse(const std::vector<std::string>& args) {
         } else if (!onlyOperands && arg == "--id-column") {
             options.columns.identifier = ColumnRef::parse(value("--id-column"));
         } else if (!onlyOperands && arg == "--sequence-column") {
-            options.columns.sequence = ColumnRef::parse(value("--sequence-column"));
+            options.columns.chooseSequences(value("--sequence-column"));
             if (options.columns.sequence->kind == ColumnRef::Kind::none)
                 throw std::invalid_argument("--sequence-column cannot be none");
+        } else if (!onlyOperands && arg == "--header") {
+            const std::string& answer = value("--header");
+            if (answer != "yes" && answer != "no")
+                throw std::invalid_argument("--header needs yes or no, not '" +
+                                            DisplayName::escaped(answer) + "'");
+            options.columns.header = answer == "yes";
+        } else if (!onlyOperands && arg == "--skip") {
+            const std::string& text = value("--skip");
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), options.skipLines);
+            if (error != std::errc() || end != text.data() + text.size())
+                throw std::invalid_argument("--skip needs a number of lines, not '" +
+                                            DisplayName::escaped(text) + "'");
+        } else if (!onlyOperands && arg == "--delimiter") {
+            const std::string& text = value("--delimiter");
+            if (text == "tab" || text == "\\t") {
+                options.delimiter = '\t';
+            } else if (text == "whitespace") {
+                options.partsByWhitespace = true;
+            } else if (text.size() == 1 && static_cast<unsigned char>(text[0]) < 0x80 &&
+                       text[0] != '"' && text[0] != '\n' && text[0] != '\r' && text[0] != '\0') {
+                options.delimiter = text[0];
+            } else {
+                throw std::invalid_argument("--delimiter needs one ASCII character, tab or "
+                                            "whitespace, not '" +
+                                            DisplayName::escaped(text) + "'");
+            }
+        } else if (!onlyOperands && arg == "--section") {
+            options.section = value("--section");
         } else if (!onlyOperands && arg == "--description-column") {
             options.columns.description = ColumnRef::parse(value("--description-column"));
         } else if (!onlyOperands && arg == "--sheet") {

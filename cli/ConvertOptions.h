@@ -17,6 +17,10 @@ struct ConvertOptions {
     ColumnChoice columns;
     std::optional<std::string> sheet;
     char commentMarker = 0; ///< 0: none
+    std::size_t skipLines = 0;
+    char delimiter = 0; ///< 0: guessed
+    bool partsByWhitespace = false;
+    std::string section;
     bool trace = false;
     bool help = false;
     bool version = false;

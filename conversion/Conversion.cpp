@@ -8,6 +8,20 @@
 #include "readers/workbook/ExcelParser.h"
 
 namespace pellacor {
+namespace {
+
+DelimitedOptions optionsOf(const ConversionRequest& request, bool validates) {
+    DelimitedOptions options;
+    options.commentMarker = request.commentMarker;
+    options.validates = validates;
+    options.skipLines = request.skipLines;
+    options.delimiter = request.delimiter;
+    options.partsByWhitespace = request.partsByWhitespace;
+    options.section = request.section;
+    return options;
+}
+
+} // namespace
 
 std::string ConversionSummary::entryTrace() const {
     std::string lines = ConversionTrace::entryLines(records, firstRecords);
@@ -22,6 +36,8 @@ std::vector<std::string> ConversionSummary::warnings() const {
         all.push_back(*skipped);
     for (std::string& warning : findings.warnings())
         all.push_back(std::move(warning));
+    if (layout)
+        all.insert(all.end(), layout->doubts.begin(), layout->doubts.end());
     return all;
 }
 
@@ -49,7 +65,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
     RecordBuilder builder(RecordBuilder::delimitedStyle, request.columns);
     const char delimiter = source->readVerified([&] {
         return DelimitedTable::read(*source, TableInput::ruleName(request.input), builder, counted,
-                                    {request.commentMarker, !request.isChecked});
+                                    optionsOf(request, !request.isChecked));
     });
     summary.fileType = format.label(delimiter);
     summary.layout = builder.layout();
@@ -61,7 +77,7 @@ void Conversion::check(const ConversionRequest& request) {
     const std::unique_ptr<TextSource> source = TableInput::open(request.input);
     source->readVerified([&] {
         DelimitedTable::check(*source, TableInput::ruleName(request.input), request.columns,
-                              {request.commentMarker, true});
+                              optionsOf(request, true));
         return 0;
     });
 }

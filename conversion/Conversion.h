@@ -27,6 +27,12 @@ struct ConversionRequest {
     std::optional<std::string> sheet;
     /// Lines of delimited text that begin with this character are passed over; 0 for none.
     char commentMarker = 0;
+    /// How delimited text is laid out where its text does not tell: lines before the table,
+    /// the delimiter, fields parted by blanks, the section that holds the table.
+    std::size_t skipLines = 0;
+    char delimiter = 0;
+    bool partsByWhitespace = false;
+    std::string section;
     /// False when nobody reads the trace: the first records' lengths are then not counted,
     /// which for a sequence of gigabytes takes a while.
     bool isTraced = true;
@@ -51,8 +57,10 @@ struct ConversionSummary {
     /// The trace lines about the records, and about rows skipped.
     std::string entryTrace() const;
     /// What the user should know that changed nothing: rows skipped, a column that holds no
-    /// sequences, identifiers used twice.
+    /// sequences, identifiers used twice, a guess that remains unsure.
     std::vector<std::string> warnings() const;
+    /// What was guessed of the table's layout, in one line; empty for the plain layout.
+    std::string note() const { return layout ? layout->note : std::string(); }
 };
 
 /// The one conversion behind the app and the converter: picks the reader by the table's file

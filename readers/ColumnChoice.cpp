@@ -18,4 +18,25 @@ ColumnRef ColumnRef::parse(std::string_view text) {
     return {Kind::name, 0, std::string(trimmed)};
 }
 
+void ColumnChoice::chooseSequences(std::string_view text) {
+    std::vector<ColumnRef> refs;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        const std::string_view part = UnicodeText::trim(
+            text.substr(start, comma == std::string_view::npos ? text.npos : comma - start), true);
+        // A list has no empty part; otherwise the commas belong to one name.
+        if (part.empty()) {
+            refs = {ColumnRef::parse(text)};
+            break;
+        }
+        refs.push_back(ColumnRef::parse(part));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    sequence = refs.front();
+    moreSequences.assign(refs.begin() + 1, refs.end());
+}
+
 } // namespace pellacor

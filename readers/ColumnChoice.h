@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellacor {
 
@@ -24,13 +25,20 @@ struct ColumnRef {
     bool operator==(const ColumnRef&) const = default;
 };
 
-/// The columns the user chose for a record's parts. With none chosen, the table's header
-/// decides; with any chosen, a part left out takes identifier column 1, sequence column 2 and
-/// no description.
+/// The columns the user chose for a record's parts. With none chosen, the table's header and
+/// content decide; with any chosen, a part left out takes identifier column 1, sequence column
+/// 2 and no description.
 struct ColumnChoice {
     std::optional<ColumnRef> identifier;
     std::optional<ColumnRef> sequence;
     std::optional<ColumnRef> description;
+    /// Sequence columns after the first: each row gives a record for each.
+    std::vector<ColumnRef> moreSequences;
+    /// Whether the first row names the columns; absent, the table tells.
+    std::optional<bool> header;
+
+    /// Sets the sequence columns from "3", "Forward,Reverse" or "3,4".
+    void chooseSequences(std::string_view text);
 
     /// True when the user chose any column.
     bool isExplicit() const noexcept { return identifier || sequence || description; }

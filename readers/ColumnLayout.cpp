@@ -2,6 +2,7 @@
 
 #include "core/UnicodeText.h"
 #include "files/DisplayName.h"
+#include "readers/ColumnGuess.h"
 #include "readers/HeaderRow.h"
 
 #include <algorithm>
@@ -16,32 +17,118 @@ bool hasWord(const std::vector<std::string>& words,
     });
 }
 
-bool isDescriptionName(std::string_view title) {
+// "C" as a spreadsheet numbers its columns: 3; 0 for anything but one to three letters.
+std::size_t letterColumn(std::string_view text) {
+    if (text.empty() || text.size() > 3)
+        return 0;
+    std::size_t number = 0;
+    for (const char c : text) {
+        const auto folded = static_cast<unsigned char>(c) | 0x20;
+        if (folded < 'a' || folded > 'z')
+            return 0;
+        number = number * 26 + (folded - 'a' + 1);
+    }
+    return number;
+}
+
+// The names a header row gives its columns, trimmed.
+std::vector<std::string> namesOf(std::span<const std::string_view> row) {
+    std::vector<std::string> names;
+    for (const std::string_view field : row)
+        names.emplace_back(UnicodeText::trim(field, true));
+    return names;
+}
+
+// Resolves the columns the user chose: numbers as the table shows them, header names, or
+// letters in a worksheet. A chosen part left out takes identifier column 1, sequence column 2
+// and no description.
+void resolveChoice(ColumnLayout& layout, const TableShape& shape, const ColumnChoice& choice) {
+    const std::size_t leadingEmpty = layout.leadingEmpty;
+    // Where a table lacks a chosen description, it has none; other parts it cannot lack.
+    const auto resolve = [&](const ColumnRef& ref, const char* role,
+                             bool mayLack = false) -> std::optional<std::size_t> {
+        if (ref.kind == ColumnRef::Kind::none)
+            return std::nullopt;
+        const auto byNumber = [&](std::size_t number) -> std::optional<std::size_t> {
+            if (number <= leadingEmpty || number - leadingEmpty > layout.columns) {
+                if (mayLack && number > leadingEmpty)
+                    return std::nullopt;
+                throw ChoiceError("There is no column " + std::to_string(number) + " for the " +
+                                  role + " in this table; it has " + layout.list() + ".");
+            }
+            return number - leadingEmpty - 1;
+        };
+        if (ref.kind == ColumnRef::Kind::number)
+            return byNumber(ref.number);
+        const std::string wanted = UnicodeText::toLower(UnicodeText::trim(ref.name, true));
+        const std::string asked = "\u201C" + DisplayName::oneLine(ref.name) + "\u201D";
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < layout.names.size(); ++i)
+            if (UnicodeText::toLower(layout.names[i]) == wanted) {
+                if (found)
+                    throw ChoiceError("Columns " + std::to_string(layout.number(*found)) +
+                                      " and " + std::to_string(layout.number(i)) +
+                                      " are both named " + asked + "; choose the " + role +
+                                      " by its number.");
+                found = i;
+            }
+        if (found)
+            return *found;
+        if (shape.acceptsLetters)
+            if (const std::size_t number = letterColumn(wanted))
+                return byNumber(number);
+        throw ChoiceError("There is no column named " + asked + " for the " + role +
+                          " in this table; it has " + layout.list() + ".");
+    };
+    layout.identifier =
+        resolve(choice.identifier.value_or(ColumnRef::column(leadingEmpty + 1)), "identifier");
+    const std::optional<std::size_t> sequence =
+        resolve(choice.sequence.value_or(ColumnRef::column(leadingEmpty + 2)), "sequence");
+    if (!sequence)
+        throw ChoiceError("The sequence cannot be left out; choose its column.");
+    layout.sequence = *sequence;
+    for (const ColumnRef& ref : choice.moreSequences)
+        if (const std::optional<std::size_t> more = resolve(ref, "sequence"))
+            if (*more != layout.sequence &&
+                std::find(layout.moreSequences.begin(), layout.moreSequences.end(), *more) ==
+                    layout.moreSequences.end())
+                layout.moreSequences.push_back(*more);
+    layout.description =
+        choice.description ? resolve(*choice.description, "description", true) : std::nullopt;
+    // One column for two roles would write the residues into the header.
+    const auto isSequence = [&](std::optional<std::size_t> column) {
+        return column && (*column == layout.sequence ||
+                          std::find(layout.moreSequences.begin(), layout.moreSequences.end(),
+                                    *column) != layout.moreSequences.end());
+    };
+    if (isSequence(layout.identifier) || isSequence(layout.description)) {
+        const bool isIdentifier = isSequence(layout.identifier);
+        const std::size_t column = isIdentifier ? *layout.identifier : *layout.description;
+        throw ChoiceError("Column " + std::to_string(layout.number(column)) +
+                          " cannot be the sequence and the " +
+                          (isIdentifier ? "identifier" : "description") +
+                          " both; choose another column for one of them.");
+    }
+}
+
+} // namespace
+
+bool ColumnLayout::isDescriptionName(std::string_view title) {
     return hasWord(HeaderRow::wordsOf(title),
                    {"description", "desc", "title", "name", "names", "annotation"});
 }
 
-bool isIdentifierName(std::string_view title) {
+bool ColumnLayout::isIdentifierName(std::string_view title) {
     return hasWord(HeaderRow::wordsOf(title),
                    {"id", "ids", "identifier", "identifiers", "name", "names", "accession"});
 }
 
-// The columns as the user reads them, for a message: “Entry”, “Sequence”; the first few of a
-// table of thousands, and how many more.
-std::string listOf(const ColumnLayout& layout) {
-    constexpr std::size_t listed = 10;
-    std::string list;
-    for (std::size_t i = 0; i < std::min(layout.columns, listed); ++i) {
-        if (!list.empty())
-            list += ", ";
-        list += layout.nameOf(i);
-    }
-    if (layout.columns > listed)
-        list += " and " + std::to_string(layout.columns - listed) + " more";
-    return list;
+bool ColumnLayout::isIdentifierLikeName(std::string_view title) {
+    return isIdentifierName(title) ||
+           hasWord(HeaderRow::wordsOf(title),
+                   {"oligo", "oligos", "primer", "primers", "sample", "samples", "entry", "probe",
+                    "probes", "guide", "guides", "label", "sgrna", "grna", "mirna", "clone"});
 }
-
-} // namespace
 
 bool ColumnLayout::isSequenceName(std::string_view title) {
     const std::vector<std::string> words = HeaderRow::wordsOf(title);
@@ -63,96 +150,41 @@ std::string ColumnLayout::title(std::size_t index) const {
 std::string ColumnLayout::describe() const {
     std::string text = "Identifier: " + (identifier ? title(*identifier) : "row number");
     text += " \u00B7 Sequence: " + title(sequence);
+    for (const std::size_t more : moreSequences)
+        text += ", " + title(more);
     text += " \u00B7 Description: " + (description ? title(*description) : "none");
     return text;
 }
 
-ColumnLayout ColumnLayout::decide(std::span<const std::string_view> firstRow, bool isHeader,
-                                  std::size_t leadingEmpty, const ColumnChoice& choice) {
-    ColumnLayout layout;
-    layout.columns = firstRow.size();
-    layout.leadingEmpty = leadingEmpty;
-    layout.hasHeader = isHeader;
-    if (isHeader)
-        for (const std::string_view field : firstRow)
-            layout.names.emplace_back(UnicodeText::trim(field, true));
+std::string ColumnLayout::list() const {
+    constexpr std::size_t listed = 10;
+    std::string text;
+    for (std::size_t i = 0; i < std::min(columns, listed); ++i) {
+        if (!text.empty())
+            text += ", ";
+        text += nameOf(i);
+    }
+    if (columns > listed)
+        text += " and " + std::to_string(columns - listed) + " more";
+    return text;
+}
 
-    if (!choice.isExplicit()) {
-        // The header may name the sequence column elsewhere than column 2: then it is taken
-        // from there, and the description from a column named like one.
-        if (!isHeader || layout.names.size() < 2 || isSequenceName(layout.names[1]))
-            return layout;
-        std::optional<std::size_t> sequence;
-        for (std::size_t i = 0; i < layout.names.size(); ++i)
-            if (isSequenceName(layout.names[i])) {
-                if (sequence)
-                    return layout; // two of them: nothing to go by
-                sequence = i;
-            }
-        if (!sequence)
-            return layout;
-        layout.sequence = *sequence;
-        // A sequence in column 1 ("Sequence,Name") leaves the identifier to the column named
-        // like one, else to column 2.
-        if (*sequence == 0) {
-            layout.identifier = 1;
-            for (std::size_t i = 1; i < layout.names.size(); ++i)
-                if (isIdentifierName(layout.names[i])) {
-                    layout.identifier = i;
-                    break;
-                }
-        }
-        layout.description.reset();
-        for (std::size_t i = 0; i < layout.names.size(); ++i)
-            if (i != *sequence && i != layout.identifier && isDescriptionName(layout.names[i])) {
-                layout.description = i;
-                break;
-            }
+ColumnLayout ColumnLayout::decide(const TableShape& shape, const ColumnChoice& choice) {
+    ColumnLayout layout;
+    layout.columns = std::max(shape.columns, shape.firstRow.size());
+    layout.leadingEmpty = shape.leadingEmpty;
+    const ColumnGuess::Header header = ColumnGuess::header(shape, choice);
+    layout.hasHeader = header.firstRowIsHeader;
+    if (header.firstRowIsHeader)
+        layout.names = namesOf(shape.firstRow);
+    else if (header.fromComment)
+        layout.names = shape.commentNames;
+    if (choice.isExplicit()) {
+        resolveChoice(layout, shape, choice);
+        ColumnGuess::noteChoice(layout, shape, header);
         return layout;
     }
-
-    // Chosen columns: numbers as a spreadsheet counts them, names from the header.
-    const auto resolve = [&](const ColumnRef& ref, const char* role) -> std::optional<std::size_t> {
-        if (ref.kind == ColumnRef::Kind::none)
-            return std::nullopt;
-        if (ref.kind == ColumnRef::Kind::number) {
-            if (ref.number <= leadingEmpty || ref.number - leadingEmpty > layout.columns)
-                throw ChoiceError("There is no column " + std::to_string(ref.number) + " for the " +
-                                  role + " in this table; it has " + listOf(layout) + ".");
-            return ref.number - leadingEmpty - 1;
-        }
-        const std::string wanted = UnicodeText::toLower(UnicodeText::trim(ref.name, true));
-        const std::string asked = "\u201C" + DisplayName::oneLine(ref.name) + "\u201D";
-        std::optional<std::size_t> found;
-        for (std::size_t i = 0; i < layout.names.size(); ++i)
-            if (UnicodeText::toLower(layout.names[i]) == wanted) {
-                if (found)
-                    throw ChoiceError("Columns " + std::to_string(layout.number(*found)) +
-                                      " and " + std::to_string(layout.number(i)) +
-                                      " are both named " + asked + "; choose the " + role +
-                                      " by its number.");
-                found = i;
-            }
-        if (found)
-            return *found;
-        throw ChoiceError("There is no column named " + asked + " for the " + role +
-                          " in this table; it has " + listOf(layout) + ".");
-    };
-    layout.identifier =
-        resolve(choice.identifier.value_or(ColumnRef::column(leadingEmpty + 1)), "identifier");
-    const std::optional<std::size_t> sequence =
-        resolve(choice.sequence.value_or(ColumnRef::column(leadingEmpty + 2)), "sequence");
-    if (!sequence)
-        throw ChoiceError("The sequence cannot be left out; choose its column.");
-    layout.sequence = *sequence;
-    layout.description =
-        choice.description ? resolve(*choice.description, "description") : std::nullopt;
-    // One column for two roles would write the residues into the header.
-    if (layout.identifier == layout.sequence || layout.description == layout.sequence)
-        throw ChoiceError("Column " + std::to_string(layout.number(layout.sequence)) +
-                          " cannot be the sequence and the " +
-                          (layout.identifier == layout.sequence ? "identifier" : "description") +
-                          " both; choose another column for one of them.");
+    ColumnGuess::roles(layout, shape, header);
     return layout;
 }
 

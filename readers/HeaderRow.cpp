@@ -1,6 +1,8 @@
 #include "readers/HeaderRow.h"
 
 #include "core/UnicodeText.h"
+#include "readers/TableFindings.h"
+#include "readers/TableProfile.h"
 
 #include <algorithm>
 
@@ -72,6 +74,54 @@ bool HeaderRow::test(std::span<const std::string_view> fields) {
         if (isHeaderField(fields[i], i == 1))
             return true;
     return false;
+}
+
+namespace {
+
+// True when `value`, above a column of sequences, reads as a word and not as a short sequence
+// of the same kind: it holds what no residue is, mixes cases, or, above nucleotides, holds
+// letters that stand for none.
+bool readsAsWord(std::string_view value, bool aboveNucleotides) {
+    if (TableFindings::isImplausibleSequence(value))
+        return true;
+    bool upper = false, lower = false, beyondNucleotides = false;
+    for (const char c : value) {
+        const auto folded = static_cast<unsigned char>(c) | 0x20;
+        if (folded < 'a' || folded > 'z')
+            continue;
+        (c == static_cast<char>(folded) ? lower : upper) = true;
+        beyondNucleotides |= std::string_view("acgtunrykmswbdhv").find(static_cast<char>(
+                                 folded)) == std::string_view::npos;
+    }
+    return (upper && lower) || (beyondNucleotides && (aboveNucleotides || lower));
+}
+
+bool hasLetter(std::string_view value) {
+    return std::any_of(value.begin(), value.end(), [](char c) {
+        const auto folded = static_cast<unsigned char>(c) | 0x20;
+        return folded >= 'a' && folded <= 'z';
+    });
+}
+
+} // namespace
+
+bool HeaderRow::differsInKind(std::span<const std::string_view> fields,
+                              const TableProfile& below) {
+    // One row below is too little to go by.
+    if (below.rows() < 2)
+        return false;
+    std::size_t wordsOverNumbers = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string_view value = UnicodeText::trim(fields[i], true);
+        if (value.empty())
+            continue;
+        if (below.holdsSequences(i) && !TableProfile::isSequence(value) &&
+            readsAsWord(value, below.holdsNucleotides(i)))
+            return true;
+        if (below.holdsNumbers(i) && !TableProfile::isNumber(value) && hasLetter(value))
+            ++wordsOverNumbers;
+    }
+    return wordsOverNumbers >= 2;
 }
 
 } // namespace pellacor

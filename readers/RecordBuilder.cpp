@@ -2,16 +2,86 @@
 
 #include "core/UnicodeText.h"
 #include "readers/HeaderRow.h"
+#include "readers/TableProfile.h"
 
 #include <algorithm>
 
 namespace pellacor {
+namespace {
+
+std::size_t bytesOf(std::span<const std::string_view> fields) {
+    std::size_t bytes = 0;
+    for (const std::string_view field : fields)
+        bytes += field.size();
+    return bytes;
+}
+
+// True when every row is a name and a sequence parted by a run of tabs, some by more than
+// one: an adapter list aligned with tabs rather than a table with empty cells.
+bool isTabRunList(const std::vector<std::vector<std::string_view>>& rows) {
+    bool runs = false;
+    for (const auto& row : rows) {
+        const auto filled = std::count_if(row.begin(), row.end(),
+                                          [](std::string_view f) { return !f.empty(); });
+        if (filled != 2 || row.front().empty())
+            return false;
+        runs |= row.size() > 2 && row[1].empty();
+    }
+    return runs;
+}
+
+} // namespace
 
 RecordBuilder::RecordBuilder(Style style, ColumnChoice choice, std::size_t holdingLimit)
     : style_(style), choice_(std::move(choice)), holdingLimit_(holdingLimit) {}
 
-void RecordBuilder::addRow(std::span<const std::string_view> fields, std::uint64_t row,
+std::span<const std::string_view>
+RecordBuilder::cut(std::span<const std::string_view> fields,
+                   std::vector<std::string_view>& scratch) const {
+    if (split_ == Split::whitespace) {
+        scratch.clear();
+        for (const std::string_view field : fields) {
+            std::size_t start = 0;
+            while (start < field.size()) {
+                const std::size_t begin = field.find_first_not_of(" \t", start);
+                if (begin == std::string_view::npos)
+                    break;
+                const std::size_t end = std::min(field.find_first_of(" \t", begin), field.size());
+                scratch.push_back(field.substr(begin, end - begin));
+                start = end;
+            }
+        }
+        return scratch;
+    }
+    if (dropsEmptyFields_) {
+        scratch.clear();
+        for (const std::string_view field : fields)
+            if (!field.empty())
+                scratch.push_back(field);
+        return scratch;
+    }
+    return fields;
+}
+
+void RecordBuilder::comment(std::span<const std::string_view> fields, std::uint64_t row) {
+    if (layout_)
+        return;
+    commentNames_.clear();
+    for (const std::string_view field : fields)
+        commentNames_.emplace_back(UnicodeText::trim(field, true));
+    // The mark is no part of the first name: "#SampleID" names "SampleID".
+    if (!commentNames_.empty()) {
+        const std::size_t marks = commentNames_.front().find_first_not_of('#');
+        commentNames_.front() = std::string(UnicodeText::trim(
+            std::string_view(commentNames_.front()).substr(std::min(marks, commentNames_.front().size())),
+            true));
+    }
+    commentRow_ = row;
+}
+
+void RecordBuilder::addRow(std::span<const std::string_view> input, std::uint64_t row,
                            bool sequenceMayNeedCleaning, const RecordSink& sink) {
+    const std::span<const std::string_view> fields = cut(input, cutFields_);
     const auto firstValue = std::find_if(fields.begin(), fields.end(),
                                          [](std::string_view field) { return !field.empty(); });
     // A row of nothing (written for its formatting, or bare delimiters) is no row at all.
@@ -22,58 +92,91 @@ void RecordBuilder::addRow(std::span<const std::string_view> fields, std::uint64
              sequenceMayNeedCleaning, sink);
         return;
     }
-    // The first rows wait while every one begins with an empty column: whether that column is
-    // part of the table shows only when a row has something in it, or the table ends.
+    // The first rows wait to be looked at together; and while every one begins with an empty
+    // column, until a row shows whether that column is part of the table.
     const auto empty = static_cast<std::size_t>(firstValue - fields.begin());
-    if (empty == 0 && held_.empty()) {
-        // The usual table, whose first row starts in column 1: nothing waits or is copied.
-        leadingEmpty_ = 0;
-        decide(fields);
-        if (!layout_->hasHeader)
-            take(fields, row, sequenceMayNeedCleaning, sink);
+    leadingEmpty_ = std::min(leadingEmpty_.value_or(empty), empty);
+    const std::size_t bytes = heldText_.size() + bytesOf(fields);
+    const bool sampled = held_.size() + 1 >= TableProfile::sampleRows ||
+                         bytes > std::min(TableProfile::sampleBytes, holdingLimit_);
+    const bool leadingKnown = *leadingEmpty_ == 0 || bytes > holdingLimit_;
+    if (sampled && leadingKnown) {
+        // The row that fills the sample is not copied: it may be a sequence of gigabytes.
+        const Row last{fields, row, sequenceMayNeedCleaning};
+        settle(&last, sink);
         return;
     }
-    leadingEmpty_ = std::min(leadingEmpty_.value_or(empty), empty);
     held_.push_back({heldEnds_.size(), fields.size(), row, sequenceMayNeedCleaning});
     for (const std::string_view field : fields) {
         heldText_.append(field);
         heldEnds_.push_back(heldText_.size());
     }
-    if (*leadingEmpty_ == 0 || heldText_.size() > holdingLimit_)
-        release(sink);
 }
 
 void RecordBuilder::finish(const RecordSink& sink) {
     if (!layout_ && !held_.empty())
-        release(sink);
+        settle(nullptr, sink);
 }
 
-void RecordBuilder::release(const RecordSink& sink) {
-    std::vector<std::string_view> fields;
+void RecordBuilder::settle(const Row* last, const RecordSink& sink) {
     const std::vector<HeldRow> held = std::move(held_);
     held_.clear();
+    std::vector<std::vector<std::string_view>> rows;
+    std::vector<std::uint64_t> numbers;
+    std::vector<bool> cleaning;
     for (const HeldRow& row : held) {
-        fields.clear();
+        std::vector<std::string_view>& fields = rows.emplace_back();
         for (std::size_t i = row.firstField; i < row.firstField + row.fields; ++i) {
             const std::size_t start = i == 0 ? 0 : heldEnds_[i - 1];
             fields.push_back(std::string_view(heldText_).substr(start, heldEnds_[i] - start));
         }
-        const std::span<const std::string_view> shifted =
-            std::span<const std::string_view>(fields).subspan(
-                std::min(*leadingEmpty_, fields.size()));
-        if (!layout_) {
-            decide(shifted);
-            if (layout_->hasHeader)
-                continue;
-        }
-        take(shifted, row.row, row.mayNeedCleaning, sink);
+        numbers.push_back(row.row);
+        cleaning.push_back(row.mayNeedCleaning);
     }
+    if (last) {
+        rows.emplace_back(last->fields.begin(), last->fields.end());
+        numbers.push_back(last->row);
+        cleaning.push_back(last->mayNeedCleaning);
+    }
+    if (split_ == Split::tabRuns && isTabRunList(rows)) {
+        dropsEmptyFields_ = true;
+        for (auto& row : rows)
+            std::erase_if(row, [](std::string_view f) { return f.empty(); });
+        leadingEmpty_ = 0;
+    }
+    for (auto& row : rows)
+        row.erase(row.begin(), row.begin() + std::min(*leadingEmpty_, row.size()));
+    decide(rows, numbers);
+    for (std::size_t i = layout_->hasHeader ? 1 : 0; i < rows.size(); ++i)
+        take(rows[i], numbers[i], cleaning[i], sink);
     heldText_ = {};
     heldEnds_ = {};
 }
 
-void RecordBuilder::decide(std::span<const std::string_view> firstRow) {
-    layout_ = ColumnLayout::decide(firstRow, HeaderRow::test(firstRow), *leadingEmpty_, choice_);
+void RecordBuilder::decide(const std::vector<std::vector<std::string_view>>& rows,
+                           const std::vector<std::uint64_t>& numbers) {
+    TableProfile below;
+    TableProfile all;
+    std::size_t columns = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        columns = std::max(columns, rows[i].size());
+        all.add(rows[i]);
+        if (i > 0)
+            below.add(rows[i]);
+    }
+    TableShape shape;
+    shape.firstRow = rows.front();
+    shape.firstRowNumber = numbers.front();
+    // A "#" line names the columns only where it stands right above the first row, as wide.
+    if (!commentNames_.empty() && commentRow_ + 1 == numbers.front() &&
+        *leadingEmpty_ == 0 && commentNames_.size() == rows.front().size())
+        shape.commentNames = commentNames_;
+    shape.columns = columns;
+    shape.leadingEmpty = *leadingEmpty_;
+    shape.below = &below;
+    shape.all = &all;
+    shape.acceptsLetters = style_.namesColumnsByLetter;
+    layout_ = ColumnLayout::decide(shape, choice_);
     findings_.setSequenceColumn(layout_->nameOf(layout_->sequence));
 }
 
@@ -91,19 +194,6 @@ void RecordBuilder::take(std::span<const std::string_view> fields, std::uint64_t
         rowName_ = std::to_string(row);
         identifier = rowName_;
     }
-    const std::string_view raw = field(layout.sequence).value_or(std::string_view());
-    std::string_view sequence = raw;
-    // What the reader knows of blanks is about column 2 as it stands in the table.
-    const bool isColumnTwo = layout.leadingEmpty == 0 && layout.sequence == 1;
-    if ((sequenceMayNeedCleaning || !isColumnTwo) && needsCleaning(sequence)) {
-        cleaned_ = cleanSequence(sequence);
-        sequence = cleaned_;
-    }
-    findings_.sequenceValue(raw, row);
-    if (identifier.empty() || sequence.empty()) {
-        findings_.skipped(row);
-        return;
-    }
     std::optional<std::string_view> description;
     if (layout.description)
         if (const std::optional<std::string_view> text = field(*layout.description)) {
@@ -111,9 +201,48 @@ void RecordBuilder::take(std::span<const std::string_view> fields, std::uint64_t
             if (!trimmed.empty() || style_.keepsEmptyDescription)
                 description = trimmed;
         }
-    findings_.identifier(identifier, row);
-    ++records_;
-    sink(RecordView{identifier, sequence, description});
+    const auto record = [&](std::size_t column, std::string_view name) {
+        const std::string_view raw = field(column).value_or(std::string_view());
+        std::string_view sequence = raw;
+        // What the reader knows of blanks is about column 2 as it stands in the table.
+        const bool isColumnTwo = layout.leadingEmpty == 0 && column == 1 && !dropsEmptyFields_ &&
+                                 split_ != Split::whitespace;
+        if ((sequenceMayNeedCleaning || !isColumnTwo) && needsCleaning(sequence)) {
+            cleaned_ = cleanSequence(sequence);
+            sequence = cleaned_;
+        }
+        if (column == layout.sequence)
+            findings_.sequenceValue(raw, row);
+        if (name.empty() || sequence.empty())
+            return false;
+        findings_.identifier(name, row);
+        ++records_;
+        sink(RecordView{name, sequence, description});
+        return true;
+    };
+    if (layout.moreSequences.empty()) {
+        if (identifier.empty() || !record(layout.sequence, identifier))
+            findings_.skipped(row);
+        return;
+    }
+    // Several sequence columns: a record for each, named after its column.
+    bool any = false;
+    for (std::size_t i = 0; i <= layout.moreSequences.size(); ++i) {
+        const std::size_t column = i == 0 ? layout.sequence : layout.moreSequences[i - 1];
+        madeName_.assign(identifier);
+        if (!identifier.empty()) {
+            // The column's title joins the identifier, which ends at the first blank.
+            std::string title = column < layout.names.size() && !layout.names[column].empty()
+                                    ? layout.names[column]
+                                    : std::to_string(layout.number(column));
+            std::replace_if(title.begin(), title.end(),
+                            [](char c) { return c == ' ' || c == '\t'; }, '_');
+            madeName_ += "_" + title;
+        }
+        any |= record(column, identifier.empty() ? std::string_view() : madeName_);
+    }
+    if (!any)
+        findings_.skipped(row);
 }
 
 bool RecordBuilder::needsCleaning(std::string_view text) noexcept {

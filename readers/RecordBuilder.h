@@ -15,13 +15,12 @@
 
 namespace pellacor {
 
-/// Turns the rows of a table into records, by the rule both readers share. Columns empty in
-/// every row before the first that holds something are not counted. The first row is dropped
-/// when it names the columns, and decides which columns give identifier, sequence and
-/// description (`ColumnLayout`). A row without identifier or sequence gives no record, and is
-/// counted; rows holding nothing at all are passed over. Records go to a sink as their rows
-/// end, but for the first rows of a table whose first column is empty so far: those wait until
-/// a row shows whether it is empty throughout.
+/// Turns the rows of a table into records, by the rule both readers share. The first rows (a
+/// bounded sample, `TableProfile`) wait while they decide which columns give identifier,
+/// sequence and description (`ColumnLayout`), and whether the first row names the columns
+/// and is dropped. Columns empty in every row of the sample before the first that holds
+/// something are not counted. A row without identifier or sequence gives no record, and is
+/// counted; rows holding nothing at all are passed over.
 class RecordBuilder {
 public:
     /// Where the readers differ.
@@ -31,9 +30,21 @@ public:
         bool trimsLineBreaks;
         /// Delimited text keeps a description that is present but empty; a sheet drops it.
         bool keepsEmptyDescription;
+        /// A sheet's columns may be chosen by their letters.
+        bool namesColumnsByLetter;
     };
-    static constexpr Style delimitedStyle{true, true};
-    static constexpr Style worksheetStyle{false, false};
+    static constexpr Style delimitedStyle{true, true, false};
+    static constexpr Style worksheetStyle{false, false, true};
+
+    /// How fields are cut further than the reader cuts them.
+    enum class Split {
+        asRead,
+        /// Empty fields are dropped when the sample shows a list of a name, a run of tabs and
+        /// a sequence.
+        tabRuns,
+        /// Every run of spaces and tabs parts fields.
+        whitespace,
+    };
 
     /// Most memory that rows may hold while the first column is empty in all of them; past
     /// it, the columns empty in all of those are taken to be empty throughout.
@@ -45,12 +56,17 @@ public:
 
     /// Takes the next row: its fields by column from column 1, and its number as a spreadsheet
     /// counts rows. Hands the records it completes to `sink`. `sequenceMayNeedCleaning` may be
-    /// false when no field holds LF, CR, space or tab. Throws `ChoiceError` when the first row
+    /// false when no field holds LF, CR, space or tab. Throws `ChoiceError` when the sample
     /// lacks a chosen column.
     void addRow(std::span<const std::string_view> fields, std::uint64_t row,
                 bool sequenceMayNeedCleaning, const RecordSink& sink);
     /// Hands on the rows still waiting; call once, after the last row.
     void finish(const RecordSink& sink);
+    /// Notes a line written as a comment, cut into `fields`, at row `row`: directly above the
+    /// first row and as wide, it names the columns.
+    void comment(std::span<const std::string_view> fields, std::uint64_t row);
+    /// Sets how fields are cut further; before the first row.
+    void setSplit(Split split) noexcept { split_ = split; }
 
     /// How many records were made.
     std::size_t records() const noexcept { return records_; }
@@ -73,13 +89,23 @@ private:
         bool mayNeedCleaning;
     };
 
-    // Decides the layout on `firstRow` (leading empty columns dropped).
-    void decide(std::span<const std::string_view> firstRow);
-    // Hands on the rows held so far, now that `leadingEmpty_` is known.
-    void release(const RecordSink& sink);
-    // The record of a row past the header, its leading empty columns dropped.
+    // A row as addRow takes it.
+    struct Row {
+        std::span<const std::string_view> fields;
+        std::uint64_t row;
+        bool mayNeedCleaning;
+    };
+    // Decides the layout on the rows held and `last`, and hands them on.
+    void settle(const Row* last, const RecordSink& sink);
+    // Decides the layout on the sample `rows` (leading empty columns dropped).
+    void decide(const std::vector<std::vector<std::string_view>>& rows,
+                const std::vector<std::uint64_t>& numbers);
+    // The records of a row past the header, its leading empty columns dropped.
     void take(std::span<const std::string_view> fields, std::uint64_t row,
               bool sequenceMayNeedCleaning, const RecordSink& sink);
+    // `fields` cut as `split_` says, in `scratch`.
+    std::span<const std::string_view> cut(std::span<const std::string_view> fields,
+                                          std::vector<std::string_view>& scratch) const;
 
     Style style_;
     ColumnChoice choice_;
@@ -89,12 +115,19 @@ private:
     std::size_t records_ = 0;
     // Until the layout is decided: the fewest empty columns any row began with so far.
     std::optional<std::size_t> leadingEmpty_;
+    Split split_ = Split::asRead;
+    bool dropsEmptyFields_ = false;
+    std::vector<std::string_view> cutFields_;
+    // The last comment line before the first row, and its row.
+    std::vector<std::string> commentNames_;
+    std::uint64_t commentRow_ = 0;
     std::vector<HeldRow> held_;
     std::string heldText_;
     std::vector<std::size_t> heldEnds_;
-    // A cleaned sequence and a row number as identifier, kept here while the sink looks.
+    // A cleaned sequence and a made identifier, kept here while the sink looks.
     std::string cleaned_;
     std::string rowName_;
+    std::string madeName_;
 };
 
 } // namespace pellacor

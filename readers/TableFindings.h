@@ -31,6 +31,8 @@ public:
     /// Names the sequence column for the warning about it.
     void setSequenceColumn(std::string name) { sequenceColumn_ = std::move(name); }
 
+    /// How many rows were skipped.
+    std::uint64_t skippedRows() const noexcept { return skippedCount_; }
     /// "3 rows skipped (no identifier or sequence): 5, 9, 12", or nothing.
     std::optional<std::string> skippedMessage() const;
     /// The warnings about the sequence column and repeated identifiers.

@@ -23,6 +23,10 @@ bool read(TextSource& text, std::string_view fileName, std::vector<SequenceEntry
 CSVParser::ParserError::ParserError(Case kind, std::size_t line)
     : TableError(message(kind, line)), kind_(kind), line_(line) {}
 
+CSVParser::ParserError::ParserError(Case kind, std::size_t line, const std::string& detail)
+    : TableError(detail.empty() ? message(kind, line) : message(kind, line) + " " + detail),
+      kind_(kind), line_(line) {}
+
 std::string CSVParser::ParserError::message(Case kind, std::size_t line) {
     switch (kind) {
     case Case::invalidFileFormat:

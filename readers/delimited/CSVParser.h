@@ -39,6 +39,8 @@ public:
         /// `line` is the 1-based line where an unterminated quoted field starts, or the row
         /// (as a spreadsheet counts) that holds a NUL byte.
         explicit ParserError(Case kind, std::size_t line = 0);
+        /// With `detail`, what was found, after the message of `kind`.
+        ParserError(Case kind, std::size_t line, const std::string& detail);
         Case kind() const noexcept { return kind_; }
         std::size_t line() const noexcept { return line_; }
         bool operator==(const ParserError& other) const noexcept { return kind_ == other.kind_; }

@@ -193,6 +193,8 @@ bool CSVRowScanner::skipBlankLine() {
         // A comment runs to the end of its line, quotation marks and all.
         while (p < text_.size() && UnicodeText::newlineLengthAt(text_, p) == 0)
             ++p;
+        lastComment_ = text_.substr(pos_, p - pos_);
+        lastCommentRow_ = row_;
         pos_ = p;
         if (p >= text_.size())
             return false;

@@ -44,6 +44,10 @@ public:
     std::size_t rowNumber() const noexcept { return rowNumber_; }
     /// The fields of the current row; valid until the next call of `nextRow`.
     std::span<const std::string_view> fields() const noexcept { return views_; }
+    /// The last line passed over as a comment, without its line break, and the row it stood
+    /// on; empty when there was none. Valid while the text is.
+    std::string_view lastComment() const noexcept { return lastComment_; }
+    std::size_t lastCommentRow() const noexcept { return lastCommentRow_; }
     /// True when field 2 of the current row may hold LF, CR, space or tab.
     bool sequenceNeedsCleaning() const noexcept { return sequenceDirty_; }
 
@@ -69,6 +73,8 @@ private:
     std::size_t row_;
     std::size_t rowNumber_ = 0;
     std::string_view commentMarkers_;
+    std::string_view lastComment_;
+    std::size_t lastCommentRow_ = 0;
     std::vector<Field> rowFields_;
     std::vector<std::string_view> views_;
     std::string buffer_;

@@ -1,6 +1,8 @@
 #include "readers/delimited/DelimitedTable.h"
 
 #include "core/UnicodeText.h"
+#include "files/DisplayName.h"
+#include "readers/ChoiceError.h"
 #include "readers/delimited/CSVParser.h"
 #include "readers/delimited/CSVRowScanner.h"
 
@@ -15,13 +17,86 @@ constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 using Error = CSVParser::ParserError;
 using Place = CSVRowScanner::Place;
 
+// The sections of a sample sheet ("[Header]", "[Reads]", "[Data]"): only the rows of the one
+// that holds the table go on.
+class Sections {
+public:
+    explicit Sections(std::string wanted) : wanted_(UnicodeText::toLower(std::move(wanted))) {
+        if (wanted_.size() > 1 && wanted_.front() == '[' && wanted_.back() == ']')
+            wanted_ = wanted_.substr(1, wanted_.size() - 2);
+    }
+
+    // Takes a row; true when it belongs to the table. The first row tells whether the file
+    // has sections at all.
+    bool admits(std::span<const std::string_view> fields) {
+        const std::optional<std::string> name = sectionName(fields);
+        if (!decided_) {
+            decided_ = true;
+            isSectioned_ = name.has_value();
+        }
+        if (!isSectioned_)
+            return true;
+        if (!name)
+            return inTable_;
+        seen_.push_back(*name);
+        inTable_ = !found_ && isWanted(UnicodeText::toLower(*name));
+        found_ |= inTable_;
+        return false;
+    }
+    bool isSectioned() const noexcept { return isSectioned_; }
+    bool found() const noexcept { return found_; }
+    // After the last row: a sectioned file without the section wanted fails, naming those it has.
+    void finish() const {
+        if (!isSectioned_ || found_)
+            return;
+        std::string list;
+        for (std::size_t i = 0; i < seen_.size() && i < 10; ++i)
+            list += (i ? ", " : "") + ("[" + DisplayName::oneLine(seen_[i]) + "]");
+        if (!wanted_.empty())
+            throw ChoiceError("There is no section named \u201C" + DisplayName::oneLine(wanted_) +
+                              "\u201D in this file; it has " + list + ".");
+        throw TableError("This file is made of sections (" + list +
+                         ") and none is named Data, so it holds no table to read. Choose the "
+                         "section that holds it with --section NAME.");
+    }
+
+private:
+    static std::optional<std::string> sectionName(std::span<const std::string_view> fields) {
+        if (fields.empty())
+            return std::nullopt;
+        const std::string_view first = UnicodeText::trim(fields.front(), true);
+        if (first.size() < 2 || first.front() != '[' || first.back() != ']')
+            return std::nullopt;
+        for (const std::string_view field : fields.subspan(1))
+            if (!UnicodeText::trim(field, true).empty())
+                return std::nullopt;
+        return std::string(UnicodeText::trim(first.substr(1, first.size() - 2), true));
+    }
+    bool isWanted(const std::string& name) const {
+        if (!wanted_.empty())
+            return name == wanted_;
+        return name == "data" || name.ends_with("_data") || name == "samples";
+    }
+
+    std::string wanted_;
+    bool decided_ = false;
+    bool isSectioned_ = false;
+    bool inTable_ = false;
+    bool found_ = false;
+    std::vector<std::string> seen_;
+};
+
 // Hands the rows of a table to a builder, stretch after stretch. Lines beginning with "#"
-// before the first row are notes about the table; the user's own marker counts everywhere.
+// before the first row are notes about the table (the last, right above it, may name its
+// columns); the user's own marker counts everywhere.
 class RowFeed {
 public:
-    explicit RowFeed(char marker)
-        : beforeFirstRow_(marker ? std::string{'#', marker} : std::string("#")),
-          afterFirstRow_(marker ? std::string(1, marker) : std::string()) {}
+    RowFeed(const DelimitedOptions& options, char delimiter)
+        : beforeFirstRow_(options.commentMarker ? std::string{'#', options.commentMarker}
+                                                : std::string("#")),
+          afterFirstRow_(options.commentMarker ? std::string(1, options.commentMarker)
+                                               : std::string()),
+          skipLines_(options.skipLines), delimiter_(delimiter), sections_(options.section) {}
 
     // Hands `builder` the rows of `scanner` (records to `sink`) while `wanted` holds.
     template <class Wanted>
@@ -29,8 +104,11 @@ public:
               Wanted wanted) {
         scanner.skipLinesStartingWith(sawRow_ ? afterFirstRow_ : beforeFirstRow_);
         while (wanted() && scanner.nextRow()) {
+            if (scanner.rowNumber() <= skipLines_ || !sections_.admits(scanner.fields()))
+                continue;
             if (!sawRow_) {
                 sawRow_ = true;
+                noteComment(scanner, builder);
                 scanner.skipLinesStartingWith(afterFirstRow_);
             }
             builder.addRow(scanner.fields(), scanner.rowNumber(), scanner.sequenceNeedsCleaning(),
@@ -41,18 +119,85 @@ public:
     // fails.
     void finish(RecordBuilder& builder, const RecordSink& sink) const {
         builder.finish(sink);
+        sections_.finish();
         if (!sawRow_)
             throw Error(Error::Case::emptyFile);
         if (builder.records() == 0)
-            throw Error(Error::Case::missingRequiredColumns);
+            throw Error(Error::Case::missingRequiredColumns, 0, foundColumns(builder));
     }
 
 private:
+    // What the table was found to hold, for the message that it gave no record.
+    static std::string foundColumns(const RecordBuilder& builder) {
+        if (!builder.layout())
+            return {};
+        const ColumnLayout& layout = *builder.layout();
+        if (layout.hasHeader && builder.findings().skippedRows() == 0)
+            return "Its only row names the columns.";
+        const std::string identifier =
+            layout.identifier ? layout.nameOf(*layout.identifier) : "the row number";
+        if (layout.columns == 1)
+            return "This table has one column, " + layout.nameOf(0) +
+                   ", which holds no sequences. If it does: --sequence-column " +
+                   std::to_string(layout.number(0)) + " --id-column none.";
+        return "This table has " + std::to_string(layout.columns) + " columns (" +
+               layout.list() + ") and no row holds both an identifier in " + identifier +
+               " and a sequence in " + layout.nameOf(layout.sequence) +
+               ". Choose the columns with --id-column and --sequence-column.";
+    }
+    // The comment right above the first row, cut as the table's rows are, may name its columns.
+    void noteComment(const CSVRowScanner& scanner, RecordBuilder& builder) const {
+        const std::string_view line = scanner.lastComment();
+        if (line.empty() || line.front() != '#')
+            return;
+        std::vector<std::string_view> fields;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = line.find(delimiter_, start);
+            fields.push_back(line.substr(start, end == line.npos ? line.npos : end - start));
+            if (end == line.npos)
+                break;
+            start = end + 1;
+        }
+        builder.comment(fields, scanner.lastCommentRow());
+    }
+
     // The scanner keeps views of these.
     const std::string beforeFirstRow_;
     const std::string afterFirstRow_;
+    std::size_t skipLines_;
+    char delimiter_;
+    Sections sections_;
     bool sawRow_ = false;
 };
+
+// How a builder cuts the fields further: by blanks when asked; a guessed tab may part a name
+// from a sequence by a run of them.
+RecordBuilder::Split splitFor(const DelimitedOptions& options, char delimiter) {
+    if (options.partsByWhitespace)
+        return RecordBuilder::Split::whitespace;
+    return delimiter == '\t' && !options.delimiter ? RecordBuilder::Split::tabRuns
+                                                   : RecordBuilder::Split::asRead;
+}
+
+// The first lines as the delimiter is guessed on them: without the lines passed over before
+// the table, and without "#" lines, whose prose may hold any punctuation.
+std::string_view guessedLines(std::string_view text, const DelimitedOptions& options) {
+    std::size_t pos = 0;
+    std::size_t line = 0;
+    while (pos < text.size()) {
+        const bool skipped = line < options.skipLines || text[pos] == '#' ||
+                             (options.commentMarker && text[pos] == options.commentMarker);
+        if (!skipped)
+            return text.substr(pos);
+        const std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            break;
+        pos = end + 1 + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n');
+        ++line;
+    }
+    return text;
+}
 
 // Where the first LF or CR of `text` stands from `from` on, or npos. Blocks that hold neither
 // are passed in one branch-free test each, so a line of gigabytes is crossed at memory speed.
@@ -154,7 +299,8 @@ StretchBytes surveyStretch(std::string_view text) noexcept {
 
 } // namespace
 
-char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookout& lookout) {
+char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookout& lookout,
+                           const Options& options) {
     // The delimiter is judged on the first five lines. Each byte is looked at once, however
     // long the lines; a NUL byte ends the wait, for the table is no text.
     std::size_t lineBreaks = 0;
@@ -182,7 +328,11 @@ char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookou
     }
     if (source.window().empty() && source.isComplete())
         throw Error(Error::Case::emptyFile);
-    return CSVParser::detectDelimiter(fileName, source.window());
+    if (options.partsByWhitespace)
+        return '\t';
+    if (options.delimiter)
+        return options.delimiter;
+    return CSVParser::detectDelimiter(fileName, guessedLines(source.window(), options));
 }
 
 std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete, std::size_t limit,
@@ -283,16 +433,27 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
 char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
                           const RecordSink& sink, Options options) {
     Lookout lookout;
-    const char delimiter = start(source, fileName, lookout);
-    RowFeed rows(options.commentMarker);
-    walk(
-        source,
-        [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
-            CSVRowScanner scanner(text, delimiter, isLast, place);
-            rows.feed(scanner, builder, sink, [] { return true; });
-            return Taken{scanner.position(), scanner.place()};
-        },
-        options.validates, lookout);
+    const char delimiter = start(source, fileName, lookout, options);
+    RowFeed rows(options, delimiter);
+    builder.setSplit(splitFor(options, delimiter));
+    try {
+        walk(
+            source,
+            [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
+                CSVRowScanner scanner(text, delimiter, isLast, place);
+                rows.feed(scanner, builder, sink, [] { return true; });
+                return Taken{scanner.position(), scanner.place()};
+            },
+            options.validates, lookout);
+    } catch (const Error&) {
+        // A stream's records go out up to its fault, the rows still waiting to be looked at
+        // among them; the fault is what is told.
+        try {
+            builder.finish(sink);
+        } catch (const TableError&) {
+        }
+        throw;
+    }
     rows.finish(builder, sink);
     return delimiter;
 }
@@ -300,11 +461,12 @@ char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordB
 void DelimitedTable::check(TextSource& source, std::string_view fileName,
                            const ColumnChoice& choice, Options options) {
     Lookout lookout;
-    const char delimiter = start(source, fileName, lookout);
+    const char delimiter = start(source, fileName, lookout, options);
     // Rows are made into records until the first one: a table that would give none, or lacks a
     // chosen column, fails so.
     RecordBuilder builder(RecordBuilder::delimitedStyle, choice);
-    RowFeed rows(options.commentMarker);
+    builder.setSplit(splitFor(options, delimiter));
+    RowFeed rows(options, delimiter);
     const RecordSink noted = [](const RecordView&) {};
     walk(
         source,

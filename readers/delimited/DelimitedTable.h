@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace pellacor {
@@ -17,6 +18,15 @@ struct DelimitedOptions {
     char commentMarker = 0;
     /// False when the text is known to be UTF-8 already (a check found it so).
     bool validates = true;
+    /// Lines before the table, passed over.
+    std::size_t skipLines = 0;
+    /// The delimiter; 0 to guess it from the file's name and first lines.
+    char delimiter = 0;
+    /// Runs of spaces and tabs part the fields.
+    bool partsByWhitespace = false;
+    /// The section of a sectioned file ("[Header]", "[Data]") that holds the table; empty for
+    /// the one named "Data", ending in "_Data", or "Samples".
+    std::string section;
 };
 
 /// Reads delimited text from a source in one pass, a stretch of whole lines at a time, handing
@@ -66,7 +76,8 @@ private:
         }
     };
     // The delimiter, once the first lines are in the window and a byte-order mark dropped.
-    static char start(TextSource& source, std::string_view fileName, Lookout& lookout);
+    static char start(TextSource& source, std::string_view fileName, Lookout& lookout,
+                      const Options& options);
     // Hands `scan` the whole input, a stretch of whole lines at a time, each checked to be
     // UTF-8 first when it `validates`. Throws `ParserError` (`nulByte`) at once for a NUL.
     static void walk(TextSource& source, const StretchScan& scan, bool validates, Lookout lookout);

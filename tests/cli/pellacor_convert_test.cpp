@@ -240,7 +240,7 @@ TEST(ConvertCli, several_inputs_give_their_text_in_order_and_a_failure_names_its
     EXPECT_EQ(failed.out, "");
     EXPECT_EQ(failed.err, "pellacor-convert: " + bad +
                               ": Missing required columns. File must have at least identifier "
-                              "and sequence columns.\n");
+                              "and sequence columns. Its only row names the columns.\n");
     const std::string target = (folder / "out.fasta").string();
     writeFile(target, "earlier\n");
     EXPECT_EQ(convert("-o " + target + " " + a + " " + bad).status, 1);
@@ -302,6 +302,8 @@ TEST(ConvertCli, chosen_columns_and_sheets_and_warnings_take_one_line_each) {
     EXPECT_EQ(guided.status, 0);
     EXPECT_EQ(guided.out, ">x1\nMKK\n>x1\nWW\n");
     EXPECT_EQ(guided.err,
+              "pellacor-convert: note: Header: row 1 \u00B7 Identifier: Name \u00B7 Sequence: "
+              "Peptide sequence \u00B7 Description: none\n"
               "pellacor-convert: warning: 1 row skipped (no identifier or sequence): 3\n"
               "pellacor-convert: warning: The identifier \u201Cx1\u201D appears more "
               "than once (again in row 4); many FASTA tools refuse repeated "

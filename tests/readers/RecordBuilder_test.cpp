@@ -68,8 +68,8 @@ TEST(RecordBuilder, a_table_laid_out_from_column_b_numbers_its_columns_as_the_sh
     EXPECT_EQ(built.warnings[0], "The sequence column (column 3) mostly holds values that are not "
                                  "sequences, such as \u201C1\u201D in row 1.");
     // Column 1 is empty throughout: it cannot be chosen, and column 3 is the sheet's column 3.
-    EXPECT_THROW(build({",s1,AC"}, {ColumnRef::column(2), ColumnRef::column(1), {}}), ChoiceError);
-    EXPECT_EQ(build({",s1,x,AC"}, {ColumnRef::column(2), ColumnRef::column(4), {}}).records,
+    EXPECT_THROW(build({",s1,AC"}, ColumnChoice{ColumnRef::column(2), ColumnRef::column(1), {}, {}, {}}), ChoiceError);
+    EXPECT_EQ(build({",s1,x,AC"}, ColumnChoice{ColumnRef::column(2), ColumnRef::column(4), {}, {}, {}}).records,
               "s1|AC|<none>\n");
 }
 
