@@ -5,6 +5,7 @@
 #include "readers/HeaderRow.h"
 
 #include <algorithm>
+#include <array>
 
 namespace pellacor {
 namespace {
@@ -87,15 +88,16 @@ bool bySequences(ColumnLayout& layout, const TableProfile& rows) {
                 pick = i;
     layout.sequence = pick;
     if (candidates.size() > 1) {
-        std::string others;
-        for (const std::size_t i : candidates)
-            if (i != pick)
-                others += (others.empty() ? "" : ", ") + std::to_string(layout.number(i));
-        layout.doubts.push_back(
-            "Columns " + std::to_string(layout.number(pick)) + " and " + others +
-            " all hold sequences; " + layout.nameOf(pick) +
-            " was taken. To take another, or a record for each: --sequence-column " +
-            std::to_string(layout.number(pick)) + "," + others + ".");
+        std::string numbers;
+        std::string list;
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            const std::string number = std::to_string(layout.number(candidates[i]));
+            numbers += (i ? "," : "") + number;
+            list += (i == 0 ? "" : i + 1 == candidates.size() ? " and " : ", ") + number;
+        }
+        layout.doubts.push_back("Columns " + list + " all hold sequences; " +
+                                layout.nameOf(pick) + " was taken. To take another, or a record " +
+                                "for each: --sequence-column " + numbers + ".");
     }
     return true;
 }
@@ -127,17 +129,28 @@ std::string byNames(ColumnLayout& layout, const TableProfile& rows) {
         layout.identifier = other;
         return other ? "" : "no column of names";
     }
-    if (layout.identifier != 0 || rows.rows() == 0 || !rows.holdsRunningNumbers(0) ||
+    // Column 1 gives way only to a column named for identifiers that holds unique values, and
+    // only where its own title does not name identifiers and its values cannot serve: running
+    // numbers, nothing, or the same value again (a locus, a flow cell).
+    if (layout.identifier != 0 || rows.rows() == 0 ||
         ColumnLayout::isIdentifierName(nameAt(layout, 0)))
         return "";
-    if (const std::optional<std::size_t> named = identifierColumn(layout, rows, true)) {
-        layout.identifier = named;
-        return rows.column(0).values == 0 ? "column " + std::to_string(layout.number(0)) +
-                                                " is empty"
-                                          : "column " + std::to_string(layout.number(0)) +
-                                                " holds running numbers";
-    }
-    return "";
+    const std::string first = "column " + std::to_string(layout.number(0));
+    std::string reason;
+    if (rows.column(0).values == 0)
+        reason = first + " is empty";
+    else if (rows.holdsRunningNumbers(0))
+        reason = first + " holds running numbers";
+    else if (!rows.column(0).isUnique && !layout.names.empty() &&
+             !HeaderRow::test(std::array{std::string_view(nameAt(layout, 0))}))
+        reason = first + " repeats its values";
+    else
+        return "";
+    const std::optional<std::size_t> named = identifierColumn(layout, rows, true);
+    if (!named)
+        return "";
+    layout.identifier = named;
+    return reason;
 }
 
 std::string headerPart(const TableShape& shape, const ColumnGuess::Header& header) {
@@ -202,8 +215,10 @@ void ColumnGuess::roles(ColumnLayout& layout, const TableShape& shape, const Hea
     note += " \u00B7 Sequence: " + layout.title(layout.sequence);
     if (sequenceMoved)
         note += " (the column that holds sequences)";
+    // Column 3 of a table that no row of the sample reaches describes nothing so far.
+    const bool described = layout.description && *layout.description < layout.columns;
     note += " \u00B7 Description: " +
-            (layout.description ? layout.title(*layout.description) : std::string("none"));
+            (described ? layout.title(*layout.description) : std::string("none"));
     layout.note = std::move(note);
 }
 

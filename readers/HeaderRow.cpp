@@ -107,8 +107,7 @@ bool hasLetter(std::string_view value) {
 
 bool HeaderRow::differsInKind(std::span<const std::string_view> fields,
                               const TableProfile& below) {
-    // One row below is too little to go by.
-    if (below.rows() < 2)
+    if (below.rows() == 0)
         return false;
     std::size_t wordsOverNumbers = 0;
     for (std::size_t i = 0; i < fields.size(); ++i) {

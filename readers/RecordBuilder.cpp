@@ -16,18 +16,59 @@ std::size_t bytesOf(std::span<const std::string_view> fields) {
     return bytes;
 }
 
-// True when every row is a name and a sequence parted by a run of tabs, some by more than
-// one: an adapter list aligned with tabs rather than a table with empty cells.
+// The fields of a row in a list parted by runs of tabs: the empty ones dropped; a lone field
+// that ends in a sequence after blanks ("RPM_rc  AGTC", aligned by spaces) cut there.
+void dropEmptyFields(std::vector<std::string_view>& row) {
+    std::erase_if(row, [](std::string_view f) { return f.empty(); });
+    if (row.size() != 1)
+        return;
+    const std::string_view field = UnicodeText::trim(row.front(), true);
+    const std::size_t blank = field.find_last_of(" \t");
+    if (blank != std::string_view::npos && TableProfile::isSequence(field.substr(blank + 1)))
+        row = {UnicodeText::trim(field.substr(0, blank), true), field.substr(blank + 1)};
+}
+
+// True when nearly every row is a name and a sequence parted by a run of tabs, some by more
+// than one: an adapter list aligned with tabs rather than a table with empty cells.
 bool isTabRunList(const std::vector<std::vector<std::string_view>>& rows) {
-    bool runs = false;
+    std::size_t pairs = 0, runs = 0;
     for (const auto& row : rows) {
         const auto filled = std::count_if(row.begin(), row.end(),
                                           [](std::string_view f) { return !f.empty(); });
-        if (filled != 2 || row.front().empty())
+        if (filled > 2 || row.front().empty())
             return false;
-        runs |= row.size() > 2 && row[1].empty();
+        pairs += filled == 2;
+        runs += filled == 2 && row.size() > 2 && row[1].empty();
     }
-    return runs;
+    return runs > 0 && 10 * pairs >= 9 * rows.size();
+}
+
+// The words of `field`, parted by runs of blanks.
+std::vector<std::string_view> wordsOf(std::string_view field) {
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    while ((start = field.find_first_not_of(" \t", start)) != std::string_view::npos) {
+        const std::size_t end = std::min(field.find_first_of(" \t", start), field.size());
+        words.push_back(field.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
+// True when every row is one field of the same number of words, two or more, and one word
+// in each is a sequence: text aligned by blanks rather than a table of one column.
+bool isBlankPartedList(const std::vector<std::vector<std::string_view>>& rows) {
+    std::size_t words = 0;
+    for (const auto& row : rows) {
+        if (row.size() != 1)
+            return false;
+        const std::vector<std::string_view> parts = wordsOf(row.front());
+        if (parts.size() < 2 || (words && parts.size() != words) ||
+            std::none_of(parts.begin(), parts.end(), TableProfile::isSequence))
+            return false;
+        words = parts.size();
+    }
+    return words > 0;
 }
 
 } // namespace
@@ -54,10 +95,8 @@ RecordBuilder::cut(std::span<const std::string_view> fields,
         return scratch;
     }
     if (dropsEmptyFields_) {
-        scratch.clear();
-        for (const std::string_view field : fields)
-            if (!field.empty())
-                scratch.push_back(field);
+        scratch.assign(fields.begin(), fields.end());
+        dropEmptyFields(scratch);
         return scratch;
     }
     return fields;
@@ -138,11 +177,15 @@ void RecordBuilder::settle(const Row* last, const RecordSink& sink) {
         numbers.push_back(last->row);
         cleaning.push_back(last->mayNeedCleaning);
     }
-    if (split_ == Split::tabRuns && isTabRunList(rows)) {
+    if (split_ == Split::guessed && guessesTabRuns_ && isTabRunList(rows)) {
         dropsEmptyFields_ = true;
         for (auto& row : rows)
-            std::erase_if(row, [](std::string_view f) { return f.empty(); });
+            dropEmptyFields(row);
         leadingEmpty_ = 0;
+    } else if (split_ == Split::guessed && isBlankPartedList(rows)) {
+        split_ = Split::whitespace;
+        for (auto& row : rows)
+            row = wordsOf(row.front());
     }
     for (auto& row : rows)
         row.erase(row.begin(), row.begin() + std::min(*leadingEmpty_, row.size()));

@@ -39,13 +39,13 @@ public:
     /// How fields are cut further than the reader cuts them.
     enum class Split {
         asRead,
-        /// Empty fields are dropped when the sample shows a list of a name, a run of tabs and
-        /// a sequence.
-        tabRuns,
+        /// As the sample shows: where every row is a name, a run of tabs and a sequence, empty
+        /// fields are dropped (with `tabRuns`); where every row is one field of the same number
+        /// of words, runs of blanks part them.
+        guessed,
         /// Every run of spaces and tabs parts fields.
         whitespace,
     };
-
     /// Most memory that rows may hold while the first column is empty in all of them; past
     /// it, the columns empty in all of those are taken to be empty throughout.
     static constexpr std::size_t defaultHoldingLimit = std::size_t(64) << 20;
@@ -65,8 +65,11 @@ public:
     /// Notes a line written as a comment, cut into `fields`, at row `row`: directly above the
     /// first row and as wide, it names the columns.
     void comment(std::span<const std::string_view> fields, std::uint64_t row);
-    /// Sets how fields are cut further; before the first row.
-    void setSplit(Split split) noexcept { split_ = split; }
+    /// Sets how fields are cut further, `tabRuns` where tabs delimit; before the first row.
+    void setSplit(Split split, bool tabRuns = false) noexcept {
+        split_ = split;
+        guessesTabRuns_ = tabRuns;
+    }
 
     /// How many records were made.
     std::size_t records() const noexcept { return records_; }
@@ -116,6 +119,7 @@ private:
     // Until the layout is decided: the fewest empty columns any row began with so far.
     std::optional<std::size_t> leadingEmpty_;
     Split split_ = Split::asRead;
+    bool guessesTabRuns_ = false;
     bool dropsEmptyFields_ = false;
     std::vector<std::string_view> cutFields_;
     // The last comment line before the first row, and its row.

@@ -171,13 +171,13 @@ private:
     bool sawRow_ = false;
 };
 
-// How a builder cuts the fields further: by blanks when asked; a guessed tab may part a name
-// from a sequence by a run of them.
-RecordBuilder::Split splitFor(const DelimitedOptions& options, char delimiter) {
+// How a builder cuts the fields further: by blanks when asked; where the delimiter was
+// guessed or is the tab, as the first rows show.
+void setSplit(RecordBuilder& builder, const DelimitedOptions& options, char delimiter) {
     if (options.partsByWhitespace)
-        return RecordBuilder::Split::whitespace;
-    return delimiter == '\t' && !options.delimiter ? RecordBuilder::Split::tabRuns
-                                                   : RecordBuilder::Split::asRead;
+        builder.setSplit(RecordBuilder::Split::whitespace);
+    else if (!options.delimiter || options.delimiter == '\t')
+        builder.setSplit(RecordBuilder::Split::guessed, delimiter == '\t');
 }
 
 // The first lines as the delimiter is guessed on them: without the lines passed over before
@@ -332,7 +332,14 @@ char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookou
         return '\t';
     if (options.delimiter)
         return options.delimiter;
-    return CSVParser::detectDelimiter(fileName, guessedLines(source.window(), options));
+    const std::string_view lines = guessedLines(source.window(), options);
+    const char delimiter = CSVParser::detectDelimiter(fileName, lines);
+    // A ".tsv" file without a tab in its first lines was saved with another delimiter: read
+    // by its extension it would be a table of one column.
+    const std::string_view first = lines.substr(0, std::min<std::size_t>(lines.size(), 1 << 16));
+    if (delimiter == '\t' && first.find('\t') == std::string_view::npos)
+        return CSVParser::detectDelimiter({}, lines);
+    return delimiter;
 }
 
 std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete, std::size_t limit,
@@ -435,7 +442,7 @@ char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordB
     Lookout lookout;
     const char delimiter = start(source, fileName, lookout, options);
     RowFeed rows(options, delimiter);
-    builder.setSplit(splitFor(options, delimiter));
+    setSplit(builder, options, delimiter);
     try {
         walk(
             source,
@@ -465,7 +472,7 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
     // Rows are made into records until the first one: a table that would give none, or lacks a
     // chosen column, fails so.
     RecordBuilder builder(RecordBuilder::delimitedStyle, choice);
-    builder.setSplit(splitFor(options, delimiter));
+    setSplit(builder, options, delimiter);
     RowFeed rows(options, delimiter);
     const RecordSink noted = [](const RecordView&) {};
     walk(

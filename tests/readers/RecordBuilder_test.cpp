@@ -117,3 +117,24 @@ TEST(TableFindings, words_numbers_and_letters_of_no_residue_are_no_sequences) {
     for (const char* value : {"ACGTACGT", "acgt-acgt", "MKV*", "ACGTACGTAC GTACGTACGT GTAC", "N"})
         EXPECT_FALSE(TableFindings::isImplausibleSequence(value)) << value;
 }
+
+TEST(RecordBuilder, a_sheet_takes_column_letters_and_counts_them_as_it_shows_them) {
+    const auto sheet = [](ColumnChoice choice) {
+        RecordBuilder builder(RecordBuilder::worksheetStyle, std::move(choice));
+        std::string out;
+        const RecordSink sink = [&](const RecordView& r) {
+            out += std::string(r.identifier) + "|" + std::string(r.sequence) + "\n";
+        };
+        const std::vector<std::string_view> row = {"", "s1", "x", "ACGT"};
+        builder.addRow(row, 1, false, sink);
+        builder.finish(sink);
+        return out;
+    };
+    ColumnChoice letters;
+    letters.identifier = ColumnRef::parse("B");
+    letters.sequence = ColumnRef::parse("d");
+    EXPECT_EQ(sheet(letters), "s1|ACGT\n");
+    // Column A is empty throughout: not a column of this table.
+    letters.identifier = ColumnRef::parse("A");
+    EXPECT_THROW(sheet(letters), ChoiceError);
+}
