@@ -88,6 +88,9 @@ TEST(RecordBuilder, a_sequence_taken_from_another_column_is_cleaned_of_blanks_to
     // The row scanner only looks at column 2 for blanks.
     EXPECT_EQ(build({"id,note,DNA sequence", "s1,a b,AC GT"}).records, "s1|ACGT|<none>\n");
     EXPECT_EQ(build({"Sequence,Label", "AC GT,s1"}).records, "s1|ACGT|<none>\n");
+    // Laid out from column B, the sequence stands in the table's column 3, which the scanner
+    // did not look at.
+    EXPECT_EQ(build({",s1,AC GT", ",s2,GG"}).records, "s1|ACGT|<none>\ns2|GG|<none>\n");
 }
 
 TEST(RecordBuilder, skipped_rows_are_counted_and_the_first_five_named) {
@@ -112,7 +115,8 @@ TEST(HeaderRow, titles_are_made_of_keywords_plural_or_joined_in_camel_case) {
 }
 
 TEST(TableFindings, words_numbers_and_letters_of_no_residue_are_no_sequences) {
-    for (const char* value : {"forward primer one", "12", "3.5e-4", "ACGT_1", "JOKER"})
+    for (const char* value :
+         {"forward primer one", "12", "3.5e-4", "ACGT_1", "JOKER", "ACGT ACGTACGT AC", "Acgt acgt"})
         EXPECT_TRUE(TableFindings::isImplausibleSequence(value)) << value;
     for (const char* value : {"ACGTACGT", "acgt-acgt", "MKV*", "ACGTACGTAC GTACGTACGT GTAC", "N"})
         EXPECT_FALSE(TableFindings::isImplausibleSequence(value)) << value;
