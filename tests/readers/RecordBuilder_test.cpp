@@ -141,4 +141,10 @@ TEST(RecordBuilder, a_sheet_takes_column_letters_and_counts_them_as_it_shows_the
     // Column A is empty throughout: not a column of this table.
     letters.identifier = ColumnRef::parse("A");
     EXPECT_THROW(sheet(letters), ChoiceError);
+    // A description beyond the table is none; one in the empty column before it is a mistake.
+    letters.identifier = ColumnRef::parse("B");
+    letters.description = ColumnRef::parse("Z");
+    EXPECT_EQ(sheet(letters), "s1|ACGT\n");
+    letters.description = ColumnRef::parse("A");
+    EXPECT_THROW(sheet(letters), ChoiceError);
 }

@@ -3,6 +3,7 @@
 #include "files/MemoryText.h"
 #include "readers/ChoiceError.h"
 #include "readers/RecordBuilder.h"
+#include "readers/TableProfile.h"
 #include "readers/delimited/DelimitedTable.h"
 
 #include <gtest/gtest.h>
@@ -230,4 +231,61 @@ TEST(TableLayouts, a_table_of_no_record_says_what_it_found_and_the_way_out) {
               "columns. This table has 3 columns (column 1, column 2, column 3) and no row "
               "holds both an identifier in column 1 and a sequence in column 2. Choose the "
               "columns with --id-column and --sequence-column.");
+}
+
+TEST(TableLayouts, each_guess_keeps_to_its_bounds) {
+    const std::vector<Case> cases = {
+        {"of two columns of sequences, the one named for sequences",
+         "oligo,Tm,guide,Sequence,Sequence version\np1,60,ACGTACGTAA,GGGTTTAACC,1\n"
+         "p2,61,ACGTTTTTAA,GGGGCCCCAA,2\n",
+         "p1|GGGTTTAACC|-\np2|GGGGCCCCAA|-\n",
+         "Header: row 1 \u00B7 Identifier: oligo \u00B7 Sequence: Sequence (the column that holds "
+         "sequences) \u00B7 Description: none"},
+        {"a column of sequences is no identifier, whatever its title",
+         "No.,Index sample,Name,Sequence\n1,ACGTACGT,s1,GGGGCCCC\n2,TTGGCCAA,s2,CCCCAAAA\n",
+         "s1|GGGGCCCC|-\ns2|CCCCAAAA|-\n",
+         "Header: row 1 \u00B7 Identifier: Name (column 1 holds running numbers) \u00B7 Sequence: "
+         "Sequence \u00B7 Description: none"},
+        {"names that repeat do not replace running numbers",
+         "No.,Primer name,Sequence\n1,fwd,ACGTACGT\n2,fwd,GGGTTTAA\n",
+         "1|ACGTACGT|fwd\n2|GGGTTTAA|fwd\n",
+         "Header: row 1 \u00B7 Identifier: No. \u00B7 Sequence: Sequence \u00B7 Description: "
+         "Primer name"},
+        {"a description of numbers is none",
+         "pair,oligo,Description,target\n1,p1,60.5,ACGTACGTAA\n2,p2,61.0,GGGTTTAACC\n",
+         "p1|ACGTACGTAA|-\np2|GGGTTTAACC|-\n",
+         "Header: row 1 \u00B7 Identifier: oligo (column 1 holds running numbers) \u00B7 "
+         "Sequence: target (the column that holds sequences) \u00B7 Description: none"},
+        {"a short peptide above peptides is data",
+         "p1,PEPTIDE\np2,MKVLAAGIVGLLLAAWQ\np3,MSTNPKPQRKTKRNTNRR\n",
+         "p1|PEPTIDE|-\np2|MKVLAAGIVGLLLAAWQ|-\np3|MSTNPKPQRKTKRNTNRR|-\n", ""},
+    };
+    for (const Case& c : cases) {
+        const Read got = read(c.table);
+        EXPECT_EQ(got.records, c.records) << c.what;
+        EXPECT_EQ(got.note, c.note) << c.what;
+    }
+    // An empty last field of a tab-separated table is an empty description, not a tab run.
+    EXPECT_EQ(read("s1\tACGTACGT\t\ns2\tGGGGCCCC\t\n", {}, {}, "t.tsv").records,
+              "s1|ACGTACGT|\ns2|GGGGCCCC|\n");
+}
+
+TEST(TableProfile, sequences_numbers_and_running_numbers_are_told_apart) {
+    for (const char* value : {"ACGTACGT", "acgtacgtnn", "ACGTACGTACGTACGTacgtacgt", "MKVLAAGIVGLLLAAWQ", "ACGU-ACGU"})
+        EXPECT_TRUE(TableProfile::isSequence(value)) << value;
+    for (const char* value : {"Tucana", "ACG", "Reverse", "None", "AC GT", "12345678"})
+        EXPECT_FALSE(TableProfile::isSequence(value)) << value;
+    TableProfile running;
+    TableProfile gaps;
+    for (const char* n : {"1", "2", "3"}) {
+        const std::vector<std::string_view> row = {n};
+        running.add(row);
+    }
+    for (const char* n : {"1", "5", "9"}) {
+        const std::vector<std::string_view> row = {n};
+        gaps.add(row);
+    }
+    EXPECT_TRUE(running.holdsRunningNumbers(0));
+    EXPECT_FALSE(gaps.holdsRunningNumbers(0));
+    EXPECT_TRUE(gaps.holdsNumbers(0));
 }
