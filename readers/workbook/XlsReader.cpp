@@ -1,10 +1,11 @@
 #include "readers/workbook/XlsReader.h"
 
 #include "files/DisplayName.h"
-#include "files/FileBytes.h"
+#include "files/MappedFile.h"
 #include "readers/RecordBuilder.h"
 #include "readers/TableError.h"
 #include "readers/workbook/SheetChoice.h"
+#include "readers/workbook/XlsSheetStates.h"
 
 #include <freexl.h>
 
@@ -55,9 +56,9 @@ std::string XlsReader::numberText(double value) {
 
 WorkbookReport XlsReader::read(const std::filesystem::path& file, const RecordSink& sink,
                                const WorkbookOptions& options) {
-    // FreeXL opens the file by its name; it is first opened here, so that a missing or
+    // FreeXL opens the file by its name; it is first mapped here, so that a missing or
     // unreadable file, or one that is no regular file, says so as every other table does.
-    FileBytes::openRegular(file);
+    const MappedFile mapped(file);
     const void* opened = nullptr;
     const int status = freexl_open(file.c_str(), &opened);
     const Handle handle(opened);
@@ -80,10 +81,11 @@ WorkbookReport XlsReader::read(const std::filesystem::path& file, const RecordSi
         const char* name = nullptr;
         if (freexl_get_worksheet_name(opened, static_cast<unsigned short>(i), &name) != FREEXL_OK)
             throw TableError(message(file, damagedReason));
-        // FreeXL does not tell which sheets are hidden: every sheet counts as shown.
-        sheets.push_back({name ? name : "", std::nullopt, false});
-        report.sheets.push_back(sheets.back().name);
+        report.sheets.push_back(name ? name : "");
     }
+    const std::vector<bool> hidden = XlsSheetStates::hidden(mapped.bytes(), report.sheets);
+    for (std::size_t i = 0; i < report.sheets.size(); ++i)
+        sheets.push_back({report.sheets[i], std::nullopt, hidden[i]});
     if (sheets.empty() && !options.sheet)
         throw TableError(message(file, noDataReason));
     const std::size_t chosen = SheetChoice::position(sheets, options.sheet);
