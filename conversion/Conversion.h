@@ -57,7 +57,8 @@ struct ConversionSummary {
 };
 
 /// The one conversion behind the app and the converter: picks the reader by the table's file
-/// name and first bytes (`TableFormat`), reads the table and hands each record, in order, to a sink, which renders it.
+/// name and first bytes (`TableFormat`), reads the table and hands each record, in order, to a
+/// sink, which renders it.
 class Conversion {
 public:
     Conversion() = delete;

@@ -75,8 +75,8 @@ void OdsContentDelegate::didStartElement(std::string_view localName,
             if (paragraphDepth_++ == 0 && paragraphs_++ > 0)
                 addText("\n");
         } else if (paragraphDepth_ > 0 && localName == "s") {
-            const std::uint64_t spaces = std::min<std::uint64_t>(countOf(attributes, "c"),
-                                                                 XmlParser::maximumItemBytes + 1);
+            const std::uint64_t spaces =
+                std::min<std::uint64_t>(countOf(attributes, "c"), XmlParser::maximumItemBytes + 1);
             addText(std::string(static_cast<std::size_t>(spaces), ' '));
         } else if (paragraphDepth_ > 0 && localName == "tab") {
             addText("\t");
@@ -206,9 +206,8 @@ void OdsContentDelegate::endRow() {
                          " times, past row " + thousands(maximumRows) +
                          ", the last a sheet can hold; it is damaged or was made to attack, so "
                          "it is not read.");
-    if (rowRepeat_ > 1 &&
-        (rowBytes > maximumExpandedBytes / rowRepeat_ ||
-         expandedBytes_ + rowBytes * rowRepeat_ > maximumExpandedBytes))
+    if (rowRepeat_ > 1 && (rowBytes > maximumExpandedBytes / rowRepeat_ ||
+                           expandedBytes_ + rowBytes * rowRepeat_ > maximumExpandedBytes))
         throw TableError("This spreadsheet repeats a row of values " + thousands(rowRepeat_) +
                          " times, which would make more text than an unpacked workbook may "
                          "hold; it is damaged or was made to attack, so it is not read.");

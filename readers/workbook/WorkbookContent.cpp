@@ -54,8 +54,8 @@ WorkbookContent::Kind WorkbookContent::ofStart(std::string_view start) noexcept 
     std::string_view text = start;
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
-    while (!text.empty() && (text[0] == ' ' || text[0] == '\t' || text[0] == '\r' ||
-                             text[0] == '\n'))
+    while (!text.empty() &&
+           (text[0] == ' ' || text[0] == '\t' || text[0] == '\r' || text[0] == '\n'))
         text.remove_prefix(1);
     // Its root is office:document, which names the spreadsheet type among its attributes.
     if (text.starts_with("<") && text.find(":document") != std::string_view::npos &&

@@ -12,12 +12,12 @@ public:
     WorkbookContent() = delete;
 
     enum class Kind {
-        none,               ///< no workbook signature
-        zip,                ///< a zip archive of no kind told here
-        officeOpenXml,      ///< a zip archive that opens with an .xlsx package part
-        openDocument,       ///< a zip archive whose first entry names the spreadsheet type
-        flatOpenDocument,   ///< an OpenDocument spreadsheet as one XML document (.fods)
-        compoundFile,       ///< a compound file: a legacy .xls, or an encrypted .xlsx
+        none,             ///< no workbook signature
+        zip,              ///< a zip archive of no kind told here
+        officeOpenXml,    ///< a zip archive that opens with an .xlsx package part
+        openDocument,     ///< a zip archive whose first entry names the spreadsheet type
+        flatOpenDocument, ///< an OpenDocument spreadsheet as one XML document (.fods)
+        compoundFile,     ///< a compound file: a legacy .xls, or an encrypted .xlsx
     };
 
     /// The media type an OpenDocument spreadsheet stores in its first entry, "mimetype".

@@ -9,9 +9,9 @@
 namespace pellacor {
 
 /// Reads a legacy Excel workbook (.xls, BIFF 5 to 8 in a compound file) into records through
-/// FreeXL: the sheet the user chose, else the first that is not hidden. Cells read as the sheet shows them: text
-/// as it is, whole numbers without a decimal point, other numbers in the fewest digits that
-/// give the same number back, dates and times as FreeXL writes them out. Stateless.
+/// FreeXL: the sheet the user chose, else the first that is not hidden. Cells read as the sheet
+/// shows them: text as it is, whole numbers without a decimal point, other numbers in the fewest
+/// digits that give the same number back, dates and times as FreeXL writes them out. Stateless.
 class XlsReader {
 public:
     XlsReader() = delete;

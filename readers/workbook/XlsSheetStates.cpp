@@ -61,8 +61,9 @@ std::vector<bool> XlsSheetStates::hidden(std::string_view bytes,
          at = bytes.find(type, at + 1)) {
         if (bytes.size() - at < nameAt + 2)
             break;
-        const std::size_t length = static_cast<unsigned char>(bytes[at + 2]) |
-                                   static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 3])) << 8;
+        const std::size_t length =
+            static_cast<unsigned char>(bytes[at + 2]) |
+            static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 3])) << 8;
         const std::string_view body = bytes.substr(at + nameAt, length >= 6 ? length - 6 : 0);
         if (body.size() + 6 != length)
             continue;

@@ -19,15 +19,15 @@ TEST(ConvertFormats, ods_fods_and_xls_workbooks_give_the_text_of_their_csv_twin_
     ASSERT_EQ(csv.status, 0) << csv.err;
     ScratchFolder folder;
     fs::create_directory(folder / "tmp");
-    for (const auto& [fixture, name] : std::vector<std::pair<std::string, std::string>>{
-             {"odfpy.ods", "odfpy.ods"},
-             {"zipfile.ods", "Plate.ODS"},
-             {"zipfile.ods", "exported.csv"},
-             {"flat.fods", "flat.fods"},
-             {"flat.fods", "flat.xml"},
-             {"xlwt.xls", "xlwt.xls"},
-             {"xlwt.xls", "instrument.txt"},
-             {"xlwt.xls", "renamed.xlsx"}}) {
+    for (const auto& [fixture, name] :
+         std::vector<std::pair<std::string, std::string>>{{"odfpy.ods", "odfpy.ods"},
+                                                          {"zipfile.ods", "Plate.ODS"},
+                                                          {"zipfile.ods", "exported.csv"},
+                                                          {"flat.fods", "flat.fods"},
+                                                          {"flat.fods", "flat.xml"},
+                                                          {"xlwt.xls", "xlwt.xls"},
+                                                          {"xlwt.xls", "instrument.txt"},
+                                                          {"xlwt.xls", "renamed.xlsx"}}) {
         fs::copy_file(workbooks + fixture, folder / name);
         const Outcome book =
             convert((folder / name).string(), false, "TMPDIR=" + (folder / "tmp").string());
@@ -45,7 +45,8 @@ TEST(ConvertFormats, ods_fods_and_xls_workbooks_give_the_text_of_their_csv_twin_
                            "\u201CNumbers\u201D.\n");
 }
 
-TEST(ConvertFormats, a_locked_or_damaged_workbook_is_named_and_a_file_of_no_format_keeps_the_old_message) {
+TEST(ConvertFormats,
+     a_locked_or_damaged_workbook_is_named_and_a_file_of_no_format_keeps_the_old_message) {
     const Outcome locked = convert(workbooks + "password.xls");
     EXPECT_EQ(locked.status, 1);
     EXPECT_EQ(locked.out, "");
@@ -58,9 +59,10 @@ TEST(ConvertFormats, a_locked_or_damaged_workbook_is_named_and_a_file_of_no_form
     writeFile(folder / "cut.xls", xls.substr(0, 1500));
     const Outcome cut = convert((folder / "cut.xls").string());
     EXPECT_EQ(cut.status, 1);
-    EXPECT_EQ(cut.err, "pellacor-convert: Cannot read the Excel 97-2003 workbook \u201Ccut.xls\u201D: "
-                       "It is damaged, or of a kind that is not read here. Save it again as "
-                       ".xlsx or .ods and try again.\n");
+    EXPECT_EQ(cut.err,
+              "pellacor-convert: Cannot read the Excel 97-2003 workbook \u201Ccut.xls\u201D: "
+              "It is damaged, or of a kind that is not read here. Save it again as "
+              ".xlsx or .ods and try again.\n");
     const std::string ods = slurp(workbooks + "zipfile.ods");
     writeFile(folder / "cut.ods", ods.substr(0, ods.size() / 2));
     EXPECT_EQ(convert((folder / "cut.ods").string()).err,

@@ -29,11 +29,11 @@ TEST(WorkbookContent, the_first_bytes_tell_the_kind_of_workbook) {
     using Kind = WorkbookContent::Kind;
     const std::string type(WorkbookContent::openDocumentType);
     EXPECT_EQ(WorkbookContent::ofStart(zipOf("mimetype", type)), Kind::openDocument);
-    EXPECT_EQ(WorkbookContent::ofStart(zipOf("mimetype", type + "-template")),
-              Kind::openDocument);
+    EXPECT_EQ(WorkbookContent::ofStart(zipOf("mimetype", type + "-template")), Kind::openDocument);
     // A text document is no spreadsheet; nor is a type entry that is not the first.
-    EXPECT_EQ(WorkbookContent::ofStart(zipOf("mimetype", "application/vnd.oasis.opendocument.text")),
-              Kind::zip);
+    EXPECT_EQ(
+        WorkbookContent::ofStart(zipOf("mimetype", "application/vnd.oasis.opendocument.text")),
+        Kind::zip);
     EXPECT_EQ(WorkbookContent::ofStart(zipOf("content.xml")), Kind::zip);
     EXPECT_EQ(WorkbookContent::ofStart(zipOf("[Content_Types].xml")), Kind::officeOpenXml);
     EXPECT_EQ(WorkbookContent::ofStart(zipOf("xl/workbook.xml")), Kind::officeOpenXml);
@@ -41,7 +41,8 @@ TEST(WorkbookContent, the_first_bytes_tell_the_kind_of_workbook) {
     EXPECT_EQ(WorkbookContent::ofStart(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "..."),
               Kind::compoundFile);
     EXPECT_EQ(WorkbookContent::ofStart("\xEF\xBB\xBF\n<?xml version=\"1.0\"?><office:document "
-                                       "office:mimetype=\"" + type + "\">"),
+                                       "office:mimetype=\"" +
+                                       type + "\">"),
               Kind::flatOpenDocument);
     EXPECT_EQ(WorkbookContent::ofStart("<html>" + type + "</html>"), Kind::none);
     EXPECT_EQ(WorkbookContent::ofStart("ID,Sequence\n"), Kind::none);

@@ -29,8 +29,7 @@ std::string content(const std::string& body, const std::string& styles = "") {
            "</office:spreadsheet></office:body></office:document-content>";
 }
 
-std::string table(const std::string& name, const std::string& rows,
-                  const std::string& style = "") {
+std::string table(const std::string& name, const std::string& rows, const std::string& style = "") {
     return "<table:table table:name=\"" + name + "\"" +
            (style.empty() ? "" : " table:style-name=\"" + style + "\"") + ">" + rows +
            "</table:table>";
@@ -109,13 +108,11 @@ TEST_F(OdsReaderTest, spreadsheets_from_two_writers_and_a_flat_one_read_like_the
     EXPECT_EQ(readOds(fixtures / "odfpy.ods"), expected);
     EXPECT_EQ(readOds(fixtures / "zipfile.ods"), expected);
     EXPECT_EQ(readOds(fixtures / "flat.fods", {}, true), expected);
-    WorkbookReport report =
-        OdsReader::read(fixtures / "odfpy.ods", [](const RecordView&) {});
+    WorkbookReport report = OdsReader::read(fixtures / "odfpy.ods", [](const RecordView&) {});
     EXPECT_EQ(report.sheets, (std::vector<std::string>{"Notes", "Sequences"}));
     EXPECT_EQ(report.sheet, "Sequences");
     EXPECT_EQ(report.records, 5u);
-    EXPECT_EQ(report.findings.skippedMessage(),
-              "1 row skipped (no identifier or sequence): 6");
+    EXPECT_EQ(report.findings.skippedMessage(), "1 row skipped (no identifier or sequence): 6");
 }
 
 TEST_F(OdsReaderTest, repeated_cells_and_rows_are_expanded_and_counted_as_the_sheet_numbers_them) {
@@ -124,14 +121,15 @@ TEST_F(OdsReaderTest, repeated_cells_and_rows_are_expanded_and_counted_as_the_sh
                              row(cell("s3") + cell("") + cell("late"), 1) +
                              row(cell("", 16384), 1048000);
     EXPECT_EQ(readContent(content(table("T", rows))), "s1 AC AC\ns2 GG\ns2 GG\ns2 GG\n");
-    WorkbookReport report = OdsReader::read(ods(content(table("T", rows))), [](const RecordView&) {});
+    WorkbookReport report =
+        OdsReader::read(ods(content(table("T", rows))), [](const RecordView&) {});
     // Four rows, a thousand empty ones, then one without an identifier and one without a
     // sequence.
     EXPECT_EQ(report.findings.skippedMessage(),
               "2 rows skipped (no identifier or sequence): 1005, 1006");
     // A cell past the widest sheet is not placed, however far it is repeated.
-    EXPECT_EQ(readContent(content(table("T", row(cell("s1") + cell("GG") + cell("", 16382) +
-                                                 cell("far", 5))))),
+    EXPECT_EQ(readContent(content(
+                  table("T", row(cell("s1") + cell("GG") + cell("", 16382) + cell("far", 5))))),
               "s1 GG\n");
 }
 
@@ -170,7 +168,8 @@ TEST_F(OdsReaderTest, the_first_table_shown_is_read_unless_another_is_chosen) {
                                       table("B", row(cell("b1") + cell("CC")), "ta2"),
                                   hiddenStyle)),
               "a1 AA\n");
-    EXPECT_THROW(OdsReader::read(ods(book), [](const RecordView&) {}, sheet("Plate 2")),
+    EXPECT_THROW(OdsReader::read(
+                     ods(book), [](const RecordView&) {}, sheet("Plate 2")),
                  ChoiceError);
     EXPECT_EQ(readContent(book, sheet("Plate 2")),
               "There is no sheet \u201CPlate 2\u201D in this workbook; it has 1 \u201CNotes\u201D, "
@@ -231,6 +230,5 @@ TEST_F(OdsReaderTest, damaged_locked_and_empty_spreadsheets_fail_with_a_message_
     EXPECT_EQ(readContent(content(table("T", row(cell("Name") + cell("Sequence"))))),
               message(OdsReader::noDataReason));
     EXPECT_EQ(readContent(content("")), message(OdsReader::noDataReason));
-    EXPECT_THROW(OdsReader::read(folder / "missing.ods", [](const RecordView&) {}),
-                 FileError);
+    EXPECT_THROW(OdsReader::read(folder / "missing.ods", [](const RecordView&) {}), FileError);
 }

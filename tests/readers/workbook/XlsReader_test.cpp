@@ -71,9 +71,13 @@ TEST(XlsReader, numbers_read_as_the_sheet_shows_them_and_dates_as_text) {
     EXPECT_EQ(readXls(fixtures / "xlwt.xls", "Numbers"),
               "n1 ACGT 0.1\nn2 GG 3\nn3 CC -1234567.891\nn4 TT 1e+21\nn5 AA 65536\n"
               "d1 CG 2024-03-01\n");
-    for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
-             {3.0, "3"}, {0.1, "0.1"}, {1.0 / 3, "0.3333333333333333"}, {-0.0, "-0"},
-             {123456789012.0, "123456789012"}, {NAN, ""}})
+    for (const auto& [value, text] :
+         std::vector<std::pair<double, std::string>>{{3.0, "3"},
+                                                     {0.1, "0.1"},
+                                                     {1.0 / 3, "0.3333333333333333"},
+                                                     {-0.0, "-0"},
+                                                     {123456789012.0, "123456789012"},
+                                                     {NAN, ""}})
         EXPECT_EQ(XlsReader::numberText(value), text) << value;
 }
 
@@ -98,12 +102,10 @@ TEST(XlsReader, locked_damaged_and_foreign_files_are_refused_naming_the_file) {
 }
 
 TEST(XlsSheetStates, sheet_records_are_found_by_name_in_each_stored_form) {
-    const std::string bytes = "noise" + sheetRecord(std::string("\x05\x00", 2) + "Notes", 1) +
-                              "\x85\x00 cut record" +
-                              sheetRecord(std::string("\x05\x01", 2) +
-                                              std::string("\xA9\x03m\0e\0g\0a\0", 10),
-                                          2) +
-                              sheetRecord("\x05Plain", 0) + sheetRecord("\x03Old", 0x11);
+    const std::string bytes =
+        "noise" + sheetRecord(std::string("\x05\x00", 2) + "Notes", 1) + "\x85\x00 cut record" +
+        sheetRecord(std::string("\x05\x01", 2) + std::string("\xA9\x03m\0e\0g\0a\0", 10), 2) +
+        sheetRecord("\x05Plain", 0) + sheetRecord("\x03Old", 0x11);
     EXPECT_EQ(XlsSheetStates::hidden(bytes, {"Notes", "\u03A9mega", "Plain", "Old", "Gone"}),
               (std::vector<bool>{true, true, false, true, false}));
 }
