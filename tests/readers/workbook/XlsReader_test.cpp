@@ -67,6 +67,12 @@ TEST(XlsReader, a_workbook_from_xlwt_reads_its_first_sheet_shown_like_the_csv_tw
                  ChoiceError);
 }
 
+TEST(XlsReader, an_excel_95_workbook_reads_in_its_code_page_with_its_hidden_sheet_passed_over) {
+    EXPECT_EQ(readXls(fixtures / "biff5.xls"),
+              "s1 ACGT caf\u00E9\n7 GGCC whole number\nn2 TT 2.5\n");
+    EXPECT_EQ(readXls(fixtures / "biff5.xls", "Notes"), "note NNNN\n");
+}
+
 TEST(XlsReader, numbers_read_as_the_sheet_shows_them_and_dates_as_text) {
     EXPECT_EQ(readXls(fixtures / "xlwt.xls", "Numbers"),
               "n1 ACGT 0.1\nn2 GG 3\nn3 CC -1234567.891\nn4 TT 1e+21\nn5 AA 65536\n"
