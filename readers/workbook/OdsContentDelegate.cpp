@@ -71,13 +71,12 @@ void OdsContentDelegate::didStartElement(std::string_view localName,
         if (localName == "annotation") {
             ++annotationDepth_;
         } else if (annotationDepth_ > 0) {
+            // A comment's text is not what the cell shows.
         } else if (localName == "p" || localName == "h") {
             if (paragraphDepth_++ == 0 && paragraphs_++ > 0)
                 addText("\n");
         } else if (paragraphDepth_ > 0 && localName == "s") {
-            const std::uint64_t spaces =
-                std::min<std::uint64_t>(countOf(attributes, "c"), XmlParser::maximumItemBytes + 1);
-            addText(std::string(static_cast<std::size_t>(spaces), ' '));
+            addSpaces(countOf(attributes, "c"));
         } else if (paragraphDepth_ > 0 && localName == "tab") {
             addText("\t");
         } else if (paragraphDepth_ > 0 && localName == "line-break") {
@@ -135,12 +134,21 @@ void OdsContentDelegate::startCell(std::string_view localName, const XmlAttribut
         }
 }
 
-void OdsContentDelegate::addText(std::string_view text) {
+void OdsContentDelegate::makeRoom(std::uint64_t bytes) const {
     // No cell holds this much; a document that makes one is an attack on memory.
-    if (cellText_.size() + text.size() > XmlParser::maximumItemBytes)
+    if (bytes > XmlParser::maximumItemBytes - cellText_.size())
         throw TableError("A cell of this spreadsheet holds more text than any sheet can; it is "
                          "damaged or was made to attack, so it is not read.");
+}
+
+void OdsContentDelegate::addText(std::string_view text) {
+    makeRoom(text.size());
     cellText_.append(text);
+}
+
+void OdsContentDelegate::addSpaces(std::uint64_t count) {
+    makeRoom(count);
+    cellText_.append(static_cast<std::size_t>(count), ' ');
 }
 
 void OdsContentDelegate::foundCharacters(std::string_view text) {

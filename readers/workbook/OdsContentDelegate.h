@@ -76,7 +76,10 @@ private:
     void startCell(std::string_view localName, const XmlAttributes& attributes);
     void endCell();
     void endRow();
+    // Adds to the cell's text; throws past the most a cell may hold.
+    void makeRoom(std::uint64_t bytes) const;
     void addText(std::string_view text);
+    void addSpaces(std::uint64_t count);
     // Hands on the rows waiting in the builder, once the table read has ended.
     void endTable();
 
