@@ -30,7 +30,9 @@ TableFormat TableFormat::of(std::string_view path) {
         format.reader_ = Reader::officeOpenXml;
         break;
     case Kind::zip:
-        // A zip archive of no kind told by its first entry is what its name says it is.
+    case Kind::unreadable:
+        // A zip archive of no kind told by its first entry is what its name says it is; so is a
+        // file that cannot be opened, whose reader then says why.
         format.reader_ = namedOpenDocument ? Reader::openDocument
                          : namedWorkbook   ? Reader::officeOpenXml
                                            : Reader::delimited;

@@ -68,7 +68,11 @@ WorkbookContent::Kind WorkbookContent::of(const std::filesystem::path& path) noe
     // Non-blocking, so that a named pipe is not waited on; only a regular file is looked at.
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (fd.get() < 0) {
+        const bool isFile = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+        return isFile ? Kind::unreadable : Kind::none;
+    }
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return Kind::none;
     char start[sniffedBytes];
     std::size_t have = 0;

@@ -13,6 +13,7 @@ public:
 
     enum class Kind {
         none,             ///< no workbook signature
+        unreadable,       ///< a regular file that cannot be opened
         zip,              ///< a zip archive of no kind told here
         officeOpenXml,    ///< a zip archive that opens with an .xlsx package part
         openDocument,     ///< a zip archive whose first entry names the spreadsheet type
@@ -27,8 +28,8 @@ public:
     /// its root element, which take a few kilobytes.
     static constexpr std::size_t sniffedBytes = 64 * 1024;
 
-    /// The kind of the regular file at `path`; `none` for anything else or a file that cannot
-    /// be read.
+    /// The kind of the regular file at `path`; `unreadable` when it cannot be opened, `none`
+    /// for anything but a regular file.
     static Kind of(const std::filesystem::path& path) noexcept;
     /// The kind that a file beginning with `start` is.
     static Kind ofStart(std::string_view start) noexcept;
