@@ -6,6 +6,8 @@
 #include "readers/RecordBuilder.h"
 #include "readers/delimited/DelimitedTable.h"
 #include "readers/workbook/ExcelParser.h"
+#include "readers/workbook/OdsReader.h"
+#include "readers/workbook/XlsReader.h"
 
 namespace pellacor {
 namespace {
@@ -19,6 +21,25 @@ DelimitedOptions optionsOf(const ConversionRequest& request, bool validates) {
     options.partsByWhitespace = request.partsByWhitespace;
     options.section = request.section;
     return options;
+}
+
+WorkbookReport readWorkbook(TableFormat::Reader reader, const ConversionRequest& request,
+                            const RecordSink& sink) {
+    const WorkbookOptions options{request.sheet, request.columns};
+    switch (reader) {
+    case TableFormat::Reader::openDocument:
+        return OdsReader::read(request.input, sink, options);
+    case TableFormat::Reader::flatOpenDocument:
+        return OdsReader::readFlat(request.input, sink, options);
+    case TableFormat::Reader::legacyExcel:
+        // An .xlsx encrypted with a password comes in a compound file too.
+        if (!ExcelParser::isEncryptedCompoundFile(request.input))
+            return XlsReader::read(request.input, sink, options);
+        break;
+    default:
+        break;
+    }
+    return ExcelParser::read(request.input, sink, options);
 }
 
 } // namespace
@@ -52,8 +73,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
     };
     const TableFormat format = TableFormat::of(request.input.string());
     if (format.isWorkbook()) {
-        WorkbookReport report =
-            ExcelParser::read(request.input, counted, {request.sheet, request.columns});
+        WorkbookReport report = readWorkbook(format.reader(), request, counted);
         summary.fileType = format.label();
         summary.layout = std::move(report.layout);
         summary.findings = std::move(report.findings);

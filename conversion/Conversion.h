@@ -42,7 +42,8 @@ struct ConversionRequest {
 struct ConversionSummary {
     /// How many records were handed on.
     std::size_t records = 0;
-    /// The table's type as the user sees it: "CSV", "TSV", "Excel (XLSX)" or "Excel (XLS)".
+    /// The table's type as the user sees it: "CSV", "TSV", "Excel (XLSX)", "Excel (XLS)",
+    /// "OpenDocument (ODS)" or "OpenDocument (FODS)".
     std::string fileType;
     /// The first records (at most `ConversionTrace::detailedEntries`), for the trace.
     std::vector<ConversionTrace::EntryDetail> firstRecords;
@@ -64,7 +65,8 @@ struct ConversionSummary {
 };
 
 /// The one conversion behind the app and the converter: picks the reader by the table's file
-/// name, reads the table and hands each record, in order, to a sink, which renders it.
+/// name and first bytes (`TableFormat`), reads the table and hands each record, in order, to a
+/// sink, which renders it.
 class Conversion {
 public:
     Conversion() = delete;

@@ -67,8 +67,8 @@ std::unique_ptr<TextSource> TableInput::open(const std::filesystem::path& path) 
                          "and try again.");
     if (bytes.starts_with("PK\x03\x04"))
         throw TableError(DisplayName::quoted(name) +
-                         " is a zip archive, not text. A workbook needs the extension .xlsx; a "
-                         "table inside an archive needs unpacking first.");
+                         " is a zip archive, not text. A workbook needs the extension .xlsx or "
+                         ".ods; a table inside an archive needs unpacking first.");
     return source;
 }
 

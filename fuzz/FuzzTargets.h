@@ -26,6 +26,9 @@ void fastaWriter(Input data);
 void sharedStrings(Input data);
 /// Runs the worksheet reader on XML as `sharedStrings` does and checks the records.
 void worksheet(Input data);
+/// Runs the OpenDocument content reader on XML as `sharedStrings` does and checks the records,
+/// the tables and any refusal.
+void odsContent(Input data);
 /// Reads `data` as workbook bytes; checks the records or the error, and the cleanup.
 void workbookReader(Input data);
 

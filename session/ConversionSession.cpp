@@ -33,11 +33,13 @@ QString ConversionSession::successAlertText() const {
 }
 
 QStringList ConversionSession::importNameFilters() {
-    return {QStringLiteral("Sequence tables (*.csv *.tsv *.tab *.txt *.text *.xlsx *.xls *.gz)"),
+    return {QStringLiteral("Sequence tables (*.csv *.tsv *.tab *.txt *.text *.xlsx *.xls *.ods "
+                           "*.fods *.gz)"),
             QStringLiteral("CSV files (*.csv *.csv.gz)"),
             QStringLiteral("TSV files (*.tsv *.tab *.tsv.gz *.tab.gz)"),
             QStringLiteral("Text files (*.txt *.text *.txt.gz)"),
             QStringLiteral("Excel workbooks (*.xlsx *.xls)"),
+            QStringLiteral("OpenDocument spreadsheets (*.ods *.fods)"),
             QStringLiteral("All files (*)")};
 }
 

@@ -68,7 +68,8 @@ class ConversionSession : public QObject {
     Q_PROPERTY(bool showSuccess READ showSuccess NOTIFY showSuccessChanged)
     /// True while an import runs: show the progress row, disable the import control.
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
-    /// "CSV", "TSV", "Excel (XLSX)" or "Excel (XLS)" after a successful import.
+    /// "CSV", "TSV", "Excel (XLSX)", "Excel (XLS)", "OpenDocument (ODS)" or "OpenDocument
+    /// (FODS)" after a successful import.
     Q_PROPERTY(std::optional<QString> detectedFileType READ detectedFileType NOTIFY
                    detectedFileTypeChanged)
     /// True when the output panel is wanted (it also needs non-empty `fastaContent`).

@@ -95,14 +95,21 @@ public:
         "This workbook is password-protected. Remove the password in your spreadsheet program "
         "and try again.";
 
-private:
-    // What the parts unpacked so far take, counted against the limit and against the free
-    // space found before any of them was unpacked (absent when it could not be found).
+    /// What the parts unpacked so far take, counted against the limit and against the free
+    /// space found before any of them was unpacked (absent when it could not be found).
     struct Allowance {
         std::optional<std::uint64_t> freeBytes;
         std::uint64_t reservedBytes = 0;
     };
+    /// Throws unless the parts of a zip-packaged workbook can be unpacked: none encrypted,
+    /// within the size limit and the free space (`allowance` counts them in).
+    static void checkParts(const ArchiveListing& listing, const std::vector<std::string>& parts,
+                           Allowance& allowance);
+    /// True when `archive` is a workbook encrypted with a password, which spreadsheet programs
+    /// store in a compound file instead of a zip archive.
+    static bool isEncryptedCompoundFile(const std::filesystem::path& archive);
 
+private:
     // Hands the records of the workbook copied to `archive` inside `work` to `sink`; at least
     // one.
     static WorkbookReport readArchive(const WorkDirectory& work,
@@ -121,17 +128,6 @@ private:
                           const std::string& sheet, const std::filesystem::path& extracted,
                           const RecordSink& sink, const WorkbookOptions& options,
                           WorkbookReport& report);
-    // The position of the sheet `wanted` (a name, or a number from 1) among `sheets`, or of the
-    // first one not hidden. Throws `ChoiceError` for a sheet the workbook lacks.
-    static std::size_t chooseSheet(const std::vector<WorkbookDelegate::Sheet>& sheets,
-                                   const std::optional<std::string>& wanted);
-    // Throws unless the parts can be unpacked: none encrypted, within the size limit and the
-    // free space (`allowance` counts them in).
-    static void checkParts(const ArchiveListing& listing, const std::vector<std::string>& parts,
-                           Allowance& allowance);
-    // True when the file that unzip refused is a workbook encrypted with a password, which
-    // spreadsheet programs store in a compound file instead of a zip archive.
-    static bool isEncryptedCompoundFile(const std::filesystem::path& archive);
 };
 
 } // namespace pellacor

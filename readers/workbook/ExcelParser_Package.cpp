@@ -1,15 +1,13 @@
 // Finding the parts of the package that are read, and whether they may be unpacked.
 #include "readers/workbook/ExcelParser.h"
 
-#include "core/UnicodeText.h"
-#include "files/DisplayName.h"
 #include "files/FileError.h"
 #include "files/MappedFile.h"
-#include "readers/ChoiceError.h"
 #include "readers/TableError.h"
 #include "readers/workbook/ArchiveListing.h"
 #include "readers/workbook/ArchivePart.h"
 #include "readers/workbook/RelationshipsDelegate.h"
+#include "readers/workbook/SheetChoice.h"
 #include "readers/workbook/WorkbookDelegate.h"
 
 #include <algorithm>
@@ -60,7 +58,7 @@ std::string ExcelParser::sheetPart(const ArchiveListing& listing,
     }
     for (const WorkbookDelegate::Sheet& sheet : workbook.sheets)
         report.sheets.push_back(sheet.name);
-    const std::size_t chosen = chooseSheet(workbook.sheets, options.sheet);
+    const std::size_t chosen = SheetChoice::position(workbook.sheets, options.sheet);
     if (workbook.sheets.empty())
         return defaultSheetPart;
     const WorkbookDelegate::Sheet& sheet = workbook.sheets[chosen];
@@ -81,31 +79,6 @@ std::string ExcelParser::sheetPart(const ArchiveListing& listing,
         *part == workbookRelationshipsPart || *part == sharedStringsPart)
         return unresolved;
     return *part;
-}
-
-std::size_t ExcelParser::chooseSheet(const std::vector<WorkbookDelegate::Sheet>& sheets,
-                                     const std::optional<std::string>& wanted) {
-    if (!wanted) {
-        // The first sheet the user sees: hidden ones are skipped, unless all are.
-        for (std::size_t i = 0; i < sheets.size(); ++i)
-            if (!sheets[i].isHidden)
-                return i;
-        return 0;
-    }
-    const ColumnRef ref = ColumnRef::parse(*wanted);
-    if (ref.kind == ColumnRef::Kind::number && ref.number <= sheets.size())
-        return ref.number - 1;
-    const std::string name = UnicodeText::toLower(UnicodeText::trim(*wanted, true));
-    for (std::size_t i = 0; i < sheets.size(); ++i)
-        if (UnicodeText::toLower(UnicodeText::trim(sheets[i].name, true)) == name)
-            return i;
-    std::string list;
-    for (std::size_t i = 0; i < sheets.size(); ++i)
-        list += (i ? ", " : "") + std::to_string(i + 1) + " \u201C" +
-                DisplayName::oneLine(sheets[i].name) + "\u201D";
-    throw ChoiceError(
-        "There is no sheet \u201C" + DisplayName::oneLine(*wanted) + "\u201D in this workbook; " +
-        (sheets.empty() ? std::string("it lists no sheets.") : "it has " + list + "."));
 }
 
 void ExcelParser::checkParts(const ArchiveListing& listing, const std::vector<std::string>& parts,

@@ -93,12 +93,16 @@ TEST(ConvertCli, a_file_without_read_permission_is_refused_by_both_readers) {
     ScratchFolder folder;
     writeFile(folder / "locked.csv", "s1,ACGT\n");
     writeFile(folder / "locked.xlsx", "PK");
+    writeFile(folder / "locked.ods", "PK");
     fs::permissions(folder / "locked.csv", fs::perms::none);
     fs::permissions(folder / "locked.xlsx", fs::perms::none);
+    fs::permissions(folder / "locked.ods", fs::perms::none);
     EXPECT_EQ(convert((folder / "locked.csv").string(), true).err,
               "pellacor-convert: Cannot open \u201Clocked.csv\u201D: Permission denied.\n");
     EXPECT_EQ(convert((folder / "locked.xlsx").string(), true).err,
               "pellacor-convert: Cannot read Excel file. Please check file permissions.\n");
+    EXPECT_EQ(convert((folder / "locked.ods").string(), true).err,
+              "pellacor-convert: Cannot open \u201Clocked.ods\u201D: Permission denied.\n");
 }
 
 TEST(ConvertCli, usage_errors_exit_with_two) {

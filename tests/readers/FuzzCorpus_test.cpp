@@ -26,13 +26,15 @@ std::vector<std::uint8_t> bytesOf(const fs::path& file) {
 } // namespace
 
 TEST(FuzzCorpus, every_corpus_input_keeps_its_fuzzers_promises) {
-    // Delimited reader, FASTA writer, shared strings and worksheet (whole or in pieces), and
-    // workbooks that end in records or the reader's error, leaving no work directory.
+    // Delimited reader, FASTA writer, shared strings, worksheet and OpenDocument content (whole
+    // or in pieces), and workbooks that end in records or the reader's error, leaving no work
+    // directory.
     const std::vector<std::tuple<std::string, Target, std::size_t>> corpora = {
         {"delimited_reader", fuzz::delimitedReader, 20},
         {"fasta_writer", fuzz::fastaWriter, 5},
         {"shared_strings", fuzz::sharedStrings, 5},
         {"worksheet", fuzz::worksheet, 5},
+        {"ods_content", fuzz::odsContent, 5},
         {"workbook_reader", fuzz::workbookReader, 3}};
     for (const auto& [name, target, least] : corpora) {
         std::size_t files = 0;

@@ -322,5 +322,35 @@ TEST_F(ImportTest, a_file_whose_name_is_not_utf8_is_found_by_its_bytes) {
     }
 }
 
+TEST_F(ImportTest, ods_and_xls_workbooks_import_with_their_sheets_to_choose_from) {
+    for (const char* filter : {"*.ods", "*.fods", "*.xls ", "*.xlsx"})
+        EXPECT_TRUE(ConversionSession::importNameFilters().first().contains(filter)) << filter;
+    for (const auto& [fixture, label] :
+         {std::pair{"odfpy.ods", "OpenDocument (ODS)"}, {"xlwt.xls", "Excel (XLS)"}}) {
+        // Named for what it is not: the bytes tell the reader.
+        const QString file = path(QStringLiteral("table.dat"));
+        QFile::remove(file);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PELLACOR_FIXTURES "/workbooks/") + fixture, file));
+        CaptureStdout();
+        importFile(file);
+        GetCapturedStdout();
+        ASSERT_FALSE(session.showError()) << session.errorAlertText().toStdString();
+        EXPECT_EQ(session.detectedFileType(), label);
+        const ConversionDetails& found = session.conversionDetails();
+        EXPECT_EQ(found.sheets.first(), "Notes") << fixture;
+        EXPECT_EQ(found.sheet, "Sequences") << fixture;
+        EXPECT_TRUE(session.fastaContent().startsWith(">seq_alpha Alpha gene\n")) << fixture;
+        // The sheet menu converts the hidden sheet when it is chosen.
+        ImportChoice choice;
+        choice.sheet = QStringLiteral("1");
+        QSignalSpy finished(&session, &ConversionSession::importFinished);
+        CaptureStdout();
+        session.convertAgain(choice);
+        ASSERT_TRUE(finished.wait(10000));
+        GetCapturedStdout();
+        EXPECT_EQ(session.fastaContent(), ">not a sequence\nNNNN\n") << fixture;
+    }
+}
+
 } // namespace
 } // namespace pellacor
