@@ -216,6 +216,10 @@ std::size_t FastaConverter::recordSizeBound(const RecordView& record, LineWidth 
                            record.description ? record.description->size() : 0, width);
 }
 
+std::size_t FastaConverter::tableSizeBound(std::size_t tableBytes, LineWidth width) noexcept {
+    return tableBytes + width.linesFor(tableBytes) + tableBytes / 3 + 64;
+}
+
 FastaConverter::RecordLayout
 FastaConverter::appendRecord(std::string& out, const RecordView& record, LineWidth width) {
     StringOutput output(out);

@@ -1,7 +1,7 @@
 #include "readers/delimited/CSVRowScanner.h"
 
 #include "core/UnicodeText.h"
-#include "readers/delimited/CSVParser.h"
+#include "readers/delimited/ParserError.h"
 
 #include <cstdint>
 #if defined(__SSE2__)
@@ -150,8 +150,7 @@ bool CSVRowScanner::nextRow() {
             if (afterQuote == std::string_view::npos) {
                 if (!isFinal_)
                     return waitForMore();
-                throw CSVParser::ParserError(CSVParser::ParserError::Case::unterminatedQuotedField,
-                                             startLine);
+                throw ParserError(ParserError::Case::unterminatedQuotedField, startLine);
             }
             // Whatever follows the closing mark up to the delimiter is kept as it stands.
             end = scanUnquoted(afterQuote, dirty);

@@ -1,8 +1,9 @@
 #include "readers/delimited/DelimitedTable.h"
 
 #include "core/UnicodeText.h"
-#include "readers/delimited/CSVParser.h"
 #include "readers/delimited/CSVRowScanner.h"
+#include "readers/delimited/DelimiterGuess.h"
+#include "readers/delimited/ParserError.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,7 +13,7 @@ namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
-using Error = CSVParser::ParserError;
+using Error = ParserError;
 using Place = CSVRowScanner::Place;
 
 // Hands the rows of a table to a builder, stretch after stretch. Lines beginning with "#"
@@ -182,7 +183,7 @@ char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookou
     }
     if (source.window().empty() && source.isComplete())
         throw Error(Error::Case::emptyFile);
-    return CSVParser::detectDelimiter(fileName, source.window());
+    return DelimiterGuess::of(fileName, source.window());
 }
 
 std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete, std::size_t limit,

@@ -10,6 +10,7 @@
 #include "readers/workbook/ArchiveListing.h"
 #include "readers/workbook/ArchivePart.h"
 #include "readers/workbook/RelationshipsDelegate.h"
+#include "readers/workbook/WorkDirectory.h"
 #include "readers/workbook/WorkbookDelegate.h"
 
 #include <algorithm>
@@ -122,7 +123,7 @@ void ExcelParser::checkParts(const ArchiveListing& listing, const std::vector<st
     if (total > maximumExtractedBytes)
         throw ExcelError(ExcelError::Case::invalidFileFormat);
     if (allowance.freeBytes && total > *allowance.freeBytes)
-        throw TableError(notEnoughSpaceMessage());
+        throw TableError(WorkDirectory::notEnoughSpaceMessage());
     allowance.reservedBytes = total;
 }
 
