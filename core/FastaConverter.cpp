@@ -1,6 +1,5 @@
 #include "core/FastaConverter.h"
 
-#include "core/HugePages.h"
 #include "core/UnicodeText.h"
 
 #include <cstring>
@@ -198,7 +197,7 @@ std::string FastaConverter::convert(const std::vector<SequenceEntry>& entries, L
     for (const SequenceEntry& e : entries)
         estimate += recordSizeBound(viewOf(e), width);
     std::string out;
-    HugePages::reserve(out, estimate);
+    out.reserve(estimate);
     for (const SequenceEntry& e : entries)
         appendRecord(out, viewOf(e), width);
     return out;
