@@ -1,6 +1,5 @@
 #include "core/FastaConverter.h"
 
-#include "core/HugePages.h"
 #include "core/UnicodeText.h"
 
 #include <cstring>
@@ -198,7 +197,7 @@ std::string FastaConverter::convert(const std::vector<SequenceEntry>& entries, L
     for (const SequenceEntry& e : entries)
         estimate += recordSizeBound(viewOf(e), width);
     std::string out;
-    HugePages::reserve(out, estimate);
+    out.reserve(estimate);
     for (const SequenceEntry& e : entries)
         appendRecord(out, viewOf(e), width);
     return out;
@@ -214,6 +213,10 @@ std::size_t FastaConverter::recordSizeBound(std::size_t identifierBytes, std::si
 std::size_t FastaConverter::recordSizeBound(const RecordView& record, LineWidth width) noexcept {
     return recordSizeBound(record.identifier.size(), record.sequence.size(),
                            record.description ? record.description->size() : 0, width);
+}
+
+std::size_t FastaConverter::tableSizeBound(std::size_t tableBytes, LineWidth width) noexcept {
+    return tableBytes + width.linesFor(tableBytes) + tableBytes / 3 + 64;
 }
 
 FastaConverter::RecordLayout

@@ -55,6 +55,11 @@ public:
                                        std::size_t descriptionBytes, LineWidth width) noexcept;
     /// The same bound for `record`.
     static std::size_t recordSizeBound(const RecordView& record, LineWidth width) noexcept;
+    /// The most bytes of FASTA text, at `width`, that the records of a delimited table of
+    /// `tableBytes` can render to. A record's text outgrows its row only by the line breaks of
+    /// its sequence, and a row takes at least four bytes. Reserving this much costs address
+    /// space, not memory: pages count only once written.
+    static std::size_t tableSizeBound(std::size_t tableBytes, LineWidth width) noexcept;
 
     /// `entry` as the record view the writer takes.
     static RecordView viewOf(const SequenceEntry& entry) noexcept {

@@ -1,8 +1,6 @@
 #include "files/FileBytes.h"
 
 #include "files/DisplayName.h"
-
-#include "core/HugePages.h"
 #include "files/FileDescriptor.h"
 #include "files/FileError.h"
 
@@ -54,9 +52,7 @@ FileDescriptor FileBytes::openRegular(const std::filesystem::path& path) {
 }
 
 std::string FileBytes::readOpened(int fd, std::size_t size, const std::string& name) {
-    std::string bytes;
-    HugePages::reserve(bytes, size);
-    bytes.resize(size);
+    std::string bytes(size, '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);

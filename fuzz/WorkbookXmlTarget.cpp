@@ -3,6 +3,7 @@
 // arriving between them, changes nothing.
 #include "FuzzTargets.h"
 
+#include "core/SequenceEntry.h"
 #include "core/UnicodeText.h"
 #include "readers/workbook/SharedStringsDelegate.h"
 #include "readers/workbook/WorksheetDelegate.h"
@@ -10,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellacor::fuzz {
 namespace {
@@ -22,6 +24,12 @@ struct Document {
 Document documentOf(Input data) {
     const std::string_view text(reinterpret_cast<const char*>(data.data()) + 1, data.size() - 1);
     return {text.empty() ? 0 : data[0] % (text.size() + 1), text};
+}
+
+// Has `sheet` hand its records to `entries`, which must outlive it.
+void collectInto(WorksheetDelegate& sheet, std::vector<SequenceEntry>& entries) {
+    sheet.setRecordSink(
+        [&entries](const RecordView& r) { entries.push_back(SequenceEntry::of(r)); });
 }
 
 template <typename Delegate> void runWhole(Delegate& delegate, std::string_view text) {
@@ -55,9 +63,11 @@ void worksheet(Input data) {
     const Document document = documentOf(data);
     // A small table, so that shared-string cells resolve (or fall back) both ways.
     const std::vector<std::string> table = {"ID", "Sequence", "s1", "AC GT\n", "_x000D_"};
+    std::vector<SequenceEntry> wholeEntries, piecesEntries, lateEntries;
     WorksheetDelegate whole(table);
+    collectInto(whole, wholeEntries);
     runWhole(whole, document.text);
-    for (const SequenceEntry& e : whole.entries) {
+    for (const SequenceEntry& e : wholeEntries) {
         require(!e.identifier.empty() && !e.sequence.empty(), "a record with an empty field");
         require(e.sequence.find_first_of("\n\r \t") == std::string::npos,
                 "a sequence keeps white space");
@@ -66,25 +76,27 @@ void worksheet(Input data) {
                     (!e.description || UnicodeText::isValidUtf8(*e.description)),
                 "a record is not UTF-8");
     }
-    const auto requireSame = [&](const WorksheetDelegate& other, const std::string& what) {
-        require(other.entries.size() == whole.entries.size(), what + " changed the records");
-        for (std::size_t i = 0; i < whole.entries.size(); ++i)
-            require(other.entries[i].identifier == whole.entries[i].identifier &&
-                        other.entries[i].sequence == whole.entries[i].sequence &&
-                        other.entries[i].description == whole.entries[i].description,
+    const auto requireSame = [&](const std::vector<SequenceEntry>& other, const std::string& what) {
+        require(other.size() == wholeEntries.size(), what + " changed the records");
+        for (std::size_t i = 0; i < wholeEntries.size(); ++i)
+            require(other[i].identifier == wholeEntries[i].identifier &&
+                        other[i].sequence == wholeEntries[i].sequence &&
+                        other[i].description == wholeEntries[i].description,
                     what + " changed a record");
     };
     WorksheetDelegate pieces(table);
+    collectInto(pieces, piecesEntries);
     runInTwoPieces(pieces, document);
-    requireSame(pieces, "splitting the document");
+    requireSame(piecesEntries, "splitting the document");
     // The table arriving where the document is split, as it does for a sheet read beside it.
     WorksheetDelegate late = WorksheetDelegate::awaitingSharedStrings();
+    collectInto(late, lateEntries);
     XmlParser parser(late);
     const bool wellFormed = parser.feed(document.text.substr(0, document.cut), false);
     late.resolveSharedStrings(table);
     if (wellFormed)
         parser.feed(document.text.substr(document.cut), true);
-    requireSame(late, "a table arriving late");
+    requireSame(lateEntries, "a table arriving late");
 }
 
 } // namespace pellacor::fuzz

@@ -58,9 +58,6 @@ struct ColumnLayout {
     /// Guesses that remain unsure, each naming the option that settles it.
     std::vector<std::string> doubts;
 
-    /// The layout for a table of `shape`. Throws `ChoiceError` for a chosen column it lacks.
-    static ColumnLayout decide(const TableShape& shape, const ColumnChoice& choice);
-
     /// The number the user knows column `index` by: as the table shows it, the leading empty
     /// columns counted. Every message, menu and option counts so.
     std::size_t number(std::size_t index) const noexcept { return leadingEmpty + index + 1; }

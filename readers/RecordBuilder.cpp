@@ -2,6 +2,7 @@
 
 #include "core/UnicodeText.h"
 #include "readers/HeaderRow.h"
+#include "readers/LayoutChoice.h"
 #include "readers/TableProfile.h"
 
 #include <algorithm>
@@ -219,7 +220,7 @@ void RecordBuilder::decide(const std::vector<std::vector<std::string_view>>& row
     shape.below = &below;
     shape.all = &all;
     shape.acceptsLetters = style_.namesColumnsByLetter;
-    layout_ = ColumnLayout::decide(shape, choice_);
+    layout_ = LayoutChoice::decide(shape, choice_);
     findings_.setSequenceColumn(layout_->nameOf(layout_->sequence));
 }
 

@@ -9,10 +9,15 @@ order = ["core", "files", "readers", "readers/delimited", "readers/workbook", "c
          "cli", "session", "ui/widgets", "ui/textview", "ui", "app"]
 allowed_below = {"readers/delimited": ["readers"], "readers/workbook": ["readers"],
                  "readers": [], "ui/textview": ["ui/widgets"], "ui": ["ui/widgets", "ui/textview"]}
-files = [f for f in subprocess.check_output(["git", "ls-files"], text=True).split()
-         if f.endswith((".h", ".cpp")) and f.split("/")[0] in {"core", "files", "readers",
-                                                              "conversion", "cli", "session",
-                                                              "ui", "app"}]
+product = {"core", "files", "readers", "conversion", "cli", "session", "ui", "app"}
+try:
+    tracked = subprocess.check_output(["git", "ls-files"], text=True,
+                                      stderr=subprocess.DEVNULL).split()
+except (OSError, subprocess.CalledProcessError):
+    # A source tree without git (unpacked from an archive): every file in it counts.
+    tracked = [os.path.relpath(os.path.join(d, n)) for top in sorted(product) if os.path.isdir(top)
+               for d, _, names in os.walk(top) for n in names]
+files = [f for f in tracked if f.endswith((".h", ".cpp")) and f.split("/")[0] in product]
 
 def unit(path):
     base = os.path.splitext(path)[0]

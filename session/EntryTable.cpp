@@ -1,7 +1,6 @@
 #include "session/EntryTable.h"
 
 #include "core/FastaConverter.h"
-#include "core/HugePages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,9 +10,6 @@ namespace pellacor {
 
 void EntryTable::reserve(std::size_t textBytes) {
     text_.reserve(static_cast<qsizetype>(textBytes));
-    // Filling hundreds of megabytes of fresh memory costs a page fault per 4 KiB page; huge
-    // pages make that a few hundred. Only a hint: the kernel may ignore it.
-    HugePages::advise(text_.data(), static_cast<std::size_t>(text_.capacity()));
 }
 
 void EntryTable::append(const RecordView& record) {

@@ -3,7 +3,7 @@
 #include "conversion/Conversion.h"
 #include "conversion/TableFormat.h"
 #include "core/ConversionTrace.h"
-#include "readers/delimited/CSVParser.h"
+#include "core/FastaConverter.h"
 
 #include <filesystem>
 #include <new>
@@ -30,7 +30,7 @@ ImportOutcome ImportJob::run(const QByteArray& path, const ImportChoice& choice)
         std::error_code unknown;
         const std::uintmax_t tableBytes = std::filesystem::file_size(file, unknown);
         if (!unknown && !TableFormat::of(file.string()).isWorkbook())
-            entries.reserve(CSVParser::fastaSizeBound(tableBytes, LineWidth()));
+            entries.reserve(FastaConverter::tableSizeBound(tableBytes, LineWidth()));
         ConversionRequest request;
         request.input = file;
         request.columns = choice.columns;

@@ -1,14 +1,12 @@
 #include "readers/delimited/CSVRowScanner.h"
 
 #include "core/UnicodeText.h"
-#include "readers/delimited/CSVParser.h"
+#include "readers/delimited/FieldStopKernel.h"
+#include "readers/delimited/ParserError.h"
 
 #include <cstdint>
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
 #endif
 
 namespace pellacor {
@@ -18,85 +16,43 @@ bool isNewlineLead(unsigned char b) noexcept {
     return (b >= 0x0A && b <= 0x0D) || b == 0xC2 || b == 0xE2;
 }
 
-// A byte where an unquoted field may end: the delimiter, a control byte up to CR (tab only as
-// the delimiter), or C2 and E2, which may start NEL, LS or PS. Spaces and tabs before the first
-// one set `dirty`.
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define PELLACOR_AVX2_SCAN 1
-// 32 bytes a step where the processor has AVX2; the program itself is built for any x86-64.
-__attribute__((target("avx2"))) std::size_t skipToCandidateAvx2(const char* data, std::size_t size,
-                                                                std::size_t pos, char delimiter,
-                                                                bool& dirty) noexcept {
-    const __m256i delimiters = _mm256_set1_epi8(delimiter);
-    const __m256i controlLimit = _mm256_set1_epi8(0x0D);
-    const __m256i lead2 = _mm256_set1_epi8(static_cast<char>(0xC2));
-    const __m256i lead3 = _mm256_set1_epi8(static_cast<char>(0xE2));
-    const __m256i space = _mm256_set1_epi8(' ');
-    const __m256i tab = _mm256_set1_epi8('\t');
-    while (pos + 32 <= size) {
-        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + pos));
-        const __m256i control = _mm256_cmpeq_epi8(_mm256_min_epu8(block, controlLimit), block);
-        const __m256i isTab = _mm256_cmpeq_epi8(block, tab);
-        const __m256i stop = _mm256_or_si256(
-            _mm256_or_si256(_mm256_cmpeq_epi8(block, delimiters),
-                            _mm256_andnot_si256(isTab, control)),
-            _mm256_or_si256(_mm256_cmpeq_epi8(block, lead2), _mm256_cmpeq_epi8(block, lead3)));
-        const auto stops = static_cast<std::uint32_t>(_mm256_movemask_epi8(stop));
-        const auto blanks = static_cast<std::uint32_t>(
-            _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(block, space), isTab)));
-        if (stops == 0) {
-            dirty |= blanks != 0;
-            pos += 32;
-            continue;
-        }
-        const unsigned first = static_cast<unsigned>(__builtin_ctz(stops));
-        dirty |= (blanks & ((std::uint32_t(1) << first) - 1u)) != 0;
-        return pos + first;
+#if defined(__SSE2__)
+struct Sse2Ops {
+    using Vector = __m128i;
+    static constexpr std::size_t width = 16;
+    static Vector splat(char c) noexcept { return _mm_set1_epi8(c); }
+    static Vector load(const char* p) noexcept {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }
-    return pos;
-}
+    static Vector eq(Vector a, Vector b) noexcept { return _mm_cmpeq_epi8(a, b); }
+    static Vector min(Vector a, Vector b) noexcept { return _mm_min_epu8(a, b); }
+    static Vector orOf(Vector a, Vector b) noexcept { return _mm_or_si128(a, b); }
+    static Vector andNot(Vector a, Vector b) noexcept { return _mm_andnot_si128(a, b); }
+    static std::uint32_t mask(Vector a) noexcept {
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(a));
+    }
+};
+#endif
 
+#if defined(PELLACOR_AVX2_KERNEL)
+// The program itself is built for any x86-64; the wider kernel runs where the processor can.
 const bool hasAvx2 = __builtin_cpu_supports("avx2");
 #endif
 
+// The next byte where an unquoted field may end (see `skipToFieldStop`), or the end of `text`:
+// the widest kernel the processor has, then the narrower ones for the tail.
 std::size_t nextStopCandidate(std::string_view text, std::size_t pos, char delimiter,
                               bool& dirty) noexcept {
     const std::size_t size = text.size();
     const char* data = text.data();
-#if defined(PELLACOR_AVX2_SCAN)
-    if (hasAvx2) {
-        pos = skipToCandidateAvx2(data, size, pos, delimiter, dirty);
-        if (pos + 32 <= size)
-            return pos;
-    }
+#if defined(PELLACOR_AVX2_KERNEL)
+    // A stop in the last 32 bytes is found again by the narrower kernel.
+    if (hasAvx2 && skipToFieldStopAvx2(data, size, pos, delimiter, dirty) && pos + 32 <= size)
+        return pos;
 #endif
 #if defined(__SSE2__)
-    const __m128i delimiters = _mm_set1_epi8(delimiter);
-    const __m128i controlLimit = _mm_set1_epi8(0x0D);
-    const __m128i lead2 = _mm_set1_epi8(static_cast<char>(0xC2));
-    const __m128i lead3 = _mm_set1_epi8(static_cast<char>(0xE2));
-    const __m128i space = _mm_set1_epi8(' ');
-    const __m128i tab = _mm_set1_epi8('\t');
-    while (pos + 16 <= size) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
-        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, controlLimit), block);
-        const __m128i isTab = _mm_cmpeq_epi8(block, tab);
-        const __m128i stop = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(block, delimiters), _mm_andnot_si128(isTab, control)),
-            _mm_or_si128(_mm_cmpeq_epi8(block, lead2), _mm_cmpeq_epi8(block, lead3)));
-        const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
-        const unsigned blanks = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, space), isTab)));
-        if (stops == 0) {
-            dirty |= blanks != 0;
-            pos += 16;
-            continue;
-        }
-        const unsigned first = static_cast<unsigned>(__builtin_ctz(stops));
-        dirty |= (blanks & ((1u << first) - 1u)) != 0;
-        return pos + first;
-    }
+    if (skipToFieldStop<Sse2Ops>(data, size, pos, delimiter, dirty))
+        return pos;
 #endif
     for (; pos < size; ++pos) {
         const auto b = static_cast<unsigned char>(data[pos]);
@@ -150,8 +106,7 @@ bool CSVRowScanner::nextRow() {
             if (afterQuote == std::string_view::npos) {
                 if (!isFinal_)
                     return waitForMore();
-                throw CSVParser::ParserError(CSVParser::ParserError::Case::unterminatedQuotedField,
-                                             startLine);
+                throw ParserError(ParserError::Case::unterminatedQuotedField, startLine);
             }
             // Whatever follows the closing mark up to the delimiter is kept as it stands.
             end = scanUnquoted(afterQuote, dirty);

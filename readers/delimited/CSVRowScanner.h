@@ -32,7 +32,7 @@ public:
     void skipLinesStartingWith(std::string_view markers) noexcept { commentMarkers_ = markers; }
 
     /// Moves to the next non-blank row; false at the end of the text, or at a row that runs
-    /// past the end of a piece. Throws `CSVParser::ParserError` for a quoted field that never
+    /// past the end of a piece. Throws `ParserError` for a quoted field that never
     /// closes.
     bool nextRow();
     /// Where the text not yet taken into rows starts.

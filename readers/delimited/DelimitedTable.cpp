@@ -3,8 +3,9 @@
 #include "core/UnicodeText.h"
 #include "files/DisplayName.h"
 #include "readers/ChoiceError.h"
-#include "readers/delimited/CSVParser.h"
 #include "readers/delimited/CSVRowScanner.h"
+#include "readers/delimited/DelimiterGuess.h"
+#include "readers/delimited/ParserError.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,7 +15,7 @@ namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
-using Error = CSVParser::ParserError;
+using Error = ParserError;
 using Place = CSVRowScanner::Place;
 
 // The sections of a sample sheet ("[Header]", "[Reads]", "[Data]"): only the rows of the one
@@ -333,12 +334,12 @@ char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookou
     if (options.delimiter)
         return options.delimiter;
     const std::string_view lines = guessedLines(source.window(), options);
-    const char delimiter = CSVParser::detectDelimiter(fileName, lines);
+    const char delimiter = DelimiterGuess::of(fileName, lines);
     // A ".tsv" file without a tab in its first lines was saved with another delimiter: read
     // by its extension it would be a table of one column.
     const std::string_view first = lines.substr(0, std::min<std::size_t>(lines.size(), 1 << 16));
     if (delimiter == '\t' && first.find('\t') == std::string_view::npos)
-        return CSVParser::detectDelimiter({}, lines);
+        return DelimiterGuess::of({}, lines);
     return delimiter;
 }
 

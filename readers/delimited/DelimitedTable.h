@@ -43,7 +43,7 @@ public:
     /// Reads all of `source`, a table named `fileName` (its extension may decide the
     /// delimiter), handing the records that `builder` makes of its rows to `sink`, and returns
     /// the delimiter. Throws
-    /// `CSVParser::ParserError` (`emptyFile`, `missingRequiredColumns`,
+    /// `ParserError` (`emptyFile`, `missingRequiredColumns`,
     /// `unterminatedQuotedField`, `invalidEncoding`, `nulByte`) or `FileError`; the builder may
     /// then have handed records on.
     static char read(TextSource& source, std::string_view fileName, RecordBuilder& builder,

@@ -2,7 +2,7 @@
 
 #include "files/FileError.h"
 #include "readers/workbook/ArchiveListing.h"
-#include "readers/workbook/ExcelParser.h"
+#include "readers/workbook/ExcelError.h"
 #include "readers/workbook/WorkDirectory.h"
 #include "readers/workbook/XmlParser.h"
 
@@ -75,8 +75,8 @@ void ArchivePart::finish() {
     struct statvfs space {};
     if (written < listedSize_ && ::fstatvfs(reader_.get(), &space) == 0 &&
         std::uint64_t(space.f_bavail) * space.f_frsize < listedSize_ - written)
-        throw TableError(ExcelParser::notEnoughSpaceMessage());
-    throw ExcelParser::ExcelError(ExcelParser::ExcelError::Case::invalidFileFormat);
+        throw TableError(WorkDirectory::notEnoughSpaceMessage());
+    throw ExcelError(ExcelError::Case::invalidFileFormat);
 }
 
 void ArchivePart::discard() {

@@ -50,30 +50,6 @@ bool isOutOfSpace(const FileError& error) noexcept {
 
 } // namespace
 
-ExcelParser::ExcelError::ExcelError(Case kind, std::string detail)
-    : TableError(message(kind, detail)), kind_(kind), detail_(std::move(detail)) {}
-
-std::string ExcelParser::ExcelError::message(Case kind, const std::string& detail) {
-    switch (kind) {
-    case Case::parsingFailed:
-        return "Failed to parse Excel file: " + detail;
-    case Case::invalidFileFormat:
-        return "Invalid Excel file format. The file does not appear to be a valid .xlsx file.";
-    case Case::cannotReadFile:
-        return "Cannot read Excel file. Please check file permissions.";
-    case Case::noDataFound:
-        return "No data found in Excel file or the first sheet is empty.";
-    }
-    return {};
-}
-
-std::string ExcelParser::notEnoughSpaceMessage() {
-    return "There is not enough free space in the temporary folder \u201C" +
-           DisplayName::escaped(WorkDirectory::temporaryRoot().string()) +
-           "\u201D to unpack this workbook. Free some space there, or set TMPDIR to a folder "
-           "with more, and try again.";
-}
-
 std::string ExcelParser::flawMessage(const ArchiveListing::Flaw& flaw) {
     const std::string name = "\u201C" + DisplayName::escaped(flaw.name) + "\u201D";
     switch (flaw.kind) {
@@ -122,7 +98,8 @@ WorkbookReport ExcelParser::read(const std::filesystem::path& file, const Record
         throw ExcelError(ExcelError::Case::cannotReadFile);
     } catch (const FileError& error) {
         throw ExcelError(ExcelError::Case::parsingFailed,
-                         isOutOfSpace(error) ? notEnoughSpaceMessage() : error.what());
+                         isOutOfSpace(error) ? WorkDirectory::notEnoughSpaceMessage()
+                                             : error.what());
     } catch (const std::bad_alloc&) {
         throw ExcelError(ExcelError::Case::parsingFailed,
                          "There is not enough memory to read this workbook.");

@@ -7,6 +7,7 @@
 #include "readers/TableError.h"
 #include "readers/TableFindings.h"
 #include "readers/workbook/ArchiveListing.h"
+#include "readers/workbook/ExcelError.h"
 #include "readers/workbook/WorkbookDelegate.h"
 
 #include <cstdint>
@@ -48,21 +49,8 @@ class ExcelParser {
 public:
     ExcelParser() = delete;
 
-    /// What can go wrong with a workbook, each with the message the user reads.
-    class ExcelError : public TableError {
-    public:
-        enum class Case { parsingFailed, invalidFileFormat, cannotReadFile, noDataFound };
-        /// `detail` is used by `parsingFailed` only.
-        explicit ExcelError(Case kind, std::string detail = {});
-        Case kind() const noexcept { return kind_; }
-        const std::string& detail() const noexcept { return detail_; }
-        /// The user-facing message of `kind` with `detail`.
-        static std::string message(Case kind, const std::string& detail = {});
-
-    private:
-        Case kind_;
-        std::string detail_;
-    };
+    /// What can go wrong with a workbook.
+    using ExcelError = pellacor::ExcelError;
 
     /// Records of the workbook at `file`, never empty. Throws `ExcelError` (`cannotReadFile`,
     /// or `parsingFailed` wrapping any inner failure's message).
@@ -86,8 +74,6 @@ public:
     /// sheet is read a second time instead. The default suits any machine; tests lower it.
     static void setRowWaitingLimit(std::size_t bytes) noexcept;
 
-    /// What the user reads when the temporary folder has no room to unpack a workbook.
-    static std::string notEnoughSpaceMessage();
     /// What the user reads about a workbook refused for `flaw`.
     static std::string flawMessage(const ArchiveListing::Flaw& flaw);
     /// What the user reads about a workbook locked with a password.

@@ -8,6 +8,7 @@
 #include "readers/workbook/ArchivePart.h"
 #include "readers/workbook/RelationshipsDelegate.h"
 #include "readers/workbook/SheetChoice.h"
+#include "readers/workbook/WorkDirectory.h"
 #include "readers/workbook/WorkbookDelegate.h"
 
 #include <algorithm>
@@ -95,7 +96,7 @@ void ExcelParser::checkParts(const ArchiveListing& listing, const std::vector<st
     if (total > maximumExtractedBytes)
         throw ExcelError(ExcelError::Case::invalidFileFormat);
     if (allowance.freeBytes && total > *allowance.freeBytes)
-        throw TableError(notEnoughSpaceMessage());
+        throw TableError(WorkDirectory::notEnoughSpaceMessage());
     allowance.reservedBytes = total;
 }
 

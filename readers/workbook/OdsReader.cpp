@@ -113,7 +113,7 @@ WorkbookReport OdsReader::reporting(const std::filesystem::path& file, const Rea
         throw TableError(message(file, error.what()));
     } catch (const FileError& error) {
         const bool full = error.errorNumber() == ENOSPC || error.errorNumber() == EDQUOT;
-        throw TableError(message(file, full ? ExcelParser::notEnoughSpaceMessage() : error.what()));
+        throw TableError(message(file, full ? WorkDirectory::notEnoughSpaceMessage() : error.what()));
     } catch (const std::bad_alloc&) {
         throw TableError(message(file, "There is not enough memory to read it."));
     }

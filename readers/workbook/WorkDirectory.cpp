@@ -162,4 +162,11 @@ std::string WorkDirectory::newIdentifier() {
     return text;
 }
 
+std::string WorkDirectory::notEnoughSpaceMessage() {
+    return "There is not enough free space in the temporary folder \u201C" +
+           DisplayName::escaped(WorkDirectory::temporaryRoot().string()) +
+           "\u201D to unpack this workbook. Free some space there, or set TMPDIR to a folder "
+           "with more, and try again.";
+}
+
 } // namespace pellacor

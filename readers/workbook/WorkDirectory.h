@@ -50,6 +50,8 @@ public:
 
     /// T: $TMPDIR when set and not empty, else /tmp.
     static std::filesystem::path temporaryRoot();
+    /// What the user reads when T has no room to unpack a workbook.
+    static std::string notEnoughSpaceMessage();
     /// A random (version 4) UUID as 36 upper-case characters, 8-4-4-4-12.
     static std::string newIdentifier();
 

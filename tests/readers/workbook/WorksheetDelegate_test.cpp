@@ -1,4 +1,6 @@
 #include "readers/workbook/WorksheetDelegate.h"
+
+#include "core/SequenceEntry.h"
 #include "readers/workbook/XmlParser.h"
 
 #include "tests/readers/workbook/WorkbookFiles.h"
@@ -25,16 +27,27 @@ std::ostream& operator<<(std::ostream& out, const Record& r) {
                << (r.description ? *r.description : "<absent>") << "}";
 }
 
-Records records(const WorksheetDelegate& delegate) {
-    Records out;
-    for (const SequenceEntry& e : delegate.entries)
-        out.push_back({e.identifier, e.sequence, e.description});
-    return out;
-}
+// Collects the records that `delegate` hands on from now on; `delegate` must outlive it.
+class Collected {
+public:
+    explicit Collected(WorksheetDelegate& delegate) {
+        delegate.setRecordSink([this](const pellacor::RecordView& r) {
+            const SequenceEntry e = SequenceEntry::of(r);
+            records_.push_back({e.identifier, e.sequence, e.description});
+        });
+    }
+    Collected(const Collected&) = delete;
+    Collected& operator=(const Collected&) = delete;
+    const Records& records() const noexcept { return records_; }
+
+private:
+    Records records_;
+};
 
 // Reads the rows whole, or fed one byte at a time so values arrive in the smallest pieces.
 Records read(const std::string& rows, std::vector<std::string> shared = {}, bool bytewise = false) {
     WorksheetDelegate delegate(std::move(shared));
+    const Collected got(delegate);
     if (bytewise) {
         XmlParser parser(delegate);
         for (char c : worksheet(rows))
@@ -43,7 +56,7 @@ Records read(const std::string& rows, std::vector<std::string> shared = {}, bool
     } else {
         XmlParser::run(worksheet(rows), delegate);
     }
-    return records(delegate);
+    return got.records();
 }
 
 // Reads the rows with the table arriving after the first `cut` bytes, or after the whole
@@ -51,13 +64,14 @@ Records read(const std::string& rows, std::vector<std::string> shared = {}, bool
 Records readWithTableAfter(std::size_t cut, const std::string& rows,
                            const std::vector<std::string>& shared) {
     WorksheetDelegate delegate = WorksheetDelegate::awaitingSharedStrings();
+    const Collected got(delegate);
     const std::string document = worksheet(rows);
     XmlParser parser(delegate);
     parser.feed(std::string_view(document).substr(0, cut), cut >= document.size());
     delegate.resolveSharedStrings(shared);
     if (cut < document.size())
         parser.feed(std::string_view(document).substr(cut), true);
-    return records(delegate);
+    return got.records();
 }
 
 std::string inlineCell(const std::string& reference, const std::string& content) {
@@ -169,21 +183,23 @@ TEST(WorksheetDelegate, shared_indices_that_do_not_resolve_keep_their_text) {
 
 TEST(WorksheetDelegate, prefixed_elements_read_like_plain_ones) {
     WorksheetDelegate delegate({"s1", "ACGT"});
+    const Collected got(delegate);
     XmlParser::run("<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/"
                    "main\"><x:sheetData><x:row r=\"1\"><x:c r=\"A1\" t=\"s\"><x:v>0</x:v></x:c>"
                    "<x:c r=\"B1\" t=\"s\"><x:v>1</x:v></x:c></x:row></x:sheetData></x:worksheet>",
                    delegate);
-    EXPECT_EQ(records(delegate), (Records{{"s1", "ACGT"}}));
+    EXPECT_EQ(got.records(), (Records{{"s1", "ACGT"}}));
 }
 
 TEST(WorksheetDelegate, a_part_that_breaks_off_mid_row_keeps_the_rows_before) {
     WorksheetDelegate delegate(SharedStringTable{});
+    const Collected got(delegate);
     const std::string full = worksheet(row(cell("A1", "s1") + cell("B1", "AC")) +
                                        row(cell("A2", "s2") + cell("B2", "GG")));
     EXPECT_FALSE(XmlParser::run(full.substr(0, full.find("<c r=\"B2\"") + 15), delegate));
     // The first rows wait to be looked at together; finished, the whole ones go out.
     delegate.finish();
-    EXPECT_EQ(records(delegate), (Records{{"s1", "AC"}}));
+    EXPECT_EQ(got.records(), (Records{{"s1", "AC"}}));
 }
 
 TEST(WorksheetDelegate, a_sheet_read_before_its_table_names_the_entries_it_needs) {
@@ -194,13 +210,14 @@ TEST(WorksheetDelegate, a_sheet_read_before_its_table_names_the_entries_it_needs
     // Under its limit the rows wait; past it they are dropped, but the numbers still count.
     for (const std::size_t limit : {std::size_t(1) << 20, std::size_t(64)}) {
         WorksheetDelegate delegate = WorksheetDelegate::awaitingSharedStrings(limit);
+        const Collected got(delegate);
         XmlParser::run(worksheet(rows), delegate);
         EXPECT_EQ(delegate.referencedNumbers(), (std::vector<std::uint64_t>{0, 4, 9})) << limit;
         EXPECT_EQ(delegate.hasDroppedRows(), limit == 64);
         delegate.resolveSharedStrings(SharedStringTable({0, 4, 9}, {"zero", "ACGT", "nine"}));
-        EXPECT_EQ(records(delegate),
-                  limit == 64 ? Records{}
-                              : (Records{{"nine", "ACGT"}, {"x", "ACGT"}, {"zero", "1.5"}}))
+        EXPECT_EQ(got.records(), limit == 64
+                                     ? Records{}
+                                     : (Records{{"nine", "ACGT"}, {"x", "ACGT"}, {"zero", "1.5"}}))
             << limit;
     }
 }
@@ -208,19 +225,21 @@ TEST(WorksheetDelegate, a_sheet_read_before_its_table_names_the_entries_it_needs
 TEST(WorksheetDelegate, a_row_without_its_sequence_cell_is_dropped_without_passing_null_to_memchr) {
     // The omitted cell's empty text has no data pointer; UBSan caught it reaching memchr.
     WorksheetDelegate sheet(SharedStringTable{});
+    const Collected got(sheet);
     XmlParser::run("<sheetData><row><c r=\"A1\"><v>s1</v></c><c r=\"C1\"><v>x</v></c></row>"
                    "<row><c><v>s2</v></c><c><v>AC</v></c></row></sheetData>",
                    sheet);
-    ASSERT_EQ(sheet.entries.size(), 1u);
-    EXPECT_EQ(sheet.entries[0].identifier, "s2");
+    ASSERT_EQ(got.records().size(), 1u);
+    EXPECT_EQ(got.records()[0].identifier, "s2");
 }
 
 TEST(WorksheetDelegate, a_row_started_inside_a_cell_does_not_write_before_the_rows_columns) {
     // The cell ends with no place in the new row (column 0), which indexed column -1.
     WorksheetDelegate sheet(SharedStringTable{});
+    const Collected got(sheet);
     XmlParser::run("<sheetData><row><c r=\"A1\"><row></row><v>x</v></c></row>"
                    "<row><c><v>s2</v></c><c><v>AC</v></c></row></sheetData>",
                    sheet);
-    ASSERT_EQ(sheet.entries.size(), 1u);
-    EXPECT_EQ(sheet.entries[0].sequence, "AC");
+    ASSERT_EQ(got.records().size(), 1u);
+    EXPECT_EQ(got.records()[0].sequence, "AC");
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "readers/TableError.h"
+
+#include <cstddef>
+#include <string>
+
+namespace pellacor {
+
+/// What can go wrong with the text of a delimited table, each with the message the user reads.
+/// Also spelled `CSVParser::ParserError`.
+class ParserError : public TableError {
+public:
+    enum class Case {
+        invalidFileFormat,
+        missingRequiredColumns,
+        emptyFile,
+        unterminatedQuotedField,
+        invalidEncoding,
+        nulByte,
+    };
+    /// `line` is the 1-based line where an unterminated quoted field starts, or the row (as a
+    /// spreadsheet counts) that holds a NUL byte.
+    explicit ParserError(Case kind, std::size_t line = 0);
+    /// With `detail`, what was found, after the message of `kind`.
+    ParserError(Case kind, std::size_t line, const std::string& detail);
+    Case kind() const noexcept { return kind_; }
+    std::size_t line() const noexcept { return line_; }
+    bool operator==(const ParserError& other) const noexcept { return kind_ == other.kind_; }
+    /// The user-facing message of `kind`.
+    static std::string message(Case kind, std::size_t line = 0);
+
+private:
+    Case kind_;
+    std::size_t line_;
+};
+
+} // namespace pellacor
