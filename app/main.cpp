@@ -1,5 +1,4 @@
 // The desktop app: one window with its own session; Ctrl+N opens more.
-#include "app/HeapTuning.h"
 #include "app/StartupMessages.h"
 #include "files/InterruptCleanup.h"
 #include "files/TruncationGuard.h"
@@ -12,7 +11,6 @@
 
 int main(int argc, char** argv) {
     // Before any thread exists: each of these settles something every thread inherits.
-    pellacor::HeapTuning::applyAtStartup();
     pellacor::TruncationGuard::installHandler();
     pellacor::InterruptCleanup::install();
     // Without a display Qt would abort with wrong advice; this says what is missing instead.

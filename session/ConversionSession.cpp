@@ -24,6 +24,12 @@ ConversionSession::~ConversionSession() {
     grant_.reset();
 }
 
+std::optional<QString> ConversionSession::detectedFileType() const {
+    if (summary_.fileType.empty())
+        return std::nullopt;
+    return QString::fromStdString(summary_.fileType);
+}
+
 QString ConversionSession::errorAlertText() const {
     return errorMessage_.value_or(QStringLiteral("An unknown error occurred"));
 }

@@ -17,7 +17,6 @@ namespace pellacor {
 
 class FileAccess;
 class FileAccessGrant;
-struct ImportOutcome;
 
 /// What the save step reported: the path written, or the failure's description.
 struct SaveOutcome {
@@ -37,7 +36,7 @@ struct SaveOutcome {
 /// the table and the FASTA rendering run on a worker thread.
 ///
 /// How a window uses it: it owns one session, implements `SessionDialogs` for it and draws
-/// itself from the eleven properties below, redrawing on their change signals. Buttons call
+/// itself from the thirteen properties below, redrawing on their change signals. Buttons call
 /// the actions: import -> `startImport`, "Export as FASTA" and "Save as File" ->
 /// `startExport`, "Copy to Clipboard" -> `copyToClipboard`, the panel's close control ->
 /// `closeOutputWindow`. Dismissing the "Error" alert calls `dismissError`, dismissing the
@@ -55,8 +54,8 @@ class ConversionSession : public QObject {
     Q_PROPERTY(pellacor::EntryTable parsedEntries READ parsedEntries NOTIFY parsedEntriesChanged)
     /// How many records `parsedEntries` holds (for "Parsed N sequence(s)").
     Q_PROPERTY(qsizetype parsedEntryCount READ parsedEntryCount NOTIFY parsedEntriesChanged)
-    /// The FASTA text of the last successful import, as UTF-8.
-    Q_PROPERTY(QByteArray fastaContent READ fastaContent NOTIFY fastaContentChanged)
+    /// The FASTA text of the last successful import, as UTF-8: the text of `parsedEntries`.
+    Q_PROPERTY(QByteArray fastaContent READ fastaContent NOTIFY parsedEntriesChanged)
     /// The message of the "Error" alert; absent until the first failure, never cleared.
     Q_PROPERTY(std::optional<QString> errorMessage READ errorMessage NOTIFY errorMessageChanged)
     /// True while the "Error" alert is shown.
@@ -75,8 +74,8 @@ class ConversionSession : public QObject {
     Q_PROPERTY(bool showOutputWindow READ showOutputWindow NOTIFY showOutputWindowChanged)
     /// What the last successful import found besides records and text: columns used, sheets,
     /// rows skipped, warnings.
-    Q_PROPERTY(pellacor::ConversionDetails conversionDetails READ conversionDetails NOTIFY
-                   conversionDetailsChanged)
+    Q_PROPERTY(pellacor::ConversionSummary conversionSummary READ conversionSummary NOTIFY
+                   conversionSummaryChanged)
 
 public:
     /// A session in the initial state that shows its dialogs through `dialogs`, which must
@@ -97,15 +96,15 @@ public:
         return static_cast<qsizetype>(parsedEntries_.size());
     }
     /// The FASTA text as UTF-8 bytes; shares its buffer, copying it is cheap.
-    const QByteArray& fastaContent() const noexcept { return fastaContent_; }
+    const QByteArray& fastaContent() const noexcept { return parsedEntries_.fasta(); }
     const std::optional<QString>& errorMessage() const noexcept { return errorMessage_; }
     bool showError() const noexcept { return showError_; }
     const std::optional<QString>& successMessage() const noexcept { return successMessage_; }
     bool showSuccess() const noexcept { return showSuccess_; }
     bool isProcessing() const noexcept { return isProcessing_; }
-    const std::optional<QString>& detectedFileType() const noexcept { return detectedFileType_; }
+    std::optional<QString> detectedFileType() const;
     bool showOutputWindow() const noexcept { return showOutputWindow_; }
-    const ConversionDetails& conversionDetails() const noexcept { return details_; }
+    const ConversionSummary& conversionSummary() const noexcept { return summary_; }
     /// The file of the last successful import, as the file system names it; empty before one.
     const QByteArray& importedPath() const noexcept { return importedPath_; }
 
@@ -129,10 +128,10 @@ public slots:
     /// Imports the first file of `choice`; failures end in the "Error" alert. The reading and
     /// rendering run on a worker; `importFinished` is emitted when the flow has ended.
     void handleFileImport(const pellacor::FileChoice& choice);
-    /// Converts the last imported file again with `choice` (other columns, another sheet),
-    /// off the UI thread, with the flow and alerts of an import. Does nothing before an import
-    /// or while one runs.
-    void convertAgain(const pellacor::ImportChoice& choice);
+    /// Converts the last imported file again as `request` asks (other columns, another sheet;
+    /// its input is replaced by that file), off the UI thread, with the flow and alerts of an
+    /// import. Does nothing before an import or while one runs.
+    void convertAgain(const pellacor::ConversionRequest& request);
     /// Hides the output panel; records and text stay.
     void closeOutputWindow();
     /// Opens the save dialog (`isExporting` true while it is open) proposing "output.fasta",
@@ -152,7 +151,6 @@ signals:
     void isImportingChanged(bool isImporting);
     void isExportingChanged(bool isExporting);
     void parsedEntriesChanged();
-    void fastaContentChanged();
     void errorMessageChanged();
     void showErrorChanged(bool showError);
     void successMessageChanged();
@@ -160,7 +158,7 @@ signals:
     void isProcessingChanged(bool isProcessing);
     void detectedFileTypeChanged();
     void showOutputWindowChanged(bool showOutputWindow);
-    void conversionDetailsChanged();
+    void conversionSummaryChanged();
     /// An import flow has ended (success, failure or empty choice); `isProcessing` is false.
     void importFinished();
 
@@ -179,8 +177,8 @@ private:
     // Commits a successful import of `path`: records, type label, trace, FASTA text, panel
     // shown.
     void applyImportedEntries(ImportOutcome&& outcome, const QByteArray& path);
-    // Reads `path` with `choice` on a worker, then commits or fails; `isProcessing` is set.
-    void startConversion(const QByteArray& path, const ImportChoice& choice);
+    // Converts `request` on a worker, then commits or fails; `isProcessing` is set.
+    void startConversion(ConversionRequest request);
     void finishImport();
     void failImport(const QString& message);
 
@@ -193,15 +191,13 @@ private:
     bool isImporting_ = false;
     bool isExporting_ = false;
     EntryTable parsedEntries_;
-    QByteArray fastaContent_;
     std::optional<QString> errorMessage_;
     bool showError_ = false;
     std::optional<QString> successMessage_;
     bool showSuccess_ = false;
     bool isProcessing_ = false;
-    std::optional<QString> detectedFileType_;
     bool showOutputWindow_ = false;
-    ConversionDetails details_;
+    ConversionSummary summary_;
     QByteArray importedPath_;
 };
 

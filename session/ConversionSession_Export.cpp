@@ -18,7 +18,7 @@ void ConversionSession::startExport() {
     QPointer<ConversionSession> self(this);
     dialogs_.chooseSaveTarget(
         proposedExportName(), exportNameFilters(),
-        [self, document = FastaDocument::fromUtf8(fastaContent_)](std::optional<QString> path) {
+        [self, document = FastaDocument::fromUtf8(fastaContent())](std::optional<QString> path) {
             if (!self)
                 return;
             self->setIsExporting(false);
@@ -54,7 +54,7 @@ void ConversionSession::copyToClipboard() {
     // The clipboard shares the text's buffer and hands it out only when a program pastes, so
     // neither copying nor pasting converts hundreds of megabytes on the UI thread.
     clipboard->setMimeData(
-        new TextSliceMimeData(fastaContent_, 0, static_cast<std::size_t>(fastaContent_.size())));
+        new TextSliceMimeData(fastaContent(), 0, static_cast<std::size_t>(fastaContent().size())));
     raiseSuccess(QStringLiteral("FASTA content copied to clipboard!"));
 }
 

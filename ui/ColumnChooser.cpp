@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace pellacor {
 namespace {
 
@@ -88,19 +90,21 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     setVisible(false);
 }
 
-void ColumnChooser::show(const ConversionDetails& details) {
-    const bool hasSheets = details.sheets.size() > 1;
-    const bool hasColumns = details.layout && details.layout->columns > 2;
+void ColumnChooser::show(const ConversionSummary& summary) {
+    const bool hasSheets = summary.sheets.size() > 1;
+    const bool hasColumns = summary.layout && summary.layout->columns > 2;
     setVisible(hasSheets || hasColumns);
-    if (!details.layout)
+    if (!summary.layout)
         return;
-    const ColumnLayout& layout = *details.layout;
+    const ColumnLayout& layout = *summary.layout;
     // What filling the menus changes is no choice of the user's.
     isFilling_ = true;
     sheet_->clear();
-    for (int i = 0; i < details.sheets.size(); ++i)
-        sheet_->addItem(details.sheets[i], i + 1);
-    sheet_->setCurrentIndex(std::max(0, static_cast<int>(details.sheets.indexOf(details.sheet))));
+    for (std::size_t i = 0; i < summary.sheets.size(); ++i)
+        sheet_->addItem(QString::fromStdString(summary.sheets[i]), static_cast<int>(i) + 1);
+    const auto read = std::find(summary.sheets.begin(), summary.sheets.end(), summary.sheet);
+    sheet_->setCurrentIndex(
+        read == summary.sheets.end() ? 0 : static_cast<int>(read - summary.sheets.begin()));
     sheetRow_->setVisible(hasSheets);
 
     for (QComboBox* box : {identifier_, sequence_, description_})
@@ -128,11 +132,11 @@ void ColumnChooser::show(const ConversionDetails& details) {
     isFilling_ = false;
 }
 
-ImportChoice ColumnChooser::choiceShown(bool sheetChanged) const {
-    ImportChoice choice;
+ConversionRequest ColumnChooser::choiceShown(bool sheetChanged) const {
+    ConversionRequest choice;
     // By its place among the tabs: names may repeat, places do not.
     if (sheet_->count() > 0)
-        choice.sheet = QString::number(sheet_->currentIndex() + 1);
+        choice.sheet = std::to_string(sheet_->currentIndex() + 1);
     // Another sheet has other columns: its own header decides them again.
     if (sheetChanged)
         return choice;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/ImportJob.h"
+#include "conversion/Conversion.h"
 
 #include <QWidget>
 
@@ -21,7 +21,7 @@ public:
 
     /// Shows what an import found; hides the chooser when the table had two columns or fewer
     /// and a single sheet.
-    void show(const ConversionDetails& details);
+    void show(const ConversionSummary& summary);
 
     /// The "Identifier: ... · Sequence: ... · Description: ..." line.
     QLabel* summary() const noexcept { return summary_; }
@@ -31,12 +31,12 @@ public:
     QComboBox* sheetBox() const noexcept { return sheet_; }
 
 signals:
-    /// The user chose other columns or another sheet.
-    void choiceChanged(const pellacor::ImportChoice& choice);
+    /// The user chose other columns or another sheet: `request` asks for them, with no input.
+    void choiceChanged(const pellacor::ConversionRequest& request);
 
 private:
     // The choice the boxes show; `sheetChanged` when the sheet was what changed.
-    ImportChoice choiceShown(bool sheetChanged) const;
+    ConversionRequest choiceShown(bool sheetChanged) const;
 
     QLabel* summary_ = nullptr;
     QWidget* columnsRow_ = nullptr;

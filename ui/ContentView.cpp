@@ -90,10 +90,13 @@ void ContentView::bindSession() {
     connect(panel_, &OutputPanel::saveRequested, session, &ConversionSession::startExport);
     connect(panel_->columnChooser(), &ColumnChooser::choiceChanged, session,
             &ConversionSession::convertAgain);
-    connect(session, &ConversionSession::conversionDetailsChanged, this, [this] {
-        const ConversionDetails& details = session_->conversionDetails();
-        panel_->columnChooser()->show(details);
-        column_->showNotes(details.warnings);
+    connect(session, &ConversionSession::conversionSummaryChanged, this, [this] {
+        const ConversionSummary& summary = session_->conversionSummary();
+        panel_->columnChooser()->show(summary);
+        QStringList warnings;
+        for (const std::string& warning : summary.warnings())
+            warnings << QString::fromStdString(warning);
+        column_->showNotes(warnings);
     });
 
     connect(session, &ConversionSession::isProcessingChanged, this, &ContentView::refreshStatus);
@@ -101,15 +104,13 @@ void ContentView::bindSession() {
         refreshStatus();
         // The window is named after the table it shows, as document windows are.
         window()->setWindowFilePath(QFile::decodeName(session_->importedPath()));
+        // Every new text replaces the shown one, even when the bytes are the same.
+        panel_->setText(session_->fastaContent());
+        refreshPanel(false);
     });
     connect(session, &ConversionSession::detectedFileTypeChanged, this, [this] {
         refreshStatus();
         panel_->setSourceType(session_->detectedFileType());
-    });
-    connect(session, &ConversionSession::fastaContentChanged, this, [this] {
-        // Every new text replaces the shown one, even when the bytes are the same.
-        panel_->setText(session_->fastaContent());
-        refreshPanel(false);
     });
     // Only the panel's coming and going is animated, as the session asks.
     connect(session, &ConversionSession::showOutputWindowChanged, this,

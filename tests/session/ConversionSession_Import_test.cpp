@@ -1,6 +1,7 @@
 // The import flow of the session: which fields change, in what order, what the window is told,
 // what is written to standard output, and that hostile files leave an earlier result alone.
 #include "SessionTestSupport.h"
+#include "TwoSheetWorkbook.h"
 
 #include "readers/delimited/CSVParser.h"
 #include "session/FileAccess.h"
@@ -39,7 +40,6 @@ void logChanges(ConversionSession& s, Log& log) {
     QObject::connect(&s, &ConversionSession::isImportingChanged, note("isImporting"));
     QObject::connect(&s, &ConversionSession::isExportingChanged, note("isExporting"));
     QObject::connect(&s, &ConversionSession::parsedEntriesChanged, note("parsedEntries"));
-    QObject::connect(&s, &ConversionSession::fastaContentChanged, note("fastaContent"));
     QObject::connect(&s, &ConversionSession::errorMessageChanged, note("errorMessage"));
     QObject::connect(&s, &ConversionSession::showErrorChanged, note("showError"));
     QObject::connect(&s, &ConversionSession::successMessageChanged, note("successMessage"));
@@ -106,8 +106,8 @@ TEST_F(ImportTest, a_success_commits_in_order_releases_access_and_raises_no_aler
               std::string::npos)
         << "lengths count characters, not bytes";
     // The access is given back after the commit and before the flow reports that it ended.
-    EXPECT_EQ(log, (Log{"isProcessing=true", "parsedEntries", "detectedFileType", "fastaContent",
-                        "showOutputWindow", "access released", "isProcessing=false"}));
+    EXPECT_EQ(log, (Log{"isProcessing=true", "parsedEntries", "detectedFileType", "showOutputWindow",
+                        "access released", "isProcessing=false"}));
     ASSERT_EQ(s.parsedEntryCount(), 2);
     EXPECT_EQ(s.parsedEntries()[0].identifier, "seq1");
     EXPECT_EQ(s.parsedEntries()[1].sequence, "GG-A");
@@ -273,12 +273,13 @@ TEST_F(ImportTest, other_columns_chosen_after_an_import_convert_the_same_file_ag
     importFile(write("t.csv", "Name,Score,DNA sequence\nx1,0.9,ACGT\n,0.1,GG\nx3,0.5,TT\n"));
     GetCapturedStdout();
     ASSERT_EQ(session.fastaContent(), ">x1\nACGT\n>x3\nTT\n");
-    const ConversionDetails& found = session.conversionDetails();
+    const ConversionSummary& found = session.conversionSummary();
     ASSERT_TRUE(found.layout);
     EXPECT_EQ(found.layout->sequence, 2u);
-    EXPECT_EQ(found.warnings, QStringList{"1 row skipped (no identifier or sequence): 3"});
+    EXPECT_EQ(found.warnings(),
+              std::vector<std::string>{"1 row skipped (no identifier or sequence): 3"});
     // Row numbers for names, and the score as description.
-    ImportChoice choice;
+    ConversionRequest choice;
     choice.columns.identifier = ColumnRef::nothing();
     choice.columns.sequence = ColumnRef::column(3);
     choice.columns.description = ColumnRef::column(2);
@@ -289,7 +290,7 @@ TEST_F(ImportTest, other_columns_chosen_after_an_import_convert_the_same_file_ag
     ASSERT_TRUE(finished.wait(10000));
     GetCapturedStdout();
     EXPECT_EQ(session.fastaContent(), ">2 0.9\nACGT\n>3 0.1\nGG\n>4 0.5\nTT\n");
-    EXPECT_TRUE(session.conversionDetails().warnings.isEmpty());
+    EXPECT_TRUE(session.conversionSummary().warnings().empty());
     EXPECT_EQ(session.importedPath(), path("t.csv").toUtf8());
     // A choice the table lacks fails as an import fails: the result stays.
     choice.columns.sequence = ColumnRef::column(9);
@@ -297,6 +298,41 @@ TEST_F(ImportTest, other_columns_chosen_after_an_import_convert_the_same_file_ag
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_TRUE(session.showError());
     EXPECT_EQ(session.fastaContent(), ">2 0.9\nACGT\n>3 0.1\nGG\n>4 0.5\nTT\n");
+}
+
+TEST_F(ImportTest, every_choice_made_after_an_import_reaches_the_reader) {
+    CaptureStdout();
+    importFile(write("book.xlsx", test::twoSheetWorkbook()));
+    const std::string trace = GetCapturedStdout();
+    ASSERT_EQ(session.fastaContent(), ">First note\nAAAA\n") << trace;
+    EXPECT_EQ(session.conversionSummary().sheets, (std::vector<std::string>{"First", "Second"}));
+    QSignalSpy finished(&session, &ConversionSession::importFinished);
+    const auto convert = [&](const ConversionRequest& request) {
+        CaptureStdout();
+        session.convertAgain(request);
+        EXPECT_TRUE(finished.wait(10000));
+        GetCapturedStdout();
+        EXPECT_FALSE(session.showError()) << session.errorAlertText().toStdString();
+        return session.fastaContent();
+    };
+    // By number, as the window asks, and by name.
+    ConversionRequest request;
+    request.sheet = "2";
+    EXPECT_EQ(convert(request), ">Second note\nCCCC\n");
+    EXPECT_EQ(session.conversionSummary().sheet, "Second");
+    request.sheet = "First";
+    EXPECT_EQ(convert(request), ">First note\nAAAA\n");
+    // Each column choice on its own: every one of them changes the text.
+    request.sheet = "2";
+    request.columns.description = ColumnRef::nothing();
+    EXPECT_EQ(convert(request), ">Second\nCCCC\n");
+    request.columns = {};
+    request.columns.identifier = ColumnRef::column(2);
+    request.columns.sequence = ColumnRef::column(3);
+    EXPECT_EQ(convert(request), ">CCCC\nnote\n");
+    request.columns = {};
+    request.columns.identifier = ColumnRef::nothing();
+    EXPECT_EQ(convert(request), ">1\nCCCC\n");
 }
 
 TEST_F(ImportTest, a_file_whose_name_is_not_utf8_is_found_by_its_bytes) {

@@ -1,4 +1,5 @@
 #include "session/ConversionSession.h"
+#include "tests/session/TwoSheetWorkbook.h"
 #include "ui/ColumnChooser.h"
 #include "ui/ContentView.h"
 #include "ui/MainColumn.h"
@@ -413,4 +414,30 @@ TEST_F(ContentViewTest, the_panel_names_the_columns_used_and_another_choice_conv
     import(write("two.csv", "s1,ACGT\n"));
     EXPECT_FALSE(chooser.isVisible());
     EXPECT_FALSE(column().notesLabel()->isVisible());
+}
+
+TEST_F(ContentViewTest, the_sheet_and_columns_chosen_in_the_menus_are_the_ones_read) {
+    import(write("book.xlsx", pellacor::test::twoSheetWorkbook()));
+    waitForPanel(true);
+    pellacor::ColumnChooser& chooser = *panel().columnChooser();
+    ASSERT_TRUE(chooser.sheetBox()->isVisible());
+    QSignalSpy finished(&session(), &pellacor::ConversionSession::importFinished);
+    const auto choose = [&](QComboBox* box, int index) {
+        box->setCurrentIndex(index);
+        EXPECT_TRUE(finished.wait(10000));
+        EXPECT_FALSE(session().showError()) << session().errorAlertText().toStdString();
+    };
+    choose(chooser.sheetBox(), 1);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">Second note\nCCCC\n"));
+    EXPECT_EQ(chooser.sheetBox()->currentText(), QStringLiteral("Second"));
+    // Each menu on its own; the sheet chosen stays. The identifier and description menus
+    // begin with "row number" and "none", the sequence menu with column 1.
+    choose(chooser.descriptionBox(), 0);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">Second\nCCCC\n"));
+    choose(chooser.identifierBox(), 0);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">1\nCCCC\n"));
+    choose(chooser.sequenceBox(), 2);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">1\nnote\n"));
+    choose(chooser.descriptionBox(), 2);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">1 CCCC\nnote\n"));
 }
