@@ -54,8 +54,14 @@ template <typename Step> void forOutput(Step step) {
 } // namespace
 
 ConversionRequest ConvertCommand::requestFor(std::size_t index, bool isChecked) const {
-    return {options_.inputs[index], isChecked,     options_.columns, options_.sheet,
-            options_.commentMarker, options_.trace};
+    ConversionRequest request;
+    request.input = options_.inputs[index];
+    request.isChecked = isChecked;
+    request.columns = options_.columns;
+    request.sheet = options_.sheet;
+    request.commentMarker = options_.commentMarker;
+    request.isTraced = options_.trace;
+    return request;
 }
 
 std::string ConvertCommand::namePrefix(const std::string& input) const {
