@@ -9,18 +9,21 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 namespace pellacor {
 
 class FileAccess;
 class FileAccessGrant;
+struct ImportProgress;
 
 /// What the save step reported: the path written, or the failure's description.
 struct SaveOutcome {
-    /// The file that was written; empty on failure.
+    /// The file that was written, or on failure the one that was to be (empty when unknown).
     QString writtenPath;
     /// Why saving failed; absent on success.
     std::optional<QString> failure;
@@ -36,11 +39,12 @@ struct SaveOutcome {
 /// the table and the FASTA rendering run on a worker thread.
 ///
 /// How a window uses it: it owns one session, implements `SessionDialogs` for it and draws
-/// itself from the thirteen properties below, redrawing on their change signals. Buttons call
+/// itself from the fourteen properties below, redrawing on their change signals. Buttons call
 /// the actions: import -> `startImport`, "Export as FASTA" and "Save as File" ->
 /// `startExport`, "Copy to Clipboard" -> `copyToClipboard`, the panel's close control ->
-/// `closeOutputWindow`. Dismissing the "Error" alert calls `dismissError`, dismissing the
-/// "Success" alert `dismissSuccess`; both only reset their flag. The window animates every
+/// `closeOutputWindow`, the result block's "Show FASTA" -> `reopenOutputWindow`, the progress
+/// row's "Cancel" -> `cancelImport`. Dismissing the "Error" alert calls `dismissError`, dismissing
+/// the "Success" alert `dismissSuccess`; both only reset their flag. The window animates every
 /// change of `showOutputWindow` and nothing else. The output panel is shown exactly while
 /// `showOutputWindow` is true and `fastaContent` is not empty. The import control is disabled
 /// while `isProcessing` is true.
@@ -67,6 +71,8 @@ class ConversionSession : public QObject {
     Q_PROPERTY(bool showSuccess READ showSuccess NOTIFY showSuccessChanged)
     /// True while an import runs: show the progress row, disable the import control.
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
+    /// How much of the table the running import has read, in percent; -1 while not known.
+    Q_PROPERTY(int importProgress READ importProgress NOTIFY importProgressChanged)
     /// "CSV", "TSV", "Excel (XLSX)" or "Excel (XLS)" after a successful import.
     Q_PROPERTY(std::optional<QString> detectedFileType READ detectedFileType NOTIFY
                    detectedFileTypeChanged)
@@ -102,6 +108,7 @@ public:
     const std::optional<QString>& successMessage() const noexcept { return successMessage_; }
     bool showSuccess() const noexcept { return showSuccess_; }
     bool isProcessing() const noexcept { return isProcessing_; }
+    int importProgress() const noexcept { return importProgress_; }
     std::optional<QString> detectedFileType() const;
     bool showOutputWindow() const noexcept { return showOutputWindow_; }
     const ConversionSummary& conversionSummary() const noexcept { return summary_; }
@@ -112,11 +119,16 @@ public:
     QString errorAlertText() const;
     /// The text of the "Success" alert: `successMessage`, or "Operation completed successfully".
     QString successAlertText() const;
+    /// The name of the file the "Error" alert is about, as a message shows it; empty when it
+    /// is about none.
+    const QString& errorFileName() const noexcept { return errorFile_; }
+    /// The name of the file the "Success" alert is about, as `errorFileName`.
+    const QString& successFileName() const noexcept { return successFile_; }
 
     /// The file chooser's filters: tables of every kind first, then CSV, TSV, text,
     /// workbooks and "All files".
     static QStringList importNameFilters();
-    /// The save dialog's filters: plain text, then "All files".
+    /// The save dialog's filters: FASTA files, text files, then "All files".
     static QStringList exportNameFilters();
     /// The file name the save dialog proposes.
     static QString proposedExportName() { return QStringLiteral("output.fasta"); }
@@ -132,8 +144,13 @@ public slots:
     /// its input is replaced by that file), off the UI thread, with the flow and alerts of an
     /// import. Does nothing before an import or while one runs.
     void convertAgain(const pellacor::ConversionRequest& request);
+    /// Stops the running import: the previous result stays as it was, no alert is raised and
+    /// nothing the import made is left behind. Does nothing while no import runs.
+    void cancelImport();
     /// Hides the output panel; records and text stay.
     void closeOutputWindow();
+    /// Shows the output panel again on the current text; does nothing without text.
+    void reopenOutputWindow();
     /// Opens the save dialog (`isExporting` true while it is open) proposing "output.fasta",
     /// saves the current text there and reports through `handleFileExport`. Does nothing while
     /// the save dialog is open.
@@ -156,6 +173,7 @@ signals:
     void successMessageChanged();
     void showSuccessChanged(bool showSuccess);
     void isProcessingChanged(bool isProcessing);
+    void importProgressChanged(int percent);
     void detectedFileTypeChanged();
     void showOutputWindowChanged(bool showOutputWindow);
     void conversionSummaryChanged();
@@ -171,8 +189,9 @@ private:
     void setShowError(bool value);
     void setShowSuccess(bool value);
     void setShowOutputWindow(bool value);
-    void raiseError(const QString& message);
-    void raiseSuccess(const QString& message);
+    // `file` is the file system's name of the file the alert is about, or empty.
+    void raiseError(const QString& message, const QByteArray& file = {});
+    void raiseSuccess(const QString& message, const QByteArray& file = {});
 
     // Commits a successful import of `path`: records, type label, trace, FASTA text, panel
     // shown.
@@ -180,6 +199,7 @@ private:
     // Converts `request` on a worker, then commits or fails; `isProcessing` is set.
     void startConversion(ConversionRequest request);
     void finishImport();
+    void pollProgress();
     void failImport(const QString& message);
 
     SessionDialogs& dialogs_;
@@ -187,6 +207,10 @@ private:
     FileAccess& access_;
     std::unique_ptr<FileAccessGrant> grant_;
     QFutureWatcher<ImportOutcome>* importWatcher_ = nullptr;
+    // The running import's stop, and how far it has read (written by its worker).
+    std::stop_source stop_;
+    std::shared_ptr<ImportProgress> progress_;
+    QTimer* progressTimer_ = nullptr;
 
     bool isImporting_ = false;
     bool isExporting_ = false;
@@ -196,9 +220,14 @@ private:
     std::optional<QString> successMessage_;
     bool showSuccess_ = false;
     bool isProcessing_ = false;
+    int importProgress_ = -1;
     bool showOutputWindow_ = false;
     ConversionSummary summary_;
     QByteArray importedPath_;
+    // The file the running import reads.
+    QByteArray importingPath_;
+    QString errorFile_;
+    QString successFile_;
 };
 
 } // namespace pellacor

@@ -5,6 +5,7 @@
 #include "session/TextSliceMimeData.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
 
@@ -27,7 +28,10 @@ void ConversionSession::startExport() {
             try {
                 document.save(*path);
             } catch (const FileError& e) {
-                self->handleFileExport(SaveOutcome::failed(QString::fromUtf8(e.what())));
+                SaveOutcome failed = SaveOutcome::failed(QString::fromUtf8(e.what()));
+                // Not written, but the alert still names the file meant.
+                failed.writtenPath = *path;
+                self->handleFileExport(failed);
                 return;
             }
             self->handleFileExport(SaveOutcome::written(*path));
@@ -36,9 +40,10 @@ void ConversionSession::startExport() {
 
 void ConversionSession::handleFileExport(const SaveOutcome& outcome) {
     if (outcome.failure)
-        raiseError(*outcome.failure);
+        raiseError(*outcome.failure, QFile::encodeName(outcome.writtenPath));
     else
-        raiseSuccess(QStringLiteral("FASTA file saved successfully!"));
+        raiseSuccess(QStringLiteral("FASTA file saved successfully!"),
+                     QFile::encodeName(outcome.writtenPath));
 }
 
 void ConversionSession::copyToClipboard() {
@@ -55,7 +60,7 @@ void ConversionSession::copyToClipboard() {
     // neither copying nor pasting converts hundreds of megabytes on the UI thread.
     clipboard->setMimeData(
         new TextSliceMimeData(fastaContent(), 0, static_cast<std::size_t>(fastaContent().size())));
-    raiseSuccess(QStringLiteral("FASTA content copied to clipboard!"));
+    raiseSuccess(QStringLiteral("FASTA content copied to clipboard!"), importedPath_);
 }
 
 } // namespace pellacor

@@ -3,6 +3,7 @@
 #include "session/FileAccess.h"
 #include "session/FileAccessGrant.h"
 #include "session/ImportJob.h"
+#include "session/ImportProgress.h"
 
 #include <QFile>
 #include <QPointer>
@@ -40,6 +41,7 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
     if (isProcessing_)
         return;
     setIsProcessing(true);
+    importingPath_.clear();
     if (choice.failure) {
         failImport(*choice.failure);
         return;
@@ -67,11 +69,27 @@ void ConversionSession::startConversion(ConversionRequest request) {
     // The file system's bytes of the name, whatever they decode to.
     const QByteArray path = QByteArray::fromStdString(request.input.string());
     const QString name = QFile::decodeName(path);
+    importingPath_ = path;
     if (!access_.startAccessing(name)) {
         failImport(QStringLiteral("Could not access file"));
         return;
     }
     grant_ = std::make_unique<FileAccessGrant>(access_, name);
+
+    // The worker writes how far it has read; this thread looks now and then.
+    stop_ = std::stop_source();
+    request.stop = stop_.get_token();
+    progress_ = std::make_shared<ImportProgress>();
+    request.progress = [progress = progress_](std::uint64_t done, std::uint64_t total) {
+        progress->total.store(total, std::memory_order_relaxed);
+        progress->done.store(done, std::memory_order_relaxed);
+    };
+    if (!progressTimer_) {
+        progressTimer_ = new QTimer(this);
+        progressTimer_->setInterval(100);
+        connect(progressTimer_, &QTimer::timeout, this, &ConversionSession::pollProgress);
+    }
+    progressTimer_->start();
 
     // Reading and rendering run on a worker; every field is written back here, on the UI
     // thread, in the same order as if it had all run here.
@@ -80,6 +98,13 @@ void ConversionSession::startConversion(ConversionRequest request) {
         QFutureWatcher<ImportOutcome>* watcher = std::exchange(importWatcher_, nullptr);
         ImportOutcome outcome = watcher->future().takeResult();
         watcher->deleteLater();
+        progressTimer_->stop();
+        if (outcome.isCancelled) {
+            // As if the import had never been asked for; the reader has removed what it made.
+            grant_.reset();
+            finishImport();
+            return;
+        }
         if (outcome.failure) {
             failImport(*outcome.failure);
             return;
@@ -108,14 +133,33 @@ void ConversionSession::applyImportedEntries(ImportOutcome&& outcome, const QByt
     previous = EntryTable();
 }
 
+void ConversionSession::cancelImport() {
+    if (importWatcher_)
+        stop_.request_stop();
+}
+
+void ConversionSession::pollProgress() {
+    const std::uint64_t total = progress_ ? progress_->total.load(std::memory_order_relaxed) : 0;
+    const std::uint64_t done = progress_ ? progress_->done.load(std::memory_order_relaxed) : 0;
+    const int percent = total == 0 ? -1 : static_cast<int>(done * 100 / total);
+    if (percent != importProgress_) {
+        importProgress_ = percent;
+        emit importProgressChanged(percent);
+    }
+}
+
 void ConversionSession::finishImport() {
+    if (importProgress_ != -1) {
+        importProgress_ = -1;
+        emit importProgressChanged(-1);
+    }
     setIsProcessing(false);
     emit importFinished();
 }
 
 void ConversionSession::failImport(const QString& message) {
     grant_.reset();
-    raiseError(message);
+    raiseError(message, std::exchange(importingPath_, QByteArray()));
     finishImport();
 }
 

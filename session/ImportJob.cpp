@@ -2,6 +2,7 @@
 
 #include "conversion/TableFormat.h"
 #include "core/ConversionTrace.h"
+#include "readers/ReadCancelled.h"
 #include "readers/delimited/CSVParser.h"
 
 #include <filesystem>
@@ -33,6 +34,10 @@ ImportOutcome ImportJob::run(const ConversionRequest& request) {
         const QByteArray& fasta = outcome.entries.fasta();
         outcome.fastaTrace = ConversionTrace::fastaLines(
             std::string_view(fasta.constData(), static_cast<std::size_t>(fasta.size())));
+        return outcome;
+    } catch (const ReadCancelled&) {
+        ImportOutcome outcome;
+        outcome.isCancelled = true;
         return outcome;
     } catch (const std::bad_alloc&) {
         return failed("There is not enough memory to read this file.");

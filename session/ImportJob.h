@@ -22,6 +22,8 @@ struct ImportOutcome {
     std::string fastaTrace;
     /// The message for the "Error" alert; absent on success.
     std::optional<QString> failure;
+    /// True when the request's stop ended the import: nothing else holds anything.
+    bool isCancelled = false;
 };
 
 /// The part of an import that may run off the UI thread: reading a table and rendering it.
@@ -32,7 +34,7 @@ public:
 
     /// Converts `request` with the reader its input's file name picks, rendering each record
     /// as it comes. Never throws: a failure comes back as `ImportOutcome::failure` with the
-    /// reader's message.
+    /// reader's message, a stop as `ImportOutcome::isCancelled`.
     static ImportOutcome run(const ConversionRequest& request);
 };
 

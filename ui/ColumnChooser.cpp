@@ -25,8 +25,11 @@ QLabel* captionLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
-QComboBox* choiceBox(QWidget* parent, const QString& tip) {
+QComboBox* choiceBox(QWidget* parent, const QString& name, const QString& tip) {
     auto* box = new QComboBox(parent);
+    // Named by what it chooses, not by what it shows.
+    box->setAccessibleName(name);
+    box->setAccessibleDescription(tip);
     Appearance::applyText(box, Role::Caption);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(4);
@@ -46,15 +49,15 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    summary_ = captionLabel(QString(), this);
-    summary_->setWordWrap(true);
-    layout->addWidget(summary_);
 
     sheetRow_ = new QWidget(this);
     auto* sheetLayout = new QHBoxLayout(sheetRow_);
     sheetLayout->setContentsMargins(0, 0, 0, 0);
-    sheetLayout->addWidget(captionLabel(tr("Sheet"), sheetRow_));
-    sheet_ = choiceBox(sheetRow_, tr("The workbook's sheet to read"));
+    QLabel* sheetCaption = captionLabel(tr("Sheet"), sheetRow_);
+    sheetLayout->addWidget(sheetCaption);
+    sheet_ = choiceBox(sheetRow_, tr("Sheet"), tr("The workbook's sheet to read"));
+    // A screen reader names a menu by the label it is the buddy of.
+    sheetCaption->setBuddy(sheet_);
     sheetLayout->addWidget(sheet_, 1);
     sheetLayout->addStretch(1);
     layout->addWidget(sheetRow_);
@@ -65,14 +68,19 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setHorizontalSpacing(Appearance::defaultSpacing);
     columns->setVerticalSpacing(2);
-    identifier_ = choiceBox(columnsRow_, tr("The column that names each record"));
-    sequence_ = choiceBox(columnsRow_, tr("The column that holds the residues"));
-    description_ = choiceBox(columnsRow_, tr("The column written after the name"));
+    identifier_ =
+        choiceBox(columnsRow_, tr("Identifier column"), tr("The column that names each record"));
+    sequence_ =
+        choiceBox(columnsRow_, tr("Sequence column"), tr("The column that holds the residues"));
+    description_ =
+        choiceBox(columnsRow_, tr("Description column"), tr("The column written after the name"));
     int column = 0;
     for (const auto& [text, box] : {std::pair{tr("Identifier"), identifier_},
                                     {tr("Sequence"), sequence_},
                                     {tr("Description"), description_}}) {
-        columns->addWidget(captionLabel(text, columnsRow_), 0, column);
+        QLabel* caption = captionLabel(text, columnsRow_);
+        caption->setBuddy(box);
+        columns->addWidget(caption, 0, column);
         columns->addWidget(box, 1, column);
         columns->setColumnStretch(column++, 1);
     }
@@ -127,8 +135,6 @@ void ColumnChooser::show(const ConversionSummary& summary) {
                                       {description_, numberOf(layout.description)}})
         select(box, number);
     columnsRow_->setVisible(hasColumns);
-    summary_->setText(QString::fromStdString(layout.describe()));
-    summary_->setVisible(hasColumns);
     isFilling_ = false;
 }
 

@@ -9,9 +9,9 @@ class QLabel;
 
 namespace pellacor {
 
-/// The output panel's line about where the records came from: the columns used for
-/// identifier, sequence and description, and the sheet of a workbook, each one a choice the
-/// user may change, which converts the table again.
+/// The output panel's menus of where the records came from: the columns used for identifier,
+/// sequence and description, and the sheet of a workbook, each one a choice the user may
+/// change, which converts the table again.
 class ColumnChooser : public QWidget {
     Q_OBJECT
 
@@ -23,8 +23,6 @@ public:
     /// and a single sheet.
     void show(const ConversionSummary& summary);
 
-    /// The "Identifier: ... · Sequence: ... · Description: ..." line.
-    QLabel* summary() const noexcept { return summary_; }
     QComboBox* identifierBox() const noexcept { return identifier_; }
     QComboBox* sequenceBox() const noexcept { return sequence_; }
     QComboBox* descriptionBox() const noexcept { return description_; }
@@ -38,7 +36,6 @@ private:
     // The choice the boxes show; `sheetChanged` when the sheet was what changed.
     ConversionRequest choiceShown(bool sheetChanged) const;
 
-    QLabel* summary_ = nullptr;
     QWidget* columnsRow_ = nullptr;
     QWidget* sheetRow_ = nullptr;
     QComboBox* identifier_ = nullptr;

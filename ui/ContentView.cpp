@@ -13,12 +13,15 @@
 #include <QPropertyAnimation>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace pellacor {
 
 namespace {
 
 constexpr int slideMilliseconds = 250;
+// How long an import runs before it shows its progress and a way to stop it.
+constexpr int progressDelayMilliseconds = 500;
 
 } // namespace
 
@@ -99,7 +102,29 @@ void ContentView::bindSession() {
         column_->showNotes(warnings);
     });
 
+    connect(column_, &MainColumn::cancelRequested, session, &ConversionSession::cancelImport);
+    connect(column_, &MainColumn::showFastaRequested, session,
+            &ConversionSession::reopenOutputWindow);
     connect(session, &ConversionSession::isProcessingChanged, this, &ContentView::refreshStatus);
+    // The bar and Cancel come only when an import lasts: a quick one shows just the spinner.
+    progressDelay_ = new QTimer(this);
+    progressDelay_->setObjectName(QStringLiteral("progressDelay"));
+    progressDelay_->setSingleShot(true);
+    progressDelay_->setInterval(progressDelayMilliseconds);
+    connect(progressDelay_, &QTimer::timeout, this, [this] {
+        column_->showProgress(session_->isProcessing(), session_->importProgress());
+    });
+    connect(session, &ConversionSession::isProcessingChanged, this, [this](bool processing) {
+        if (processing)
+            progressDelay_->start();
+        else
+            progressDelay_->stop();
+        column_->showProgress(false, -1);
+    });
+    connect(session, &ConversionSession::importProgressChanged, this, [this](int percent) {
+        if (session_->isProcessing() && !progressDelay_->isActive())
+            column_->showProgress(true, percent);
+    });
     connect(session, &ConversionSession::parsedEntriesChanged, this, [this] {
         refreshStatus();
         // The window is named after the table it shows, as document windows are.
@@ -113,8 +138,10 @@ void ContentView::bindSession() {
         panel_->setSourceType(session_->detectedFileType());
     });
     // Only the panel's coming and going is animated, as the session asks.
-    connect(session, &ConversionSession::showOutputWindowChanged, this,
-            [this] { refreshPanel(true); });
+    connect(session, &ConversionSession::showOutputWindowChanged, this, [this] {
+        refreshPanel(true);
+        column_->setShowFastaEnabled(!session_->showOutputWindow());
+    });
     connect(session, &ConversionSession::showErrorChanged, this, &ContentView::presentAlerts);
     connect(session, &ConversionSession::showSuccessChanged, this, &ContentView::presentAlerts);
 }

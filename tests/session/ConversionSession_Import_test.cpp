@@ -106,8 +106,8 @@ TEST_F(ImportTest, a_success_commits_in_order_releases_access_and_raises_no_aler
               std::string::npos)
         << "lengths count characters, not bytes";
     // The access is given back after the commit and before the flow reports that it ended.
-    EXPECT_EQ(log, (Log{"isProcessing=true", "parsedEntries", "detectedFileType", "showOutputWindow",
-                        "access released", "isProcessing=false"}));
+    EXPECT_EQ(log, (Log{"isProcessing=true", "parsedEntries", "detectedFileType",
+                        "showOutputWindow", "access released", "isProcessing=false"}));
     ASSERT_EQ(s.parsedEntryCount(), 2);
     EXPECT_EQ(s.parsedEntries()[0].identifier, "seq1");
     EXPECT_EQ(s.parsedEntries()[1].sequence, "GG-A");
@@ -356,6 +356,80 @@ TEST_F(ImportTest, a_file_whose_name_is_not_utf8_is_found_by_its_bytes) {
         EXPECT_EQ(session.fastaContent(), ">s1\nACGT\n");
         EXPECT_EQ(session.importedPath(), name);
     }
+}
+
+} // namespace
+} // namespace pellacor
+
+namespace pellacor {
+namespace {
+
+// ---- Stopping an import, reopening the panel, alerts that name their file ----
+
+TEST_F(HostileImport, a_cancelled_import_leaves_the_result_and_no_work_directory) {
+    Log changes;
+    logChanges(session, changes);
+    QByteArray big;
+    while (big.size() < (40 << 20))
+        big += "s" + QByteArray::number(big.size()) + "," + QByteArray(500, 'G') + "\n";
+    const QString table = write("big.csv", big);
+    const QString temporary = path("tmp");
+    ASSERT_TRUE(QDir().mkpath(temporary));
+    const QByteArray oldTemporary = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary));
+    QFile::copy(QStringLiteral(PELLACOR_FIXTURES "/workbooks/openpyxl.xlsx"), path("book.xlsx"));
+    for (const QString& file : {table, path("book.xlsx")}) {
+        changes.clear();
+        QSignalSpy finished(&session, &ConversionSession::importFinished);
+        session.handleFileImport(FileChoice::chosen({file}));
+        session.cancelImport();
+        ASSERT_TRUE(finished.wait(30000)) << file.toStdString();
+        EXPECT_EQ(changes, (Log{"isProcessing=true", "isProcessing=false"}))
+            << "a cancelled import commits nothing and raises no alert";
+        EXPECT_EQ(session.fastaContent(), twoRecordFasta);
+        EXPECT_EQ(session.detectedFileType(), "CSV");
+        EXPECT_EQ(session.importProgress(), -1);
+        EXPECT_TRUE(QDir(temporary).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+            << "left behind: " << QDir(temporary).entryList().join(' ').toStdString();
+    }
+    oldTemporary.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTemporary);
+    // Cancelling with nothing running does nothing; the next import runs as ever.
+    session.cancelImport();
+    CaptureStdout();
+    importFile(table);
+    GetCapturedStdout();
+    EXPECT_EQ(session.parsedEntryCount(), big.count('\n'));
+}
+
+TEST_F(ImportTest, the_panel_comes_back_on_the_current_text_and_only_with_text) {
+    session.reopenOutputWindow();
+    EXPECT_FALSE(session.showOutputWindow()) << "nothing to show yet";
+    CaptureStdout();
+    importFile(write("t.csv", twoRecordCsv));
+    GetCapturedStdout();
+    session.closeOutputWindow();
+    Log changes;
+    logChanges(session, changes);
+    session.reopenOutputWindow();
+    EXPECT_EQ(changes, (Log{"showOutputWindow"}));
+    EXPECT_TRUE(session.showOutputWindow());
+    EXPECT_EQ(session.fastaContent(), twoRecordFasta);
+}
+
+TEST_F(ImportTest, an_alert_knows_the_file_it_is_about) {
+    importFile(write("bad.csv", ""));
+    EXPECT_EQ(session.errorFileName(), "bad.csv");
+    CaptureStdout();
+    importFile(write("good.csv", twoRecordCsv));
+    GetCapturedStdout();
+    session.handleFileExport(SaveOutcome::written(path("out.fasta")));
+    EXPECT_EQ(session.successFileName(), "out.fasta");
+    SaveOutcome failed = SaveOutcome::failed(QStringLiteral("Disk full"));
+    failed.writtenPath = path("full.fasta");
+    session.handleFileExport(failed);
+    EXPECT_EQ(session.errorFileName(), "full.fasta");
+    test::importAndWait(session, FileChoice::failed(QStringLiteral("The folder went away.")));
+    EXPECT_EQ(session.errorFileName(), "") << "a chooser's failure is about no file";
 }
 
 } // namespace

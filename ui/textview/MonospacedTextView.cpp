@@ -1,5 +1,7 @@
 #include "ui/textview/MonospacedTextView.h"
 
+#include "ui/textview/MonospacedTextAccessible.h"
+
 #include "session/TextSliceMimeData.h"
 #include "ui/textview/CellLine.h"
 
@@ -28,6 +30,7 @@ constexpr std::size_t cellLineCacheLimit = 512;
 } // namespace
 
 MonospacedTextView::MonospacedTextView(QWidget* parent) : QAbstractScrollArea(parent) {
+    MonospacedTextAccessible::install();
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     // No kerning and no optional shaping: ligature-capable fonts would otherwise merge "--".
     font.setKerning(false);
