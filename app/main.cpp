@@ -1,5 +1,5 @@
-// The desktop app: one window with its own session; Ctrl+N opens more.
-#include "app/HeapTuning.h"
+// The desktop app: one window with its own session, or one for each file named on the command
+// line; Ctrl+N opens more.
 #include "app/StartupMessages.h"
 #include "files/InterruptCleanup.h"
 #include "files/TruncationGuard.h"
@@ -12,7 +12,6 @@
 
 int main(int argc, char** argv) {
     // Before any thread exists: each of these settles something every thread inherits.
-    pellacor::HeapTuning::applyAtStartup();
     pellacor::TruncationGuard::installHandler();
     pellacor::InterruptCleanup::install();
     // Without a display Qt would abort with wrong advice; this says what is missing instead.
@@ -27,6 +26,9 @@ int main(int argc, char** argv) {
     // Lets the desktop match the windows to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("pellacor"));
     QApplication::setWindowIcon(pellacor::Icons::application());
-    pellacor::MainWindow::openNew();
+    // "pellacor FILE..." (as "Open with" starts it): a window for each file.
+    QStringList files = QApplication::arguments();
+    files.removeFirst();
+    pellacor::MainWindow::openFiles(files);
     return QApplication::exec();
 }

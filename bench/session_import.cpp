@@ -2,7 +2,6 @@
 // long it took, the longest stretch in which the UI thread's event loop did not run, and the
 // peak resident memory.
 // Usage: session_import TABLE [RUNS]   (the conversion trace goes to standard output)
-#include "app/HeapTuning.h"
 #include "bench/SessionBench.h"
 #include "session/ConversionSession.h"
 
@@ -10,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <unistd.h>
 
 #include <sys/resource.h>
 
@@ -55,6 +56,17 @@ Run importOnce(ConversionSession& session, const QString& path) {
     return run;
 }
 
+// The memory resident now, with the last result held and the previous ones given back.
+double residentMb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1e6;
+}
+
 double peakRssMb() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -64,9 +76,6 @@ double peakRssMb() {
 } // namespace
 
 int main(int argc, char** argv) {
-    // As the app does; PELLACOR_DEFAULT_HEAP=1 measures without it.
-    if (!std::getenv("PELLACOR_DEFAULT_HEAP"))
-        HeapTuning::applyAtStartup();
     QCoreApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: session_import TABLE [RUNS]\n");
@@ -108,9 +117,10 @@ int main(int argc, char** argv) {
                  "commit on the UI thread: first %.2f ms, last %.2f ms\n"
                  "longest UI-thread stall: %.1f ms\n"
                  "peak RSS after the first import: %.1f MB (%.2fx input)\n"
-                 "peak RSS overall: %.1f MB (%.2fx input)\n",
+                 "peak RSS overall: %.1f MB (%.2fx input)\n"
+                 "resident after the last import: %.1f MB\n",
                  inputMb, runs, sorted[sorted.size() / 2].importMs, sorted.front().importMs,
                  results.front().commitMs, results.back().commitMs, worstStall, firstPeakMb,
-                 firstPeakMb / inputMb, peakRssMb(), peakRssMb() / inputMb);
+                 firstPeakMb / inputMb, peakRssMb(), peakRssMb() / inputMb, residentMb());
     return 0;
 }

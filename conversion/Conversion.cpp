@@ -2,8 +2,12 @@
 
 #include "conversion/TableFormat.h"
 #include "conversion/TableInput.h"
+#include "conversion/WatchedSource.h"
 #include "core/ConversionTrace.h"
+#include "files/DisplayName.h"
+#include "files/FileSignature.h"
 #include "readers/RecordBuilder.h"
+#include "readers/TableError.h"
 #include "readers/delimited/DelimitedTable.h"
 #include "readers/workbook/ExcelParser.h"
 #include "readers/workbook/OdsReader.h"
@@ -24,8 +28,7 @@ DelimitedOptions optionsOf(const ConversionRequest& request, bool validates) {
 }
 
 WorkbookReport readWorkbook(TableFormat::Reader reader, const ConversionRequest& request,
-                            const RecordSink& sink) {
-    const WorkbookOptions options{request.sheet, request.columns};
+                            const RecordSink& sink, const WorkbookOptions& options) {
     switch (reader) {
     case TableFormat::Reader::openDocument:
         return OdsReader::read(request.input, sink, options);
@@ -40,6 +43,16 @@ WorkbookReport readWorkbook(TableFormat::Reader reader, const ConversionRequest&
         break;
     }
     return ExcelParser::read(request.input, sink, options);
+}
+
+// A picture or an archive picked by mistake is named for what it is, before a reader reports
+// bytes it cannot make sense of.
+void refuseWhatIsNoTable(const std::filesystem::path& input, const TableFormat& format) {
+    if (TableInput::isStandardInput(input))
+        return;
+    if (const std::optional<std::string> kind = FileSignature::ofFile(input, format.isWorkbook()))
+        throw TableError(DisplayName::quoted(input) + " looks like " + *kind +
+                         ", not a table. Choose a CSV, TSV or Excel file.");
 }
 
 } // namespace
@@ -71,9 +84,14 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
         ++summary.records;
         sink(record);
     };
+    const ConversionWatch watch(request.stop, request.progress);
     const TableFormat format = TableFormat::of(request.input.string());
+    refuseWhatIsNoTable(request.input, format);
     if (format.isWorkbook()) {
-        WorkbookReport report = readWorkbook(format.reader(), request, counted);
+        WorkbookReport report = readWorkbook(
+            format.reader(), request, counted,
+            {request.sheet, request.columns,
+             [&watch](std::uint64_t done, std::uint64_t total) { watch.reached(done, total); }});
         summary.fileType = format.label();
         summary.layout = std::move(report.layout);
         summary.findings = std::move(report.findings);
@@ -81,10 +99,16 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
         summary.sheet = std::move(report.sheet);
         return summary;
     }
-    const std::unique_ptr<TextSource> source = TableInput::open(request.input);
+    const std::unique_ptr<TextSource> opened = TableInput::open(request.input);
+    // Progress counts the text read against the file's size, which inflated text outgrows.
+    std::error_code unknown;
+    const std::uintmax_t size = TableInput::isRegularFile(request.input)
+                                    ? std::filesystem::file_size(request.input, unknown)
+                                    : 0;
+    WatchedSource source(*opened, watch, unknown ? 0 : size);
     RecordBuilder builder(RecordBuilder::delimitedStyle, request.columns);
-    const char delimiter = source->readVerified([&] {
-        return DelimitedTable::read(*source, TableInput::ruleName(request.input), builder, counted,
+    const char delimiter = source.readVerified([&] {
+        return DelimitedTable::read(source, TableInput::ruleName(request.input), builder, counted,
                                     optionsOf(request, !request.isChecked));
     });
     summary.fileType = format.label(delimiter);
@@ -94,6 +118,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
 }
 
 void Conversion::check(const ConversionRequest& request) {
+    refuseWhatIsNoTable(request.input, TableFormat::of(request.input.string()));
     const std::unique_ptr<TextSource> source = TableInput::open(request.input);
     source->readVerified([&] {
         DelimitedTable::check(*source, TableInput::ruleName(request.input), request.columns,

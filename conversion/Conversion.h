@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/ConversionWatch.h"
 #include "core/ConversionTrace.h"
 #include "core/RecordView.h"
 #include "readers/ColumnChoice.h"
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,11 @@ struct ConversionRequest {
     /// False when nobody reads the trace: the first records' lengths are then not counted,
     /// which for a sequence of gigabytes takes a while.
     bool isTraced = true;
+    /// Asked at each piece of input read (a stretch of text, a piece of a sheet): once a stop
+    /// is requested the conversion ends with `ReadCancelled`.
+    std::stop_token stop;
+    /// Told at each piece of input how many bytes are read, of how many.
+    ReadProgress progress;
 };
 
 /// What a conversion found, besides its records.
@@ -72,7 +79,8 @@ public:
     Conversion() = delete;
 
     /// Reads the table of `request`, handing each record to `sink`. Throws what the reader
-    /// throws (`TableError`, `FileError`); the sink may then have seen records.
+    /// throws (`TableError`, `FileError`), and `ReadCancelled`; the sink may then have
+    /// seen records.
     static ConversionSummary run(const ConversionRequest& request, const RecordSink& sink);
     /// Reads a delimited table that is a regular file for everything `run` could fail on after
     /// its first record, and throws what `run` would throw then: run after it, a conversion

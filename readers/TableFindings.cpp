@@ -14,13 +14,25 @@ std::string excerpt(std::string_view value) {
     return DisplayName::oneLine(value.substr(0, bytes)) + (bytes < value.size() ? "\u2026" : "");
 }
 
-// A 64-bit hash that is never 0, the free-slot mark.
+// A slot's top bit marks an identifier already counted as repeated.
+constexpr std::uint64_t repeatMark = std::uint64_t(1) << 63;
+
+// A 63-bit hash that is never 0, the free-slot mark.
 std::uint64_t hashOf(std::string_view text) noexcept {
     std::uint64_t hash = 1469598103934665603ull;
     for (const char c : text)
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     hash ^= hash >> 29;
+    hash &= ~repeatMark;
     return hash == 0 ? 1 : hash;
+}
+
+// 2500 as "2,500": counts in messages are read at a glance.
+std::string grouped(std::uint64_t number) {
+    std::string digits = std::to_string(number);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, 1, ',');
+    return digits;
 }
 
 } // namespace
@@ -34,12 +46,14 @@ void TableFindings::skipped(std::uint64_t row) {
 std::optional<std::string> TableFindings::skippedMessage() const {
     if (skippedCount_ == 0)
         return std::nullopt;
-    std::string text = std::to_string(skippedCount_) + (skippedCount_ == 1 ? " row" : " rows") +
+    std::string text = grouped(skippedCount_) + (skippedCount_ == 1 ? " row" : " rows") +
                        " skipped (no identifier or sequence): ";
     for (std::size_t i = 0; i < skippedRows_.size(); ++i)
+        // Row numbers as a spreadsheet shows them, without separators that a list of them
+        // would confuse with its own commas.
         text += (i ? ", " : "") + std::to_string(skippedRows_[i]);
     if (skippedCount_ > skippedRows_.size())
-        text += ", \u2026";
+        text += " and " + grouped(skippedCount_ - skippedRows_.size()) + " more";
     return text;
 }
 
@@ -100,7 +114,7 @@ void TableFindings::sequenceValue(std::string_view value, std::uint64_t row) {
 }
 
 void TableFindings::identifier(std::string_view identifier, std::uint64_t row) {
-    if (repeated_ || stoppedLooking_)
+    if (stoppedLooking_)
         return;
     if (seenCount_ >= rememberedIdentifiers) {
         stoppedLooking_ = true;
@@ -112,7 +126,7 @@ void TableFindings::identifier(std::string_view identifier, std::uint64_t row) {
         std::vector<std::uint64_t> grown(std::max<std::size_t>(1024, 2 * seen_.size()), 0);
         for (const std::uint64_t hash : seen_)
             if (hash != 0)
-                for (std::size_t slot = hash & (grown.size() - 1);;
+                for (std::size_t slot = (hash & ~repeatMark) & (grown.size() - 1);;
                      slot = (slot + 1) & (grown.size() - 1))
                     if (grown[slot] == 0) {
                         grown[slot] = hash;
@@ -122,9 +136,13 @@ void TableFindings::identifier(std::string_view identifier, std::uint64_t row) {
     }
     const std::uint64_t hash = hashOf(identifier);
     for (std::size_t slot = hash & (seen_.size() - 1);; slot = (slot + 1) & (seen_.size() - 1)) {
-        if (seen_[slot] == hash) {
-            repeated_.emplace(excerpt(identifier), row);
-            seen_ = {};
+        if ((seen_[slot] & ~repeatMark) == hash) {
+            if (seen_[slot] & repeatMark)
+                return;
+            seen_[slot] |= repeatMark;
+            ++repeatedCount_;
+            if (repeated_.size() < namedRepeats)
+                repeated_.emplace_back(excerpt(identifier), row);
             return;
         }
         if (seen_[slot] == 0) {
@@ -143,12 +161,19 @@ std::vector<std::string> TableFindings::warnings() const {
                       ") mostly holds values that are not sequences, such as \u201C" +
                       implausibleExample_->second + "\u201D in row " +
                       std::to_string(implausibleExample_->first) + ".");
-    if (repeated_)
-        out.push_back("The identifier \u201C" + repeated_->first +
-                      "\u201D appears more than "
-                      "once (again in row " +
-                      std::to_string(repeated_->second) +
-                      "); many FASTA tools refuse repeated identifiers.");
+    const char* refused = "; many FASTA tools refuse repeated identifiers.";
+    if (repeatedCount_ == 1) {
+        out.push_back("The identifier \u201C" + repeated_[0].first +
+                      "\u201D appears more than once (again in row " +
+                      std::to_string(repeated_[0].second) + ")" + refused);
+    } else if (repeatedCount_ > 1) {
+        // Past the identifiers remembered, more may repeat unseen.
+        std::string text = (stoppedLooking_ ? "At least " : "") + grouped(repeatedCount_) +
+                           " identifiers repeat, such as ";
+        for (std::size_t i = 0; i < repeated_.size(); ++i)
+            text += (i ? ", \u201C" : "\u201C") + repeated_[i].first + "\u201D";
+        out.push_back(text + refused);
+    }
     return out;
 }
 

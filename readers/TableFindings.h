@@ -33,7 +33,11 @@ public:
 
     /// How many rows were skipped.
     std::uint64_t skippedRows() const noexcept { return skippedCount_; }
-    /// "3 rows skipped (no identifier or sequence): 5, 9, 12", or nothing.
+    /// Repeated identifiers named in the warning about them.
+    static constexpr std::size_t namedRepeats = 3;
+
+    /// "3 rows skipped (no identifier or sequence): 5, 9, 12", with "and 2,495 more" after
+    /// the rows named when there are more; or nothing.
     std::optional<std::string> skippedMessage() const;
     /// The warnings about the sequence column and repeated identifiers.
     std::vector<std::string> warnings() const;
@@ -54,7 +58,10 @@ private:
     std::vector<std::uint64_t> seen_;
     std::size_t seenCount_ = 0;
     bool stoppedLooking_ = false;
-    std::optional<std::pair<std::string, std::uint64_t>> repeated_;
+    // Identifiers seen again (each counted once), and the first few with the row of their
+    // first repeat.
+    std::uint64_t repeatedCount_ = 0;
+    std::vector<std::pair<std::string, std::uint64_t>> repeated_;
 };
 
 } // namespace pellacor

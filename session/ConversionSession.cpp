@@ -1,9 +1,11 @@
 #include "session/ConversionSession.h"
 
+#include "files/DisplayName.h"
 #include "session/FastaDocument.h"
 #include "session/FileAccess.h"
 #include "session/FileAccessGrant.h"
 #include "session/ImportJob.h"
+#include "session/ImportProgress.h"
 
 namespace pellacor {
 
@@ -19,9 +21,17 @@ ConversionSession::~ConversionSession() {
     // through destruction, and the file access must be given back after it stopped reading.
     if (importWatcher_) {
         importWatcher_->disconnect(this);
+        // Nobody wants the result: the worker may stop at its next piece.
+        stop_.request_stop();
         importWatcher_->waitForFinished();
     }
     grant_.reset();
+}
+
+std::optional<QString> ConversionSession::detectedFileType() const {
+    if (summary_.fileType.empty())
+        return std::nullopt;
+    return QString::fromStdString(summary_.fileType);
 }
 
 QString ConversionSession::errorAlertText() const {
@@ -49,6 +59,11 @@ QStringList ConversionSession::exportNameFilters() {
 
 void ConversionSession::closeOutputWindow() {
     setShowOutputWindow(false);
+}
+
+void ConversionSession::reopenOutputWindow() {
+    if (!fastaContent().isEmpty())
+        setShowOutputWindow(true);
 }
 
 void ConversionSession::dismissError() {
@@ -90,13 +105,23 @@ void ConversionSession::setShowOutputWindow(bool value) {
     setFlag(showOutputWindow_, value, &ConversionSession::showOutputWindowChanged);
 }
 
-void ConversionSession::raiseError(const QString& message) {
+namespace {
+
+QString displayName(const QByteArray& file) {
+    return file.isEmpty() ? QString() : QString::fromStdString(DisplayName::of(file.toStdString()));
+}
+
+} // namespace
+
+void ConversionSession::raiseError(const QString& message, const QByteArray& file) {
+    errorFile_ = displayName(file);
     errorMessage_ = message;
     emit errorMessageChanged();
     setShowError(true);
 }
 
-void ConversionSession::raiseSuccess(const QString& message) {
+void ConversionSession::raiseSuccess(const QString& message, const QByteArray& file) {
+    successFile_ = displayName(file);
     successMessage_ = message;
     emit successMessageChanged();
     setShowSuccess(true);

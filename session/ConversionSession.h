@@ -9,19 +9,21 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 namespace pellacor {
 
 class FileAccess;
 class FileAccessGrant;
-struct ImportOutcome;
+struct ImportProgress;
 
 /// What the save step reported: the path written, or the failure's description.
 struct SaveOutcome {
-    /// The file that was written; empty on failure.
+    /// The file that was written, or on failure the one that was to be (empty when unknown).
     QString writtenPath;
     /// Why saving failed; absent on success.
     std::optional<QString> failure;
@@ -37,11 +39,12 @@ struct SaveOutcome {
 /// the table and the FASTA rendering run on a worker thread.
 ///
 /// How a window uses it: it owns one session, implements `SessionDialogs` for it and draws
-/// itself from the eleven properties below, redrawing on their change signals. Buttons call
+/// itself from the fourteen properties below, redrawing on their change signals. Buttons call
 /// the actions: import -> `startImport`, "Export as FASTA" and "Save as File" ->
 /// `startExport`, "Copy to Clipboard" -> `copyToClipboard`, the panel's close control ->
-/// `closeOutputWindow`. Dismissing the "Error" alert calls `dismissError`, dismissing the
-/// "Success" alert `dismissSuccess`; both only reset their flag. The window animates every
+/// `closeOutputWindow`, the result block's "Show FASTA" -> `reopenOutputWindow`, the progress
+/// row's "Cancel" -> `cancelImport`. Dismissing the "Error" alert calls `dismissError`, dismissing
+/// the "Success" alert `dismissSuccess`; both only reset their flag. The window animates every
 /// change of `showOutputWindow` and nothing else. The output panel is shown exactly while
 /// `showOutputWindow` is true and `fastaContent` is not empty. The import control is disabled
 /// while `isProcessing` is true.
@@ -55,8 +58,8 @@ class ConversionSession : public QObject {
     Q_PROPERTY(pellacor::EntryTable parsedEntries READ parsedEntries NOTIFY parsedEntriesChanged)
     /// How many records `parsedEntries` holds (for "Parsed N sequence(s)").
     Q_PROPERTY(qsizetype parsedEntryCount READ parsedEntryCount NOTIFY parsedEntriesChanged)
-    /// The FASTA text of the last successful import, as UTF-8.
-    Q_PROPERTY(QByteArray fastaContent READ fastaContent NOTIFY fastaContentChanged)
+    /// The FASTA text of the last successful import, as UTF-8: the text of `parsedEntries`.
+    Q_PROPERTY(QByteArray fastaContent READ fastaContent NOTIFY parsedEntriesChanged)
     /// The message of the "Error" alert; absent until the first failure, never cleared.
     Q_PROPERTY(std::optional<QString> errorMessage READ errorMessage NOTIFY errorMessageChanged)
     /// True while the "Error" alert is shown.
@@ -68,6 +71,8 @@ class ConversionSession : public QObject {
     Q_PROPERTY(bool showSuccess READ showSuccess NOTIFY showSuccessChanged)
     /// True while an import runs: show the progress row, disable the import control.
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
+    /// How much of the table the running import has read, in percent; -1 while not known.
+    Q_PROPERTY(int importProgress READ importProgress NOTIFY importProgressChanged)
     /// "CSV", "TSV", "Excel (XLSX)", "Excel (XLS)", "OpenDocument (ODS)" or "OpenDocument
     /// (FODS)" after a successful import.
     Q_PROPERTY(std::optional<QString> detectedFileType READ detectedFileType NOTIFY
@@ -76,8 +81,8 @@ class ConversionSession : public QObject {
     Q_PROPERTY(bool showOutputWindow READ showOutputWindow NOTIFY showOutputWindowChanged)
     /// What the last successful import found besides records and text: columns used, sheets,
     /// rows skipped, warnings.
-    Q_PROPERTY(pellacor::ConversionDetails conversionDetails READ conversionDetails NOTIFY
-                   conversionDetailsChanged)
+    Q_PROPERTY(pellacor::ConversionSummary conversionSummary READ conversionSummary NOTIFY
+                   conversionSummaryChanged)
 
 public:
     /// A session in the initial state that shows its dialogs through `dialogs`, which must
@@ -98,15 +103,16 @@ public:
         return static_cast<qsizetype>(parsedEntries_.size());
     }
     /// The FASTA text as UTF-8 bytes; shares its buffer, copying it is cheap.
-    const QByteArray& fastaContent() const noexcept { return fastaContent_; }
+    const QByteArray& fastaContent() const noexcept { return parsedEntries_.fasta(); }
     const std::optional<QString>& errorMessage() const noexcept { return errorMessage_; }
     bool showError() const noexcept { return showError_; }
     const std::optional<QString>& successMessage() const noexcept { return successMessage_; }
     bool showSuccess() const noexcept { return showSuccess_; }
     bool isProcessing() const noexcept { return isProcessing_; }
-    const std::optional<QString>& detectedFileType() const noexcept { return detectedFileType_; }
+    int importProgress() const noexcept { return importProgress_; }
+    std::optional<QString> detectedFileType() const;
     bool showOutputWindow() const noexcept { return showOutputWindow_; }
-    const ConversionDetails& conversionDetails() const noexcept { return details_; }
+    const ConversionSummary& conversionSummary() const noexcept { return summary_; }
     /// The file of the last successful import, as the file system names it; empty before one.
     const QByteArray& importedPath() const noexcept { return importedPath_; }
 
@@ -114,11 +120,16 @@ public:
     QString errorAlertText() const;
     /// The text of the "Success" alert: `successMessage`, or "Operation completed successfully".
     QString successAlertText() const;
+    /// The name of the file the "Error" alert is about, as a message shows it; empty when it
+    /// is about none.
+    const QString& errorFileName() const noexcept { return errorFile_; }
+    /// The name of the file the "Success" alert is about, as `errorFileName`.
+    const QString& successFileName() const noexcept { return successFile_; }
 
     /// The file chooser's filters: tables of every kind first, then CSV, TSV, text,
     /// workbooks and "All files".
     static QStringList importNameFilters();
-    /// The save dialog's filters: plain text, then "All files".
+    /// The save dialog's filters: FASTA files, text files, then "All files".
     static QStringList exportNameFilters();
     /// The file name the save dialog proposes.
     static QString proposedExportName() { return QStringLiteral("output.fasta"); }
@@ -130,12 +141,17 @@ public slots:
     /// Imports the first file of `choice`; failures end in the "Error" alert. The reading and
     /// rendering run on a worker; `importFinished` is emitted when the flow has ended.
     void handleFileImport(const pellacor::FileChoice& choice);
-    /// Converts the last imported file again with `choice` (other columns, another sheet),
-    /// off the UI thread, with the flow and alerts of an import. Does nothing before an import
-    /// or while one runs.
-    void convertAgain(const pellacor::ImportChoice& choice);
+    /// Converts the last imported file again as `request` asks (other columns, another sheet;
+    /// its input is replaced by that file), off the UI thread, with the flow and alerts of an
+    /// import. Does nothing before an import or while one runs.
+    void convertAgain(const pellacor::ConversionRequest& request);
+    /// Stops the running import: the previous result stays as it was, no alert is raised and
+    /// nothing the import made is left behind. Does nothing while no import runs.
+    void cancelImport();
     /// Hides the output panel; records and text stay.
     void closeOutputWindow();
+    /// Shows the output panel again on the current text; does nothing without text.
+    void reopenOutputWindow();
     /// Opens the save dialog (`isExporting` true while it is open) proposing "output.fasta",
     /// saves the current text there and reports through `handleFileExport`. Does nothing while
     /// the save dialog is open.
@@ -153,15 +169,15 @@ signals:
     void isImportingChanged(bool isImporting);
     void isExportingChanged(bool isExporting);
     void parsedEntriesChanged();
-    void fastaContentChanged();
     void errorMessageChanged();
     void showErrorChanged(bool showError);
     void successMessageChanged();
     void showSuccessChanged(bool showSuccess);
     void isProcessingChanged(bool isProcessing);
+    void importProgressChanged(int percent);
     void detectedFileTypeChanged();
     void showOutputWindowChanged(bool showOutputWindow);
-    void conversionDetailsChanged();
+    void conversionSummaryChanged();
     /// An import flow has ended (success, failure or empty choice); `isProcessing` is false.
     void importFinished();
 
@@ -174,15 +190,17 @@ private:
     void setShowError(bool value);
     void setShowSuccess(bool value);
     void setShowOutputWindow(bool value);
-    void raiseError(const QString& message);
-    void raiseSuccess(const QString& message);
+    // `file` is the file system's name of the file the alert is about, or empty.
+    void raiseError(const QString& message, const QByteArray& file = {});
+    void raiseSuccess(const QString& message, const QByteArray& file = {});
 
     // Commits a successful import of `path`: records, type label, trace, FASTA text, panel
     // shown.
     void applyImportedEntries(ImportOutcome&& outcome, const QByteArray& path);
-    // Reads `path` with `choice` on a worker, then commits or fails; `isProcessing` is set.
-    void startConversion(const QByteArray& path, const ImportChoice& choice);
+    // Converts `request` on a worker, then commits or fails; `isProcessing` is set.
+    void startConversion(ConversionRequest request);
     void finishImport();
+    void pollProgress();
     void failImport(const QString& message);
 
     SessionDialogs& dialogs_;
@@ -190,20 +208,27 @@ private:
     FileAccess& access_;
     std::unique_ptr<FileAccessGrant> grant_;
     QFutureWatcher<ImportOutcome>* importWatcher_ = nullptr;
+    // The running import's stop, and how far it has read (written by its worker).
+    std::stop_source stop_;
+    std::shared_ptr<ImportProgress> progress_;
+    QTimer* progressTimer_ = nullptr;
 
     bool isImporting_ = false;
     bool isExporting_ = false;
     EntryTable parsedEntries_;
-    QByteArray fastaContent_;
     std::optional<QString> errorMessage_;
     bool showError_ = false;
     std::optional<QString> successMessage_;
     bool showSuccess_ = false;
     bool isProcessing_ = false;
-    std::optional<QString> detectedFileType_;
+    int importProgress_ = -1;
     bool showOutputWindow_ = false;
-    ConversionDetails details_;
+    ConversionSummary summary_;
     QByteArray importedPath_;
+    // The file the running import reads.
+    QByteArray importingPath_;
+    QString errorFile_;
+    QString successFile_;
 };
 
 } // namespace pellacor

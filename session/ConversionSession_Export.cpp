@@ -5,6 +5,7 @@
 #include "session/TextSliceMimeData.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
 
@@ -18,7 +19,7 @@ void ConversionSession::startExport() {
     QPointer<ConversionSession> self(this);
     dialogs_.chooseSaveTarget(
         proposedExportName(), exportNameFilters(),
-        [self, document = FastaDocument::fromUtf8(fastaContent_)](std::optional<QString> path) {
+        [self, document = FastaDocument::fromUtf8(fastaContent())](std::optional<QString> path) {
             if (!self)
                 return;
             self->setIsExporting(false);
@@ -27,7 +28,10 @@ void ConversionSession::startExport() {
             try {
                 document.save(*path);
             } catch (const FileError& e) {
-                self->handleFileExport(SaveOutcome::failed(QString::fromUtf8(e.what())));
+                SaveOutcome failed = SaveOutcome::failed(QString::fromUtf8(e.what()));
+                // Not written, but the alert still names the file meant.
+                failed.writtenPath = *path;
+                self->handleFileExport(failed);
                 return;
             }
             self->handleFileExport(SaveOutcome::written(*path));
@@ -36,9 +40,10 @@ void ConversionSession::startExport() {
 
 void ConversionSession::handleFileExport(const SaveOutcome& outcome) {
     if (outcome.failure)
-        raiseError(*outcome.failure);
+        raiseError(*outcome.failure, QFile::encodeName(outcome.writtenPath));
     else
-        raiseSuccess(QStringLiteral("FASTA file saved successfully!"));
+        raiseSuccess(QStringLiteral("FASTA file saved successfully!"),
+                     QFile::encodeName(outcome.writtenPath));
 }
 
 void ConversionSession::copyToClipboard() {
@@ -54,8 +59,8 @@ void ConversionSession::copyToClipboard() {
     // The clipboard shares the text's buffer and hands it out only when a program pastes, so
     // neither copying nor pasting converts hundreds of megabytes on the UI thread.
     clipboard->setMimeData(
-        new TextSliceMimeData(fastaContent_, 0, static_cast<std::size_t>(fastaContent_.size())));
-    raiseSuccess(QStringLiteral("FASTA content copied to clipboard!"));
+        new TextSliceMimeData(fastaContent(), 0, static_cast<std::size_t>(fastaContent().size())));
+    raiseSuccess(QStringLiteral("FASTA content copied to clipboard!"), importedPath_);
 }
 
 } // namespace pellacor

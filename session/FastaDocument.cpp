@@ -33,7 +33,8 @@ void FastaDocument::save(const QString& path) const {
 }
 
 QStringList FastaDocument::nameFilters() {
-    return {QStringLiteral("Plain text (*.fasta *.fa *.txt)")};
+    return {QStringLiteral("FASTA files (*.fasta *.fa *.fas *.fna *.faa)"),
+            QStringLiteral("Text files (*.txt)")};
 }
 
 } // namespace pellacor

@@ -20,7 +20,7 @@ public:
     /// complete. Throws `FileError` with the system's description when that fails.
     void save(const QString& path) const;
 
-    /// The type of file this document reads and writes, as a QFileDialog filter.
+    /// The types of file this document writes, FASTA first, as QFileDialog filters.
     static QStringList nameFilters();
 
 private:

@@ -1,9 +1,9 @@
 #include "session/ImportJob.h"
 
-#include "conversion/Conversion.h"
 #include "conversion/TableFormat.h"
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
+#include "readers/ReadCancelled.h"
 
 #include <filesystem>
 #include <new>
@@ -20,35 +20,24 @@ ImportOutcome failed(const char* message) {
 
 } // namespace
 
-ImportOutcome ImportJob::run(const QByteArray& path, const ImportChoice& choice) {
+ImportOutcome ImportJob::run(const ConversionRequest& request) {
     try {
-        const std::filesystem::path file = path.toStdString();
         ImportOutcome outcome;
-        EntryTable entries;
         // A delimited table's text is known not to outgrow this, so it is never moved while it
         // grows; a workbook's grows as it must.
         std::error_code unknown;
-        const std::uintmax_t tableBytes = std::filesystem::file_size(file, unknown);
-        if (!unknown && !TableFormat::of(file.string()).isWorkbook())
-            entries.reserve(FastaConverter::tableSizeBound(tableBytes, LineWidth()));
-        ConversionRequest request;
-        request.input = file;
-        request.columns = choice.columns;
-        if (choice.sheet)
-            request.sheet = choice.sheet->toStdString();
-        const ConversionSummary summary =
-            Conversion::run(request, [&entries](const RecordView& r) { entries.append(r); });
-        outcome.details.layout = summary.layout;
-        for (const std::string& sheet : summary.sheets)
-            outcome.details.sheets << QString::fromStdString(sheet);
-        outcome.details.sheet = QString::fromStdString(summary.sheet);
-        for (const std::string& warning : summary.warnings())
-            outcome.details.warnings << QString::fromStdString(warning);
-        outcome.fileType = QString::fromStdString(summary.fileType);
-        outcome.entryTrace = summary.entryTrace();
-        outcome.fastaTrace = ConversionTrace::fastaLines(std::string_view(
-            entries.fasta().constData(), static_cast<std::size_t>(entries.fasta().size())));
-        outcome.entries = std::move(entries);
+        const std::uintmax_t tableBytes = std::filesystem::file_size(request.input, unknown);
+        if (!unknown && !TableFormat::of(request.input.string()).isWorkbook())
+            outcome.entries.reserve(FastaConverter::tableSizeBound(tableBytes, LineWidth()));
+        outcome.summary = Conversion::run(
+            request, [&entries = outcome.entries](const RecordView& r) { entries.append(r); });
+        const QByteArray& fasta = outcome.entries.fasta();
+        outcome.fastaTrace = ConversionTrace::fastaLines(
+            std::string_view(fasta.constData(), static_cast<std::size_t>(fasta.size())));
+        return outcome;
+    } catch (const ReadCancelled&) {
+        ImportOutcome outcome;
+        outcome.isCancelled = true;
         return outcome;
     } catch (const std::bad_alloc&) {
         return failed("There is not enough memory to read this file.");

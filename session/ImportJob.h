@@ -1,52 +1,29 @@
 #pragma once
 
-#include "readers/ColumnChoice.h"
-#include "readers/ColumnLayout.h"
+#include "conversion/Conversion.h"
 #include "session/EntryTable.h"
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 #include <string>
 
 namespace pellacor {
 
-/// What an import found besides records and text, for the window to show: the columns used,
-/// a workbook's sheets, rows skipped and other warnings.
-struct ConversionDetails {
-    /// The columns the records were made of; absent before any import.
-    std::optional<ColumnLayout> layout;
-    /// A workbook's sheets in tab order, and the one read.
-    QStringList sheets;
-    QString sheet;
-    /// What the user should know that changed nothing: "3 rows skipped (no identifier or
-    /// sequence): 5, 9, 12" first, when rows were skipped; then a column that holds no
-    /// sequences, repeated identifiers.
-    QStringList warnings;
-};
-
-/// How to read a table beyond what it says: the columns and the sheet the user chose.
-struct ImportChoice {
-    ColumnChoice columns;
-    /// A workbook's sheet, by name; absent, the first that is not hidden.
-    std::optional<QString> sheet;
-};
-
-/// Everything an import produces before it is committed: records, label, FASTA text and the
-/// trace, or the failure's message.
+/// Everything an import produces before it is committed: the records with their FASTA text,
+/// what the conversion found, and the text's trace; or the failure's message.
 struct ImportOutcome {
     /// The records with their FASTA text.
     EntryTable entries;
-    QString fileType;
-    /// Trace lines written before the FASTA text is stored, and after it.
-    std::string entryTrace;
+    /// What the conversion found besides records: type, columns, sheets, findings.
+    ConversionSummary summary;
+    /// Trace lines about the FASTA text, written after it is stored.
     std::string fastaTrace;
-    /// What else the import found.
-    ConversionDetails details;
     /// The message for the "Error" alert; absent on success.
     std::optional<QString> failure;
+    /// True when the request's stop ended the import: nothing else holds anything.
+    bool isCancelled = false;
 };
 
 /// The part of an import that may run off the UI thread: reading a table and rendering it.
@@ -55,11 +32,10 @@ class ImportJob {
 public:
     ImportJob() = delete;
 
-    /// Reads the table at `path` with the reader its file name picks, rendering each record
+    /// Converts `request` with the reader its input's file name picks, rendering each record
     /// as it comes. Never throws: a failure comes back as `ImportOutcome::failure` with the
-    /// reader's message.
-    /// `path` is the file's name as the file system has it, bytes and all.
-    static ImportOutcome run(const QByteArray& path, const ImportChoice& choice = {});
+    /// reader's message, a stop as `ImportOutcome::isCancelled`.
+    static ImportOutcome run(const ConversionRequest& request);
 };
 
 } // namespace pellacor

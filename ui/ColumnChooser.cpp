@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace pellacor {
 namespace {
 
@@ -23,8 +25,11 @@ QLabel* captionLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
-QComboBox* choiceBox(QWidget* parent, const QString& tip) {
+QComboBox* choiceBox(QWidget* parent, const QString& name, const QString& tip) {
     auto* box = new QComboBox(parent);
+    // Named by what it chooses, not by what it shows.
+    box->setAccessibleName(name);
+    box->setAccessibleDescription(tip);
     Appearance::applyText(box, Role::Caption);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(4);
@@ -44,15 +49,15 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    summary_ = captionLabel(QString(), this);
-    summary_->setWordWrap(true);
-    layout->addWidget(summary_);
 
     sheetRow_ = new QWidget(this);
     auto* sheetLayout = new QHBoxLayout(sheetRow_);
     sheetLayout->setContentsMargins(0, 0, 0, 0);
-    sheetLayout->addWidget(captionLabel(tr("Sheet"), sheetRow_));
-    sheet_ = choiceBox(sheetRow_, tr("The workbook's sheet to read"));
+    QLabel* sheetCaption = captionLabel(tr("Sheet"), sheetRow_);
+    sheetLayout->addWidget(sheetCaption);
+    sheet_ = choiceBox(sheetRow_, tr("Sheet"), tr("The workbook's sheet to read"));
+    // A screen reader names a menu by the label it is the buddy of.
+    sheetCaption->setBuddy(sheet_);
     sheetLayout->addWidget(sheet_, 1);
     sheetLayout->addStretch(1);
     layout->addWidget(sheetRow_);
@@ -63,14 +68,19 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setHorizontalSpacing(Appearance::defaultSpacing);
     columns->setVerticalSpacing(2);
-    identifier_ = choiceBox(columnsRow_, tr("The column that names each record"));
-    sequence_ = choiceBox(columnsRow_, tr("The column that holds the residues"));
-    description_ = choiceBox(columnsRow_, tr("The column written after the name"));
+    identifier_ =
+        choiceBox(columnsRow_, tr("Identifier column"), tr("The column that names each record"));
+    sequence_ =
+        choiceBox(columnsRow_, tr("Sequence column"), tr("The column that holds the residues"));
+    description_ =
+        choiceBox(columnsRow_, tr("Description column"), tr("The column written after the name"));
     int column = 0;
     for (const auto& [text, box] : {std::pair{tr("Identifier"), identifier_},
                                     {tr("Sequence"), sequence_},
                                     {tr("Description"), description_}}) {
-        columns->addWidget(captionLabel(text, columnsRow_), 0, column);
+        QLabel* caption = captionLabel(text, columnsRow_);
+        caption->setBuddy(box);
+        columns->addWidget(caption, 0, column);
         columns->addWidget(box, 1, column);
         columns->setColumnStretch(column++, 1);
     }
@@ -88,19 +98,21 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     setVisible(false);
 }
 
-void ColumnChooser::show(const ConversionDetails& details) {
-    const bool hasSheets = details.sheets.size() > 1;
-    const bool hasColumns = details.layout && details.layout->columns > 2;
+void ColumnChooser::show(const ConversionSummary& summary) {
+    const bool hasSheets = summary.sheets.size() > 1;
+    const bool hasColumns = summary.layout && summary.layout->columns > 2;
     setVisible(hasSheets || hasColumns);
-    if (!details.layout)
+    if (!summary.layout)
         return;
-    const ColumnLayout& layout = *details.layout;
+    const ColumnLayout& layout = *summary.layout;
     // What filling the menus changes is no choice of the user's.
     isFilling_ = true;
     sheet_->clear();
-    for (int i = 0; i < details.sheets.size(); ++i)
-        sheet_->addItem(details.sheets[i], i + 1);
-    sheet_->setCurrentIndex(std::max(0, static_cast<int>(details.sheets.indexOf(details.sheet))));
+    for (std::size_t i = 0; i < summary.sheets.size(); ++i)
+        sheet_->addItem(QString::fromStdString(summary.sheets[i]), static_cast<int>(i) + 1);
+    const auto read = std::find(summary.sheets.begin(), summary.sheets.end(), summary.sheet);
+    sheet_->setCurrentIndex(
+        read == summary.sheets.end() ? 0 : static_cast<int>(read - summary.sheets.begin()));
     sheetRow_->setVisible(hasSheets);
 
     for (QComboBox* box : {identifier_, sequence_, description_})
@@ -123,16 +135,14 @@ void ColumnChooser::show(const ConversionDetails& details) {
                                       {description_, numberOf(layout.description)}})
         select(box, number);
     columnsRow_->setVisible(hasColumns);
-    summary_->setText(QString::fromStdString(layout.describe()));
-    summary_->setVisible(hasColumns);
     isFilling_ = false;
 }
 
-ImportChoice ColumnChooser::choiceShown(bool sheetChanged) const {
-    ImportChoice choice;
+ConversionRequest ColumnChooser::choiceShown(bool sheetChanged) const {
+    ConversionRequest choice;
     // By its place among the tabs: names may repeat, places do not.
     if (sheet_->count() > 0)
-        choice.sheet = QString::number(sheet_->currentIndex() + 1);
+        choice.sheet = std::to_string(sheet_->currentIndex() + 1);
     // Another sheet has other columns: its own header decides them again.
     if (sheetChanged)
         return choice;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/ImportJob.h"
+#include "conversion/Conversion.h"
 
 #include <QWidget>
 
@@ -9,9 +9,9 @@ class QLabel;
 
 namespace pellacor {
 
-/// The output panel's line about where the records came from: the columns used for
-/// identifier, sequence and description, and the sheet of a workbook, each one a choice the
-/// user may change, which converts the table again.
+/// The output panel's menus of where the records came from: the columns used for identifier,
+/// sequence and description, and the sheet of a workbook, each one a choice the user may
+/// change, which converts the table again.
 class ColumnChooser : public QWidget {
     Q_OBJECT
 
@@ -21,24 +21,21 @@ public:
 
     /// Shows what an import found; hides the chooser when the table had two columns or fewer
     /// and a single sheet.
-    void show(const ConversionDetails& details);
+    void show(const ConversionSummary& summary);
 
-    /// The "Identifier: ... · Sequence: ... · Description: ..." line.
-    QLabel* summary() const noexcept { return summary_; }
     QComboBox* identifierBox() const noexcept { return identifier_; }
     QComboBox* sequenceBox() const noexcept { return sequence_; }
     QComboBox* descriptionBox() const noexcept { return description_; }
     QComboBox* sheetBox() const noexcept { return sheet_; }
 
 signals:
-    /// The user chose other columns or another sheet.
-    void choiceChanged(const pellacor::ImportChoice& choice);
+    /// The user chose other columns or another sheet: `request` asks for them, with no input.
+    void choiceChanged(const pellacor::ConversionRequest& request);
 
 private:
     // The choice the boxes show; `sheetChanged` when the sheet was what changed.
-    ImportChoice choiceShown(bool sheetChanged) const;
+    ConversionRequest choiceShown(bool sheetChanged) const;
 
-    QLabel* summary_ = nullptr;
     QWidget* columnsRow_ = nullptr;
     QWidget* sheetRow_ = nullptr;
     QComboBox* identifier_ = nullptr;

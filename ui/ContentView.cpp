@@ -13,12 +13,15 @@
 #include <QPropertyAnimation>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace pellacor {
 
 namespace {
 
 constexpr int slideMilliseconds = 250;
+// How long an import runs before it shows its progress and a way to stop it.
+constexpr int progressDelayMilliseconds = 500;
 
 } // namespace
 
@@ -90,30 +93,55 @@ void ContentView::bindSession() {
     connect(panel_, &OutputPanel::saveRequested, session, &ConversionSession::startExport);
     connect(panel_->columnChooser(), &ColumnChooser::choiceChanged, session,
             &ConversionSession::convertAgain);
-    connect(session, &ConversionSession::conversionDetailsChanged, this, [this] {
-        const ConversionDetails& details = session_->conversionDetails();
-        panel_->columnChooser()->show(details);
-        column_->showNotes(details.warnings);
+    connect(session, &ConversionSession::conversionSummaryChanged, this, [this] {
+        const ConversionSummary& summary = session_->conversionSummary();
+        panel_->columnChooser()->show(summary);
+        QStringList warnings;
+        for (const std::string& warning : summary.warnings())
+            warnings << QString::fromStdString(warning);
+        column_->showNotes(warnings);
     });
 
+    connect(column_, &MainColumn::cancelRequested, session, &ConversionSession::cancelImport);
+    connect(column_, &MainColumn::showFastaRequested, session,
+            &ConversionSession::reopenOutputWindow);
     connect(session, &ConversionSession::isProcessingChanged, this, &ContentView::refreshStatus);
+    // The bar and Cancel come only when an import lasts: a quick one shows just the spinner.
+    progressDelay_ = new QTimer(this);
+    progressDelay_->setObjectName(QStringLiteral("progressDelay"));
+    progressDelay_->setSingleShot(true);
+    progressDelay_->setInterval(progressDelayMilliseconds);
+    connect(progressDelay_, &QTimer::timeout, this, [this] {
+        column_->showProgress(session_->isProcessing(), session_->importProgress());
+    });
+    connect(session, &ConversionSession::isProcessingChanged, this, [this](bool processing) {
+        if (processing)
+            progressDelay_->start();
+        else
+            progressDelay_->stop();
+        column_->showProgress(false, -1);
+    });
+    connect(session, &ConversionSession::importProgressChanged, this, [this](int percent) {
+        if (session_->isProcessing() && !progressDelay_->isActive())
+            column_->showProgress(true, percent);
+    });
     connect(session, &ConversionSession::parsedEntriesChanged, this, [this] {
         refreshStatus();
         // The window is named after the table it shows, as document windows are.
         window()->setWindowFilePath(QFile::decodeName(session_->importedPath()));
+        // Every new text replaces the shown one, even when the bytes are the same.
+        panel_->setText(session_->fastaContent());
+        refreshPanel(false);
     });
     connect(session, &ConversionSession::detectedFileTypeChanged, this, [this] {
         refreshStatus();
         panel_->setSourceType(session_->detectedFileType());
     });
-    connect(session, &ConversionSession::fastaContentChanged, this, [this] {
-        // Every new text replaces the shown one, even when the bytes are the same.
-        panel_->setText(session_->fastaContent());
-        refreshPanel(false);
-    });
     // Only the panel's coming and going is animated, as the session asks.
-    connect(session, &ConversionSession::showOutputWindowChanged, this,
-            [this] { refreshPanel(true); });
+    connect(session, &ConversionSession::showOutputWindowChanged, this, [this] {
+        refreshPanel(true);
+        column_->setShowFastaEnabled(!session_->showOutputWindow());
+    });
     connect(session, &ConversionSession::showErrorChanged, this, &ContentView::presentAlerts);
     connect(session, &ConversionSession::showSuccessChanged, this, &ContentView::presentAlerts);
 }

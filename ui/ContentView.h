@@ -14,6 +14,7 @@ class QMessageBox;
 class QMimeData;
 class QPropertyAnimation;
 class QScrollArea;
+class QTimer;
 
 namespace pellacor {
 
@@ -27,8 +28,9 @@ class SessionDialogs;
 /// The content of one window: it owns that window's conversion session, draws the main
 /// column and the output panel from the session's state and forwards clicks to it. It also
 /// shows the session's "Error" and "Success" alerts, imports dropped files and offers the
-/// shortcuts Ctrl+O (import), Ctrl+S (save), Ctrl+F, F3 and Shift+F3 (find in the text) and
-/// Escape (close the find bar, else the panel).
+/// shortcuts Ctrl+O (import), Ctrl+S (save), Ctrl+F (find in the text, reopening the panel
+/// when it is closed), F3 and Shift+F3 (find again), Ctrl+Shift+F (show the panel again) and
+/// Escape (stop a running import, else close the find bar, else the panel).
 class ContentView : public QWidget {
     Q_OBJECT
     /// How far the output panel has slid in, from 0 (absent) to 1 (fully there).
@@ -90,6 +92,7 @@ private:
     OutputPanel* panel_ = nullptr;
     DropHighlight* dropHighlight_ = nullptr;
     QPropertyAnimation* animation_ = nullptr;
+    QTimer* progressDelay_ = nullptr;
     qreal reveal_ = 0;
     int slidePanelWidth_ = 0;
     QPointer<QMessageBox> alert_;

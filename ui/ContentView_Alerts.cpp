@@ -33,7 +33,12 @@ void ContentView::presentAlerts() {
     box->setWindowTitle(error ? tr("Error") : tr("Success"));
     // Messages carry file names and system text; they must never be read as markup.
     box->setTextFormat(Qt::PlainText);
-    box->setText(error ? session_->errorAlertText() : session_->successAlertText());
+    // Every alert says which file it is about, unless its message already does.
+    QString text = error ? session_->errorAlertText() : session_->successAlertText();
+    const QString& file = error ? session_->errorFileName() : session_->successFileName();
+    if (!file.isEmpty() && !text.contains(file))
+        text += QStringLiteral("\n\n") + tr("File: %1").arg(file);
+    box->setText(text);
     QPushButton* ok = box->addButton(tr("OK"), QMessageBox::AcceptRole);
     box->setDefaultButton(ok);
     box->setEscapeButton(ok);

@@ -11,6 +11,7 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollArea>
 #include <QShortcut>
 
 #include <filesystem>
@@ -35,6 +36,8 @@ void ContentView::dragEnterEvent(QDragEnterEvent* event) {
     // A drop imports like the import button does, so it is refused whenever the button is off.
     if (!session_->isProcessing() && !session_->isImporting() && droppedFile(event->mimeData())) {
         event->acceptProposedAction();
+        // Over the main column, clear of the divider and the panel's text.
+        dropHighlight_->setNoteArea(columnArea_->geometry());
         dropHighlight_->raise();
         dropHighlight_->show();
     }
@@ -66,15 +69,20 @@ void ContentView::installShortcuts() {
         if (!session_->fastaContent().isEmpty())
             session_->startExport();
     });
-    // Escape closes the innermost thing open: the find bar, then the panel.
+    // Escape stops what runs, else closes the innermost thing open: the find bar, the panel.
     add(QKeySequence(Qt::Key_Escape), [this] {
-        if (panel_->isVisible() && panel_->findBar()->isVisible())
+        if (session_->isProcessing())
+            session_->cancelImport();
+        else if (panel_->isVisible() && panel_->findBar()->isVisible())
             panel_->findBar()->dismiss();
         else if (session_->showOutputWindow())
             session_->closeOutputWindow();
     });
     add(QKeySequence::Find, [this] {
-        if (panel_->isVisible())
+        // A closed panel comes back on the current text, ready to search it.
+        if (!session_->showOutputWindow())
+            session_->reopenOutputWindow();
+        if (session_->showOutputWindow() && !session_->fastaContent().isEmpty())
             panel_->findBar()->open();
     });
     const auto findAgain = [this](bool forward) {

@@ -23,6 +23,11 @@ public:
     void chooseSaveTarget(const QString& proposedName, const QStringList& nameFilters,
                           std::function<void(std::optional<QString>)> done) override;
 
+    /// `path`, or `path` with `suffix` added when its own extension is none the filters list
+    /// (a typed "sample.v2" is saved as "sample.v2.fasta", "result.txt" stays).
+    static QString withListedSuffix(const QString& path, const QStringList& nameFilters,
+                                    const QString& suffix);
+
 private:
     void remember(const QString& chosenFile);
 

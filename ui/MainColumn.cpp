@@ -9,6 +9,8 @@
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -23,6 +25,8 @@ constexpr int edgePadding = 40;
 constexpr int buttonContentWidth = 300;
 // Between the lines of the result block: the count, the notes, the detected type.
 constexpr int notesSpacing = 2;
+// The key that reopens the panel from the result block.
+const QKeySequence showFastaKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_F);
 
 QLabel* makeLabel(const QString& text, Role role, QWidget* parent, bool bold = false) {
     auto* label = new QLabel(text, parent);
@@ -52,12 +56,17 @@ MainColumn::MainColumn(QWidget* parent) : QWidget(parent) {
     importButton_->setToolTip(
         tr("Import a CSV, TSV or Excel table (%1)")
             .arg(QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText)));
+    importButton_->setAccessibleDescription(tr("Choose a CSV, TSV or Excel table to convert"));
     connect(importButton_, &QAbstractButton::clicked, this, &MainColumn::importRequested);
     layout->addWidget(importButton_, 0, Qt::AlignHCenter);
 
     // The progress row and the result block take turns in one slot as tall as the taller of
     // them, so that the import button above stays where it is when one replaces the other.
     statusSlot_ = new QWidget(this);
+    // Empty, it keeps its room, so the button does not move when the first result arrives.
+    QSizePolicy keepsRoom = statusSlot_->sizePolicy();
+    keepsRoom.setRetainSizeWhenHidden(true);
+    statusSlot_->setSizePolicy(keepsRoom);
     status_ = new QStackedLayout(statusSlot_);
     status_->addWidget(makeProgressRow());
     status_->addWidget(makeResultBlock());
@@ -89,10 +98,12 @@ QWidget* MainColumn::makeHeader() {
 
 QWidget* MainColumn::makeProgressRow() {
     progressRow_ = new QWidget(this);
-    auto* layout = new QHBoxLayout(progressRow_);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* column = new QVBoxLayout(progressRow_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
     // Where the result block's first line is.
-    layout->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    column->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    auto* layout = new QHBoxLayout;
     layout->setSpacing(Appearance::defaultSpacing);
     // The stock spinner's size, scaled by 0.8.
     busy_ = new BusyIndicator(16, progressRow_);
@@ -100,6 +111,33 @@ QWidget* MainColumn::makeProgressRow() {
     QLabel* text = makeLabel(tr("Processing file..."), Role::Subheadline, progressRow_);
     Appearance::applySecondary(text);
     layout->addWidget(text, 0, Qt::AlignVCenter);
+    column->addLayout(layout);
+    column->setAlignment(layout, Qt::AlignHCenter);
+
+    // Shown only once an import has taken a while: a quick one should not flash them.
+    auto* bar = new QHBoxLayout;
+    bar->setSpacing(Appearance::defaultSpacing);
+    progressBar_ = new QProgressBar(progressRow_);
+    progressBar_->setRange(0, 100);
+    progressBar_->setTextVisible(true);
+    progressBar_->setFormat(tr("%p%"));
+    progressBar_->setFixedWidth(buttonContentWidth - 100);
+    progressBar_->setAccessibleName(tr("Import progress"));
+    progressBar_->setAccessibleDescription(tr("How much of the table has been read"));
+    cancelButton_ = new QPushButton(tr("Cancel"), progressRow_);
+    cancelButton_->setToolTip(tr("Stop reading the table; the last result stays (Esc)"));
+    cancelButton_->setAccessibleDescription(cancelButton_->toolTip());
+    connect(cancelButton_, &QAbstractButton::clicked, this, &MainColumn::cancelRequested);
+    for (QWidget* part :
+         {static_cast<QWidget*>(progressBar_), static_cast<QWidget*>(cancelButton_)}) {
+        QSizePolicy keepsRoom = part->sizePolicy();
+        keepsRoom.setRetainSizeWhenHidden(true);
+        part->setSizePolicy(keepsRoom);
+        part->setVisible(false);
+        bar->addWidget(part, 0, Qt::AlignVCenter);
+    }
+    column->addLayout(bar);
+    column->setAlignment(bar, Qt::AlignHCenter);
     return progressRow_;
 }
 
@@ -121,25 +159,29 @@ QWidget* MainColumn::makeResultBlock() {
     countLabel_ = makeLabel(QString(), Role::Subheadline, summary, true);
     typeLabel_ = makeLabel(QString(), Role::Caption, summary);
     Appearance::applySecondary(typeLabel_);
-    notesLabel_ = makeLabel(QString(), Role::Caption, summary);
-    Appearance::applySecondary(notesLabel_);
-    notesLabel_->setWordWrap(true);
-    // Wrapped at a set width to a height set with the text (see fitNotes): a label whose height
-    // follows its width would make the scroll area around the column count every part at its
-    // preferred height, and scroll where nothing needs to.
-    QSizePolicy fixedLines = notesLabel_->sizePolicy();
-    fixedLines.setHeightForWidth(false);
-    notesLabel_->setSizePolicy(fixedLines);
-    notesLabel_->setVisible(false);
+    notes_ = new QWidget(summary);
+    auto* notesLayout = new QVBoxLayout(notes_);
+    notesLayout->setContentsMargins(0, 0, 0, 0);
+    notesLayout->setSpacing(notesSpacing);
+    notes_->setVisible(false);
     lines->addWidget(countLabel_, 0, Qt::AlignLeft);
-    lines->addWidget(notesLabel_, 0, Qt::AlignLeft);
     lines->addWidget(typeLabel_, 0, Qt::AlignLeft);
     summaryLayout->addLayout(lines);
+    showFastaButton_ = new QPushButton(tr("Show FASTA"), summary);
+    showFastaButton_->setToolTip(
+        tr("Show the FASTA text again (%1)").arg(showFastaKeys.toString(QKeySequence::NativeText)));
+    showFastaButton_->setAccessibleDescription(showFastaButton_->toolTip());
+    showFastaButton_->setShortcut(showFastaKeys);
+    connect(showFastaButton_, &QAbstractButton::clicked, this, &MainColumn::showFastaRequested);
+    summaryLayout->addWidget(showFastaButton_, 0, Qt::AlignVCenter);
     layout->addWidget(summary, 0, Qt::AlignHCenter);
+    // Warnings under the lines that say what went well, as wide as the button.
+    layout->addWidget(notes_, 0, Qt::AlignHCenter);
 
     exportButton_ = new FilledActionButton(Icons::Name::Export, tr("Export as FASTA"),
                                            Appearance::green(), resultBlock_);
     exportButton_->setContentWidth(buttonContentWidth);
+    exportButton_->setAccessibleDescription(tr("Save the FASTA text as a file"));
     exportButton_->setToolTip(
         tr("Save the FASTA text as a file (%1)")
             .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
@@ -182,6 +224,9 @@ void MainColumn::refreshIcons() {
     const int checkSize = QFontMetrics(countLabel_->font()).height() + 4;
     checkLabel_->setPixmap(
         Icons::pixmap(Icons::Name::Check, Appearance::green(), checkSize, ratio));
+    for (QLabel* icon : noteIcons_)
+        icon->setPixmap(
+            Icons::pixmap(Icons::Name::Warning, Appearance::amber(), captionIconSize(this), ratio));
     const Icons::Name steps[] = {Icons::Name::Step1, Icons::Name::Step2, Icons::Name::Step3,
                                  Icons::Name::Step4};
     const QColor ink = Appearance::secondary(this);
@@ -205,20 +250,67 @@ void MainColumn::showStatus(bool processing, qsizetype entryCount,
 }
 
 void MainColumn::showNotes(const QStringList& notes) {
-    notesLabel_->setText(notes.join(QLatin1Char('\n')));
-    notesLabel_->setVisible(!notes.isEmpty());
+    qDeleteAll(notes_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+    noteLabels_.clear();
+    noteIcons_.clear();
+    auto* layout = static_cast<QVBoxLayout*>(notes_->layout());
+    for (const QString& note : notes) {
+        auto* row = new QWidget(notes_);
+        auto* rowLayout = new QHBoxLayout(row);
+        rowLayout->setContentsMargins(0, 0, 0, 0);
+        rowLayout->setSpacing(6);
+        auto* icon = new QLabel(row);
+        icon->setAccessibleName(tr("Warning"));
+        rowLayout->addWidget(icon, 0, Qt::AlignTop);
+        QLabel* text = makeLabel(note, Role::Caption, row);
+        QPalette palette = text->palette();
+        palette.setColor(QPalette::WindowText, Appearance::amber());
+        text->setPalette(palette);
+        text->setWordWrap(true);
+        // Wrapped at a set width to a height set with the text (see fitNotes): a label whose
+        // height follows its width would make the scroll area around the column count every
+        // part at its preferred height, and scroll where nothing needs to.
+        QSizePolicy fixedLines = text->sizePolicy();
+        fixedLines.setHeightForWidth(false);
+        text->setSizePolicy(fixedLines);
+        text->setAccessibleName(tr("Warning: %1").arg(note));
+        rowLayout->addWidget(text, 1);
+        layout->addWidget(row);
+        noteIcons_.append(icon);
+        noteLabels_.append(text);
+    }
+    notes_->setVisible(!notes.isEmpty());
+    refreshIcons();
     fitNotes();
 }
 
 void MainColumn::fitNotes() {
-    if (!notesLabel_->text().isEmpty())
-        notesLabel_->setFixedSize(buttonContentWidth,
-                                  notesLabel_->heightForWidth(buttonContentWidth));
+    const int textWidth = buttonContentWidth - captionIconSize(this) - 6;
+    int notesHeight = 0;
+    for (QLabel* text : noteLabels_) {
+        text->setFixedSize(textWidth, text->heightForWidth(textWidth));
+        notesHeight += text->height() + notesSpacing;
+    }
+    if (!noteLabels_.isEmpty())
+        notesHeight += 8 - notesSpacing; // the result block's spacing above the block
     // The import button sits between two equal stretches, so notes that make the block below
     // it taller would lift it by half their height: as much room goes above it, and it stays.
-    const int notesHeight = notesLabel_->isHidden() ? 0 : notesLabel_->height() + notesSpacing;
-    notesBalance_->changeSize(0, notesHeight, QSizePolicy::Minimum, QSizePolicy::Preferred);
+    notesBalance_->changeSize(0, notes_->isHidden() ? 0 : notesHeight, QSizePolicy::Minimum,
+                              QSizePolicy::Preferred);
     layout()->invalidate();
+}
+
+void MainColumn::showProgress(bool shown, int percent) {
+    progressBar_->setVisible(shown);
+    cancelButton_->setVisible(shown);
+    // A range of 0 to 0 makes the bar show that it is busy without an amount.
+    progressBar_->setRange(0, percent < 0 ? 0 : 100);
+    if (percent >= 0)
+        progressBar_->setValue(percent);
+}
+
+void MainColumn::setShowFastaEnabled(bool enabled) {
+    showFastaButton_->setEnabled(enabled);
 }
 
 void MainColumn::changeEvent(QEvent* event) {

@@ -5,6 +5,8 @@
 #include <optional>
 
 class QLabel;
+class QProgressBar;
+class QPushButton;
 class QSpacerItem;
 class QStackedLayout;
 
@@ -27,6 +29,12 @@ public:
     void showStatus(bool processing, qsizetype entryCount,
                     const std::optional<QString>& detectedFileType);
 
+    /// Shows the progress bar and the Cancel button of the progress row when `shown`, the bar
+    /// at `percent` (-1: going, amount not known).
+    void showProgress(bool shown, int percent);
+    /// Enables the result block's "Show FASTA" control, for while the panel is closed.
+    void setShowFastaEnabled(bool enabled);
+
     /// The import button.
     FilledActionButton* importButton() const noexcept { return importButton_; }
     /// The result block's export button.
@@ -35,14 +43,22 @@ public:
     QWidget* progressRow() const noexcept { return progressRow_; }
     /// The result block (visible after a successful import, when not processing).
     QWidget* resultBlock() const noexcept { return resultBlock_; }
+    /// The progress row's bar, shown once an import has run for a while.
+    QProgressBar* progressBar() const noexcept { return progressBar_; }
+    /// The progress row's "Cancel" button, shown with the bar.
+    QPushButton* cancelButton() const noexcept { return cancelButton_; }
+    /// The result block's "Show FASTA" control, which reopens the panel.
+    QPushButton* showFastaButton() const noexcept { return showFastaButton_; }
     /// The count line of the result block.
     QLabel* countLabel() const noexcept { return countLabel_; }
     /// The type line of the result block.
     QLabel* typeLabel() const noexcept { return typeLabel_; }
-    /// The secondary lines under the count: rows skipped, then other warnings; hidden when
+    /// The warnings under the count, each on its own line with a warning sign; hidden when
     /// there are none.
-    QLabel* notesLabel() const noexcept { return notesLabel_; }
-    /// Shows `notes` under the count, one a line; none hides the line.
+    QWidget* notesBlock() const noexcept { return notes_; }
+    /// The text of each warning line, in order.
+    QList<QLabel*> noteLabels() const noexcept { return noteLabels_; }
+    /// Shows `notes` under the count as warnings, one a line; none hides the block.
     void showNotes(const QStringList& notes);
 
 signals:
@@ -50,6 +66,10 @@ signals:
     void importRequested();
     /// The export button was pressed.
     void exportRequested();
+    /// "Cancel" was pressed.
+    void cancelRequested();
+    /// "Show FASTA" was pressed.
+    void showFastaRequested();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -68,12 +88,17 @@ private:
     QStackedLayout* status_ = nullptr;
     QWidget* progressRow_ = nullptr;
     BusyIndicator* busy_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* showFastaButton_ = nullptr;
     QWidget* resultBlock_ = nullptr;
     QLabel* iconLabel_ = nullptr;
     QLabel* checkLabel_ = nullptr;
     QLabel* countLabel_ = nullptr;
     QLabel* typeLabel_ = nullptr;
-    QLabel* notesLabel_ = nullptr;
+    QWidget* notes_ = nullptr;
+    QList<QLabel*> noteLabels_;
+    QList<QLabel*> noteIcons_;
     QSpacerItem* notesBalance_ = nullptr;
     QList<QLabel*> stepIcons_;
 };

@@ -1,11 +1,14 @@
 #include "ui/MainWindow.h"
 
+#include "session/ConversionSession.h"
 #include "ui/ContentView.h"
 #include "ui/ScreenFit.h"
 #include "ui/widgets/Icons.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QShortcut>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace pellacor {
@@ -32,6 +35,21 @@ MainWindow* MainWindow::openNew() {
     window->show();
     ScreenFit::keepOnScreen(window);
     return window;
+}
+
+QList<MainWindow*> MainWindow::openFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return {openNew()};
+    QList<MainWindow*> windows;
+    for (const QString& path : paths) {
+        MainWindow* window = openNew();
+        // As a dropped file: found by the bytes of its name; a failure is the window's alert.
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        window->content()->session().handleFileImport(
+            FileChoice::fromUrls({QUrl::fromLocalFile(absolute)}));
+        windows.append(window);
+    }
+    return windows;
 }
 
 } // namespace pellacor

@@ -21,6 +21,9 @@ public:
 
     /// Opens and shows another window with a fresh session.
     static MainWindow* openNew();
+    /// Opens one window per file of `paths` (as given on a command line, relative to the
+    /// current folder) and imports the file into it; none opens one empty window.
+    static QList<MainWindow*> openFiles(const QStringList& paths);
 
 private:
     ContentView* content_;

@@ -6,6 +6,7 @@
 #include "ui/textview/RoundedTextFrame.h"
 #include "ui/widgets/Appearance.h"
 #include "ui/widgets/FilledActionButton.h"
+#include "ui/widgets/FocusRing.h"
 #include "ui/widgets/IconButton.h"
 #include "ui/widgets/Icons.h"
 
@@ -66,6 +67,14 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     QWidget::setTabOrder(view_, copyButton_);
     QWidget::setTabOrder(copyButton_, saveButton_);
 
+    // The style marks the focus on these with a faint tint only.
+    for (QWidget* control :
+         {static_cast<QWidget*>(copyButton_), static_cast<QWidget*>(chooser_->sheetBox()),
+          static_cast<QWidget*>(chooser_->identifierBox()),
+          static_cast<QWidget*>(chooser_->sequenceBox()),
+          static_cast<QWidget*>(chooser_->descriptionBox())})
+        FocusRing::around(control, body_);
+
     setMinimumWidth(500);
     refreshIcons();
     setSourceType(std::nullopt);
@@ -88,6 +97,7 @@ QBoxLayout* OutputPanel::makeHeader() {
     header->addLayout(titles);
     header->addStretch(1);
     closeButton_ = new IconButton(Icons::Name::Close, closeIconSize, tr("Close (Esc)"), this);
+    closeButton_->setAccessibleDescription(tr("Close the FASTA panel; the text stays"));
     connect(closeButton_, &QAbstractButton::clicked, this, &OutputPanel::closeRequested);
     header->addWidget(closeButton_, 0, Qt::AlignVCenter);
     return header;
@@ -99,6 +109,8 @@ QWidget* OutputPanel::makeTextArea() {
     row->setContentsMargins(pad, 0, pad, 0);
     auto* frame = new RoundedTextFrame(area);
     view_ = frame->view();
+    view_->setAccessibleName(tr("FASTA text"));
+    view_->setAccessibleDescription(tr("The FASTA text made from the table, read-only"));
     row->addWidget(frame);
     return area;
 }
@@ -109,6 +121,7 @@ QBoxLayout* OutputPanel::makeButtonRow() {
     buttons->setSpacing(Appearance::defaultSpacing);
     copyButton_ = new QPushButton(tr("Copy to Clipboard"), this);
     copyButton_->setToolTip(tr("Copy the whole FASTA text to the clipboard"));
+    copyButton_->setAccessibleDescription(copyButton_->toolTip());
     connect(copyButton_, &QPushButton::clicked, this, &OutputPanel::copyRequested);
     buttons->addWidget(copyButton_, 0, Qt::AlignVCenter);
     buttons->addStretch(1);
@@ -119,6 +132,7 @@ QBoxLayout* OutputPanel::makeButtonRow() {
     saveButton_->setToolTip(
         tr("Save the FASTA text as a file (%1)")
             .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
+    saveButton_->setAccessibleDescription(tr("Save the FASTA text as a file"));
     connect(saveButton_, &QAbstractButton::clicked, this, &OutputPanel::saveRequested);
     buttons->addWidget(saveButton_, 0, Qt::AlignVCenter);
     return buttons;

@@ -53,11 +53,19 @@ ArchivePart::ArchivePart(const std::filesystem::path& archive, const ArchiveList
     writer_.limitFileSize(listedSize_);
 }
 
-bool ArchivePart::read(XmlDelegate& delegate) {
+bool ArchivePart::read(XmlDelegate& delegate,
+                       const std::function<void(std::uint64_t offset)>& atPiece) {
     if (::lseek(reader_.get(), 0, SEEK_SET) != 0)
         throw FileError("Cannot read", file_.string(), errno);
     XmlParser parser(delegate);
-    return parser.feedDescriptor(reader_.get(), file_.string(), [this] { return !hasExited(); });
+    // Asked before each read, outside the XML parser's callbacks, so it may throw.
+    return parser.feedDescriptor(reader_.get(), file_.string(), [this, &atPiece] {
+        if (atPiece) {
+            const off_t offset = ::lseek(reader_.get(), 0, SEEK_CUR);
+            atPiece(offset > 0 ? static_cast<std::uint64_t>(offset) : 0);
+        }
+        return !hasExited();
+    });
 }
 
 void ArchivePart::finish() {

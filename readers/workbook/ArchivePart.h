@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace pellacor {
@@ -26,7 +27,11 @@ public:
     /// Runs `delegate` over the part from its start, as far as the delegate wants, while unzip
     /// is still writing it. Returns whether the document read was well-formed. Throws
     /// `FileError`, and `TableError` for an item too long for any cell.
-    bool read(XmlDelegate& delegate);
+    /// `atPiece`, when given, is told before each piece is read how many bytes are read.
+    bool read(XmlDelegate& delegate,
+              const std::function<void(std::uint64_t offset)>& atPiece = nullptr);
+    /// The size the archive's listing gives the part.
+    std::uint64_t listedSize() const noexcept { return listedSize_; }
     /// Waits for unzip to end. Throws `ExcelError` (`invalidFileFormat`) unless it unpacked the
     /// whole part, and `TableError` when the temporary folder filled up first.
     void finish();

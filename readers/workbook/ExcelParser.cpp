@@ -4,6 +4,7 @@
 #include "files/FileBytes.h"
 #include "files/FileError.h"
 #include "readers/ChoiceError.h"
+#include "readers/ReadCancelled.h"
 #include "readers/workbook/ArchiveListing.h"
 #include "readers/workbook/ArchivePart.h"
 #include "readers/workbook/SharedStringsDelegate.h"
@@ -94,6 +95,9 @@ WorkbookReport ExcelParser::read(const std::filesystem::path& file, const Record
     } catch (const ChoiceError&) {
         // Not the file's fault: the user asked for something it lacks.
         throw;
+    } catch (const ReadCancelled&) {
+        // Nobody wants the read any more; the work directory goes as this unwinds.
+        throw;
     } catch (const WorkDirectory::UnreadableSource&) {
         throw ExcelError(ExcelError::Case::cannotReadFile);
     } catch (const FileError& error) {
@@ -169,10 +173,18 @@ void ExcelParser::readSheet(const ArchiveListing& listing, const std::filesystem
     if (hasSharedStrings)
         strings.emplace(archive, listing, sharedStringsPart, extracted / "sharedStrings.xml");
     ArchivePart sheetPart(archive, listing, sheet, extracted / "sheet.xml");
+    // The sheet, then the shared strings read after it, as one stretch of bytes.
+    const std::uint64_t totalBytes = sheetPart.listedSize() + (strings ? strings->listedSize() : 0);
+    const auto progressFrom = [&](std::uint64_t start) {
+        return [&options, &totalBytes, start](std::uint64_t offset) {
+            if (options.progress)
+                options.progress(start + offset, totalBytes);
+        };
+    };
     const auto readSheetInto = [&](WorksheetDelegate& worksheet) {
         worksheet.setRecordSink(counted);
         worksheet.setColumnChoice(options.columns);
-        sheetPart.read(worksheet);
+        sheetPart.read(worksheet, progressFrom(0));
     };
     if (!strings) {
         WorksheetDelegate worksheet(SharedStringTable{});
@@ -187,7 +199,7 @@ void ExcelParser::readSheet(const ArchiveListing& listing, const std::filesystem
     sheetPart.finish();
     SharedStringsDelegate sharedStrings(worksheet.referencedNumbers());
     StringsForSheet stringsForSheet(sharedStrings, worksheet);
-    strings->read(stringsForSheet);
+    strings->read(stringsForSheet, progressFrom(sheetPart.listedSize()));
     strings->finish();
     // Read whole, the part gives its space back while the rows are finished.
     strings->discard();

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ struct WorkbookOptions {
     std::optional<std::string> sheet;
     /// The columns to make records of.
     ColumnChoice columns;
+    /// Told at each piece of the sheet read how many bytes of its parts are read, of how many;
+    /// a `ReadCancelled` it throws ends the read and comes out of `read` unchanged.
+    std::function<void(std::uint64_t done, std::uint64_t total)> progress;
 };
 
 /// What reading a workbook found besides its records.

@@ -1,11 +1,13 @@
 // Drives one window through its main states and saves a picture of each: initial,
-// processing, the panel sliding in and shown, the find bar with a hit, keyboard focus on
-// "Save as File" and on the close control, a file dragged over the window, identifiers in
-// other scripts on the column grid, and the panel closed.
+// processing, a long import with its progress and Cancel, the result kept after cancelling,
+// the panel sliding in and shown, the find bar with a hit, keyboard focus on "Save as File",
+// the close control and Copy, a file dragged over the window, identifiers in other scripts on
+// the column grid, the panel closed, and warnings with the panel closed.
 //   ui_screenshots <output-dir> <table-to-import>
 // Run under a real display server (scripts/screenshots.sh uses Xvfb).
 #include "session/ConversionSession.h"
 #include "ui/ContentView.h"
+#include "ui/MainColumn.h"
 #include "ui/OutputPanel.h"
 #include "ui/textview/FindBar.h"
 #include "ui/textview/MonospacedTextView.h"
@@ -15,11 +17,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -73,6 +80,17 @@ bool tabTo(QWidget& window, QWidget* target) {
     return QApplication::focusWidget() == target;
 }
 
+// 2,500 rows without identifier and twelve identifiers used again and again.
+QString writeWarningsTable(const QString& dir) {
+    const QString path = dir + QStringLiteral("/warnings.csv");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    for (int row = 1; row <= 2600; ++row)
+        file.write(row <= 100 ? "s" + QByteArray::number(row % 12) + ",ACGTACGT\n" : ",GG\n");
+    return path;
+}
+
 QString writeLargeTable(const QString& dir) {
     const QString path = dir + QStringLiteral("/large.csv");
     QFile file(path);
@@ -118,6 +136,23 @@ int main(int argc, char** argv) {
     ok = save(window, out + QStringLiteral("/2-processing.png")) && ok;
     ok = QTest::qWaitFor([&] { return !session.isProcessing(); }, 60000) && ok;
 
+    // Again, with the half second before the progress shows gone, then Escape.
+    auto* delay = content->findChild<QTimer*>(QStringLiteral("progressDelay"));
+    const int delayMs = delay->interval();
+    delay->setInterval(0);
+    session.startImport();
+    ok = QTest::qWaitFor([&] { return content->mainColumn()->cancelButton()->isVisible(); },
+                         10000) &&
+         ok;
+    // Until the first stretch of the table is read and the bar has an amount to show.
+    (void)QTest::qWaitFor([&] { return session.importProgress() > 0; }, 10000);
+    ok = save(window, out + QStringLiteral("/2b-progress-and-cancel.png")) && ok;
+    QTest::keyClick(&window, Qt::Key_Escape);
+    ok = QTest::qWaitFor([&] { return !session.isProcessing(); }, 60000) && ok;
+    QTest::qWait(300);
+    ok = save(window, out + QStringLiteral("/2c-cancelled-result-kept.png")) && ok;
+    delay->setInterval(delayMs);
+
     // Start the next picture from a closed panel so that it slides in again.
     session.closeOutputWindow();
     QTest::qWait(400);
@@ -145,12 +180,17 @@ int main(int argc, char** argv) {
     ok = save(window, out + QStringLiteral("/6-focus-save.png")) && ok;
     ok = tabTo(window, panel->closeButton()) && ok;
     ok = save(window, out + QStringLiteral("/7-focus-close.png")) && ok;
+    ok = tabTo(window, panel->copyButton()) && ok;
+    ok = save(window, out + QStringLiteral("/7b-focus-copy.png")) && ok;
 
     // A file dragged over the window.
-    content->dropHighlight()->raise();
-    content->dropHighlight()->show();
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(QString::fromLocal8Bit(argv[2]))});
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(content, &enter);
     ok = save(window, out + QStringLiteral("/8-drop-highlight.png")) && ok;
-    content->dropHighlight()->hide();
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(content, &leave);
 
     dialogs.path = writeScriptsTable(work.path());
     session.startImport();
@@ -160,5 +200,13 @@ int main(int argc, char** argv) {
     session.closeOutputWindow();
     QTest::qWait(600);
     ok = save(window, out + QStringLiteral("/4-panel-closed.png")) && ok;
+
+    // Rows skipped and identifiers repeated, told under the count with the panel closed.
+    dialogs.path = writeWarningsTable(work.path());
+    session.startImport();
+    ok = QTest::qWaitFor([&] { return !session.isProcessing(); }, 60000) && ok;
+    session.closeOutputWindow();
+    QTest::qWait(600);
+    ok = save(window, out + QStringLiteral("/10-warnings.png")) && ok;
     return ok ? 0 : 1;
 }

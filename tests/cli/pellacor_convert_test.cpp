@@ -298,6 +298,25 @@ TEST(ConvertCli, a_late_fault_in_a_file_writes_nothing_but_a_pipe_keeps_what_wen
     }
 }
 
+TEST(ConvertCli, warnings_state_their_counts_as_the_window_does) {
+    ScratchFolder folder;
+    std::string table;
+    // Odd rows name one of seven identifiers, even rows have none.
+    for (int i = 1; i <= 3000; ++i) {
+        table.append(i % 2 == 0 ? "," : "s");
+        table.append(std::to_string(i % 2 == 0 ? i : i % 7));
+        table.append(i % 2 == 0 ? "\n" : ",AC\n");
+    }
+    writeFile(folder / "t.csv", table);
+    const Outcome run = convert((folder / "t.csv").string());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err,
+              "pellacor-convert: warning: 1,500 rows skipped (no identifier or sequence): 2, 4, "
+              "6, 8, 10 and 1,495 more\n"
+              "pellacor-convert: warning: 7 identifiers repeat, such as \u201Cs1\u201D, "
+              "\u201Cs3\u201D, \u201Cs5\u201D; many FASTA tools refuse repeated identifiers.\n");
+}
+
 TEST(ConvertCli, chosen_columns_and_sheets_and_warnings_take_one_line_each) {
     ScratchFolder folder;
     writeFile(folder / "t.csv", "Name,Score,Peptide sequence\nx1,0.9,MKK\n,0.1,GG\nx1,0.5,WW\n");

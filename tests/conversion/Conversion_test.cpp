@@ -5,6 +5,7 @@
 
 #include "conversion/FastaStream.h"
 #include "readers/ChoiceError.h"
+#include "readers/ReadCancelled.h"
 #include "tests/readers/HostileInput.h"
 
 #include <zlib.h>
@@ -211,4 +212,87 @@ TEST_F(ConversionTest, other_encodings_compression_and_comment_lines_read_as_pla
     } catch (const std::exception& e) {
         EXPECT_NE(std::string(e.what()).find("compressed with xz"), std::string::npos);
     }
+}
+
+// ---- Progress, stopping, and files that are no table ----
+
+TEST_F(ConversionTest, progress_counts_the_bytes_read_up_to_the_size_of_the_file) {
+    std::string table;
+    while (table.size() < (20u << 20))
+        table += "s" + std::to_string(table.size()) + "," + std::string(500, 'A') + "\n";
+    const fs::path file = write("big.csv", table);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+    ConversionRequest request;
+    request.progress = [&](std::uint64_t done, std::uint64_t total) {
+        reports.emplace_back(done, total);
+    };
+    convertFile(file, request);
+    ASSERT_GE(reports.size(), 2u) << "a 20 MB table is read in more than one piece";
+    for (std::size_t i = 1; i < reports.size(); ++i)
+        EXPECT_GE(reports[i].first, reports[i - 1].first) << "progress went back at " << i;
+    EXPECT_EQ(reports.back(),
+              std::make_pair(std::uint64_t(table.size()), std::uint64_t(table.size())));
+
+    // A workbook counts the bytes of its sheet and shared strings.
+    reports.clear();
+    convertFile(fs::path(PELLACOR_FIXTURES) / "workbooks" / "openpyxl.xlsx", request);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_GT(reports.back().second, 0u);
+    EXPECT_LE(reports.back().first, reports.back().second);
+}
+
+TEST_F(ConversionTest, a_stop_asked_for_ends_the_read_at_the_next_piece_and_leaves_nothing) {
+    std::string table;
+    while (table.size() < (40u << 20))
+        table += "s" + std::to_string(table.size()) + "," + std::string(500, 'C') + "\n";
+    const fs::path file = write("big.csv", table);
+    std::stop_source stop;
+    ConversionRequest request;
+    request.input = file;
+    request.stop = stop.get_token();
+    std::size_t records = 0;
+    request.progress = [&](std::uint64_t, std::uint64_t) { stop.request_stop(); };
+    EXPECT_THROW(Conversion::run(request, [&](const RecordView&) { ++records; }), ReadCancelled);
+    EXPECT_LT(records, table.size() / 500) << "the read went on to the end";
+
+    // A workbook stops too, and its work directory goes with it.
+    const fs::path temporary = folder / "tmp";
+    fs::create_directory(temporary);
+    const std::string oldTemporary = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    ::setenv("TMPDIR", temporary.c_str(), 1);
+    request.input = fs::path(PELLACOR_FIXTURES) / "workbooks" / "openpyxl.xlsx";
+    EXPECT_THROW(Conversion::run(request, [](const RecordView&) {}), ReadCancelled);
+    oldTemporary.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", oldTemporary.c_str(), 1);
+    EXPECT_TRUE(fs::is_empty(temporary)) << "a work directory was left behind";
+}
+
+TEST_F(ConversionTest, a_file_that_is_no_table_is_named_for_what_it_looks_like) {
+    const auto messageFor = [&](const std::string& name, const std::string& bytes) {
+        try {
+            convert(name, bytes);
+            return std::string("converted");
+        } catch (const std::exception& e) {
+            return std::string(e.what());
+        }
+    };
+    EXPECT_EQ(messageFor("photo.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)),
+              "\u201Cphoto.png\u201D looks like a PNG image, not a table. Choose a CSV, TSV or "
+              "Excel file.");
+    // Whatever it is called.
+    EXPECT_NE(messageFor("scan.csv", "%PDF-1.7\n%\xE2\xE3\n").find("looks like a PDF document"),
+              std::string::npos);
+    EXPECT_NE(messageFor("pic.tsv", "\xFF\xD8\xFF\xE0\0\x10JFIF").find("a JPEG image"),
+              std::string::npos);
+    EXPECT_NE(messageFor("a.txt", "GIF89a\x01\0\x01\0").find("a GIF image"), std::string::npos);
+    EXPECT_NE(messageFor("prog", "\x7F"
+                                 "ELF\x02\x01\x01")
+                  .find("a program (ELF)"),
+              std::string::npos);
+    EXPECT_NE(messageFor("t.csv", std::string("PK\x03\x04\x14\0\0\0", 8)).find("is a zip archive"),
+              std::string::npos);
+    // A workbook is a zip archive: its own reader judges it.
+    EXPECT_EQ(messageFor("t.xlsx", std::string("PK\x03\x04\x14\0\0\0", 8)).find("looks like"),
+              std::string::npos);
+    // Text that merely begins like one is read.
+    EXPECT_EQ(messageFor("t.csv", "GIF,ACGT\nPNG,CCCC\n"), "converted");
 }

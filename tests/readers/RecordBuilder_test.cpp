@@ -4,7 +4,6 @@
 
 #include "readers/ChoiceError.h"
 #include "readers/HeaderRow.h"
-#include "readers/TableFindings.h"
 
 #include <gtest/gtest.h>
 
@@ -97,7 +96,7 @@ TEST(RecordBuilder, skipped_rows_are_counted_and_the_first_five_named) {
     const Built built = build({"s1,AC", ",GG", "s3,", "s4", ",TT", "s6,,x", ",AA", "s8,CC"});
     ASSERT_FALSE(built.warnings.empty());
     EXPECT_EQ(built.warnings[0],
-              "6 rows skipped (no identifier or sequence): 2, 3, 4, 5, 6, \u2026");
+              "6 rows skipped (no identifier or sequence): 2, 3, 4, 5, 6 and 1 more");
 }
 
 TEST(HeaderRow, titles_are_made_of_keywords_plural_or_joined_in_camel_case) {

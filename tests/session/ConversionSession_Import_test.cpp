@@ -1,6 +1,7 @@
 // The import flow of the session: which fields change, in what order, what the window is told,
 // what is written to standard output, and that hostile files leave an earlier result alone.
 #include "SessionTestSupport.h"
+#include "TwoSheetWorkbook.h"
 
 #include "readers/delimited/CSVParser.h"
 #include "session/FileAccess.h"
@@ -39,7 +40,6 @@ void logChanges(ConversionSession& s, Log& log) {
     QObject::connect(&s, &ConversionSession::isImportingChanged, note("isImporting"));
     QObject::connect(&s, &ConversionSession::isExportingChanged, note("isExporting"));
     QObject::connect(&s, &ConversionSession::parsedEntriesChanged, note("parsedEntries"));
-    QObject::connect(&s, &ConversionSession::fastaContentChanged, note("fastaContent"));
     QObject::connect(&s, &ConversionSession::errorMessageChanged, note("errorMessage"));
     QObject::connect(&s, &ConversionSession::showErrorChanged, note("showError"));
     QObject::connect(&s, &ConversionSession::successMessageChanged, note("successMessage"));
@@ -106,7 +106,7 @@ TEST_F(ImportTest, a_success_commits_in_order_releases_access_and_raises_no_aler
               std::string::npos)
         << "lengths count characters, not bytes";
     // The access is given back after the commit and before the flow reports that it ended.
-    EXPECT_EQ(log, (Log{"isProcessing=true", "parsedEntries", "detectedFileType", "fastaContent",
+    EXPECT_EQ(log, (Log{"isProcessing=true", "parsedEntries", "detectedFileType",
                         "showOutputWindow", "access released", "isProcessing=false"}));
     ASSERT_EQ(s.parsedEntryCount(), 2);
     EXPECT_EQ(s.parsedEntries()[0].identifier, "seq1");
@@ -273,12 +273,13 @@ TEST_F(ImportTest, other_columns_chosen_after_an_import_convert_the_same_file_ag
     importFile(write("t.csv", "Name,Score,DNA sequence\nx1,0.9,ACGT\n,0.1,GG\nx3,0.5,TT\n"));
     GetCapturedStdout();
     ASSERT_EQ(session.fastaContent(), ">x1\nACGT\n>x3\nTT\n");
-    const ConversionDetails& found = session.conversionDetails();
+    const ConversionSummary& found = session.conversionSummary();
     ASSERT_TRUE(found.layout);
     EXPECT_EQ(found.layout->sequence, 2u);
-    EXPECT_EQ(found.warnings, QStringList{"1 row skipped (no identifier or sequence): 3"});
+    EXPECT_EQ(found.warnings(),
+              std::vector<std::string>{"1 row skipped (no identifier or sequence): 3"});
     // Row numbers for names, and the score as description.
-    ImportChoice choice;
+    ConversionRequest choice;
     choice.columns.identifier = ColumnRef::nothing();
     choice.columns.sequence = ColumnRef::column(3);
     choice.columns.description = ColumnRef::column(2);
@@ -289,7 +290,7 @@ TEST_F(ImportTest, other_columns_chosen_after_an_import_convert_the_same_file_ag
     ASSERT_TRUE(finished.wait(10000));
     GetCapturedStdout();
     EXPECT_EQ(session.fastaContent(), ">2 0.9\nACGT\n>3 0.1\nGG\n>4 0.5\nTT\n");
-    EXPECT_TRUE(session.conversionDetails().warnings.isEmpty());
+    EXPECT_TRUE(session.conversionSummary().warnings().empty());
     EXPECT_EQ(session.importedPath(), path("t.csv").toUtf8());
     // A choice the table lacks fails as an import fails: the result stays.
     choice.columns.sequence = ColumnRef::column(9);
@@ -297,6 +298,41 @@ TEST_F(ImportTest, other_columns_chosen_after_an_import_convert_the_same_file_ag
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_TRUE(session.showError());
     EXPECT_EQ(session.fastaContent(), ">2 0.9\nACGT\n>3 0.1\nGG\n>4 0.5\nTT\n");
+}
+
+TEST_F(ImportTest, every_choice_made_after_an_import_reaches_the_reader) {
+    CaptureStdout();
+    importFile(write("book.xlsx", test::twoSheetWorkbook()));
+    const std::string trace = GetCapturedStdout();
+    ASSERT_EQ(session.fastaContent(), ">First note\nAAAA\n") << trace;
+    EXPECT_EQ(session.conversionSummary().sheets, (std::vector<std::string>{"First", "Second"}));
+    QSignalSpy finished(&session, &ConversionSession::importFinished);
+    const auto convert = [&](const ConversionRequest& request) {
+        CaptureStdout();
+        session.convertAgain(request);
+        EXPECT_TRUE(finished.wait(10000));
+        GetCapturedStdout();
+        EXPECT_FALSE(session.showError()) << session.errorAlertText().toStdString();
+        return session.fastaContent();
+    };
+    // By number, as the window asks, and by name.
+    ConversionRequest request;
+    request.sheet = "2";
+    EXPECT_EQ(convert(request), ">Second note\nCCCC\n");
+    EXPECT_EQ(session.conversionSummary().sheet, "Second");
+    request.sheet = "First";
+    EXPECT_EQ(convert(request), ">First note\nAAAA\n");
+    // Each column choice on its own: every one of them changes the text.
+    request.sheet = "2";
+    request.columns.description = ColumnRef::nothing();
+    EXPECT_EQ(convert(request), ">Second\nCCCC\n");
+    request.columns = {};
+    request.columns.identifier = ColumnRef::column(2);
+    request.columns.sequence = ColumnRef::column(3);
+    EXPECT_EQ(convert(request), ">CCCC\nnote\n");
+    request.columns = {};
+    request.columns.identifier = ColumnRef::nothing();
+    EXPECT_EQ(convert(request), ">1\nCCCC\n");
 }
 
 TEST_F(ImportTest, a_file_whose_name_is_not_utf8_is_found_by_its_bytes) {
@@ -336,20 +372,94 @@ TEST_F(ImportTest, ods_and_xls_workbooks_import_with_their_sheets_to_choose_from
         GetCapturedStdout();
         ASSERT_FALSE(session.showError()) << session.errorAlertText().toStdString();
         EXPECT_EQ(session.detectedFileType(), label);
-        const ConversionDetails& found = session.conversionDetails();
-        EXPECT_EQ(found.sheets.first(), "Notes") << fixture;
+        const ConversionSummary& found = session.conversionSummary();
+        EXPECT_EQ(found.sheets.front(), "Notes") << fixture;
         EXPECT_EQ(found.sheet, "Sequences") << fixture;
         EXPECT_TRUE(session.fastaContent().startsWith(">seq_alpha Alpha gene\n")) << fixture;
         // The sheet menu converts the hidden sheet when it is chosen.
-        ImportChoice choice;
-        choice.sheet = QStringLiteral("1");
+        ConversionRequest request;
+        request.sheet = "1";
         QSignalSpy finished(&session, &ConversionSession::importFinished);
         CaptureStdout();
-        session.convertAgain(choice);
+        session.convertAgain(request);
         ASSERT_TRUE(finished.wait(10000));
         GetCapturedStdout();
         EXPECT_EQ(session.fastaContent(), ">not a sequence\nNNNN\n") << fixture;
     }
+}
+
+} // namespace
+} // namespace pellacor
+
+namespace pellacor {
+namespace {
+
+// ---- Stopping an import, reopening the panel, alerts that name their file ----
+
+TEST_F(HostileImport, a_cancelled_import_leaves_the_result_and_no_work_directory) {
+    Log changes;
+    logChanges(session, changes);
+    QByteArray big;
+    while (big.size() < (40 << 20))
+        big += "s" + QByteArray::number(big.size()) + "," + QByteArray(500, 'G') + "\n";
+    const QString table = write("big.csv", big);
+    const QString temporary = path("tmp");
+    ASSERT_TRUE(QDir().mkpath(temporary));
+    const QByteArray oldTemporary = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary));
+    QFile::copy(QStringLiteral(PELLACOR_FIXTURES "/workbooks/openpyxl.xlsx"), path("book.xlsx"));
+    for (const QString& file : {table, path("book.xlsx")}) {
+        changes.clear();
+        QSignalSpy finished(&session, &ConversionSession::importFinished);
+        session.handleFileImport(FileChoice::chosen({file}));
+        session.cancelImport();
+        ASSERT_TRUE(finished.wait(30000)) << file.toStdString();
+        EXPECT_EQ(changes, (Log{"isProcessing=true", "isProcessing=false"}))
+            << "a cancelled import commits nothing and raises no alert";
+        EXPECT_EQ(session.fastaContent(), twoRecordFasta);
+        EXPECT_EQ(session.detectedFileType(), "CSV");
+        EXPECT_EQ(session.importProgress(), -1);
+        EXPECT_TRUE(QDir(temporary).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+            << "left behind: " << QDir(temporary).entryList().join(' ').toStdString();
+    }
+    oldTemporary.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTemporary);
+    // Cancelling with nothing running does nothing; the next import runs as ever.
+    session.cancelImport();
+    CaptureStdout();
+    importFile(table);
+    GetCapturedStdout();
+    EXPECT_EQ(session.parsedEntryCount(), big.count('\n'));
+}
+
+TEST_F(ImportTest, the_panel_comes_back_on_the_current_text_and_only_with_text) {
+    session.reopenOutputWindow();
+    EXPECT_FALSE(session.showOutputWindow()) << "nothing to show yet";
+    CaptureStdout();
+    importFile(write("t.csv", twoRecordCsv));
+    GetCapturedStdout();
+    session.closeOutputWindow();
+    Log changes;
+    logChanges(session, changes);
+    session.reopenOutputWindow();
+    EXPECT_EQ(changes, (Log{"showOutputWindow"}));
+    EXPECT_TRUE(session.showOutputWindow());
+    EXPECT_EQ(session.fastaContent(), twoRecordFasta);
+}
+
+TEST_F(ImportTest, an_alert_knows_the_file_it_is_about) {
+    importFile(write("bad.csv", ""));
+    EXPECT_EQ(session.errorFileName(), "bad.csv");
+    CaptureStdout();
+    importFile(write("good.csv", twoRecordCsv));
+    GetCapturedStdout();
+    session.handleFileExport(SaveOutcome::written(path("out.fasta")));
+    EXPECT_EQ(session.successFileName(), "out.fasta");
+    SaveOutcome failed = SaveOutcome::failed(QStringLiteral("Disk full"));
+    failed.writtenPath = path("full.fasta");
+    session.handleFileExport(failed);
+    EXPECT_EQ(session.errorFileName(), "full.fasta");
+    test::importAndWait(session, FileChoice::failed(QStringLiteral("The folder went away.")));
+    EXPECT_EQ(session.errorFileName(), "") << "a chooser's failure is about no file";
 }
 
 } // namespace

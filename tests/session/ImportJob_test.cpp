@@ -28,7 +28,9 @@ protected:
     /// What reading the table and then rendering its records gives, one step after the other.
     static void expectSameAsParseThenConvert(const std::filesystem::path& file) {
         const CSVParser::Result table = CSVParser::parse(file);
-        const ImportOutcome outcome = ImportJob::run(QByteArray::fromStdString(file.string()));
+        ConversionRequest request;
+        request.input = file;
+        const ImportOutcome outcome = ImportJob::run(request);
         ASSERT_FALSE(outcome.failure) << outcome.failure->toStdString();
         ASSERT_EQ(outcome.entries.size(), table.entries.size());
         for (std::size_t i = 0; i < table.entries.size(); ++i) {
@@ -38,14 +40,15 @@ protected:
         }
         const std::string fasta = FastaConverter::convert(table.entries, 80);
         ASSERT_EQ(outcome.entries.fasta().toStdString(), fasta);
-        EXPECT_EQ(outcome.fileType, table.isTabDelimited ? "TSV" : "CSV");
+        EXPECT_EQ(outcome.summary.fileType, table.isTabDelimited ? "TSV" : "CSV");
         // The reader's own trace, and a line for the rows it skipped, if any.
         std::vector<ConversionTrace::EntryDetail> details;
         for (const SequenceEntry& entry : table.entries)
             details.push_back(ConversionTrace::EntryDetail::of(entry.identifier, entry.sequence));
         const std::string entryLines = ConversionTrace::entryLines(table.entries.size(), details);
-        EXPECT_EQ(outcome.entryTrace.substr(0, entryLines.size()), entryLines);
-        const std::string rest = outcome.entryTrace.substr(entryLines.size());
+        const std::string entryTrace = outcome.summary.entryTrace();
+        EXPECT_EQ(entryTrace.substr(0, entryLines.size()), entryLines);
+        const std::string rest = entryTrace.substr(entryLines.size());
         EXPECT_TRUE(rest.empty() ||
                     (rest.starts_with("DEBUG: ") &&
                      rest.find("skipped (no identifier or sequence)") != std::string::npos))

@@ -1,13 +1,16 @@
 #include "session/ConversionSession.h"
+#include "tests/session/TwoSheetWorkbook.h"
 #include "ui/ColumnChooser.h"
 #include "ui/ContentView.h"
 #include "ui/MainColumn.h"
 #include "ui/OutputPanel.h"
 #include "ui/textview/FindBar.h"
 #include "ui/textview/MonospacedTextView.h"
+#include "ui/widgets/DropHighlight.h"
 #include "ui/widgets/FilledActionButton.h"
 #include "ui/widgets/IconButton.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -19,12 +22,15 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -219,7 +225,7 @@ TEST_F(ContentViewTest, copy_confirms_and_both_save_buttons_write_the_shown_text
     QMessageBox* alert = waitForAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->windowTitle(), QStringLiteral("Success"));
-    EXPECT_EQ(alert->text(), *session().successMessage());
+    EXPECT_EQ(alert->text(), *session().successMessage() + "\n\nFile: one.csv");
     alert->buttons().first()->click();
 
     dialogs.saveTarget = dir.filePath(QStringLiteral("saved.fasta"));
@@ -381,12 +387,12 @@ TEST_F(ContentViewTest, the_import_button_stays_put_when_the_progress_row_or_not
     EXPECT_EQ(buttonTop(), withResult);
     // Skipped rows and a repeated identifier: three lines of notes under the count.
     import(write("notes.csv", "s1,ACGT\n,GG\ns3,\ns1,TT\n"));
-    ASSERT_TRUE(column().notesLabel()->isVisible());
+    ASSERT_TRUE(column().notesBlock()->isVisible());
     EXPECT_EQ(buttonTop(), withResult);
     EXPECT_FALSE(view.findChild<QScrollArea*>()->verticalScrollBar()->isVisible())
         << "the column fits; nothing to scroll";
     import(write("one.csv", oneRecord));
-    EXPECT_FALSE(column().notesLabel()->isVisible());
+    EXPECT_FALSE(column().notesBlock()->isVisible());
     EXPECT_EQ(buttonTop(), withResult);
 }
 
@@ -395,22 +401,214 @@ TEST_F(ContentViewTest, the_panel_names_the_columns_used_and_another_choice_conv
     waitForPanel(true);
     pellacor::ColumnChooser& chooser = *panel().columnChooser();
     EXPECT_TRUE(chooser.isVisible());
-    EXPECT_EQ(
-        chooser.summary()->text(),
-        QStringLiteral("Identifier: Name \u00B7 Sequence: DNA sequence \u00B7 Description: none"));
+    // The menus say which columns were used, and nothing repeats them.
+    EXPECT_EQ(chooser.identifierBox()->currentText(), QStringLiteral("Name"));
+    EXPECT_EQ(chooser.sequenceBox()->currentText(), QStringLiteral("DNA sequence"));
+    EXPECT_EQ(chooser.descriptionBox()->currentText(), QStringLiteral("none"));
     EXPECT_FALSE(chooser.sheetBox()->isVisible()) << "a table has no sheets to choose";
-    EXPECT_EQ(column().notesLabel()->text(),
+    ASSERT_EQ(column().noteLabels().size(), 1);
+    EXPECT_EQ(column().noteLabels()[0]->text(),
               QStringLiteral("1 row skipped (no identifier or sequence): 3"));
-    EXPECT_TRUE(column().notesLabel()->isVisible());
+    EXPECT_TRUE(column().notesBlock()->isVisible());
     // The score as the sequence: the file is read again, off the UI thread, as an import is.
     QSignalSpy finished(&session(), &pellacor::ConversionSession::importFinished);
     chooser.sequenceBox()->setCurrentIndex(
         chooser.sequenceBox()->findText(QStringLiteral("Score")));
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(session().fastaContent(), QByteArray(">x1\n0.9\n"));
-    EXPECT_NE(column().notesLabel()->text().indexOf(QStringLiteral("mostly holds values")), -1);
+    ASSERT_FALSE(column().noteLabels().isEmpty());
+    EXPECT_NE(column().noteLabels().back()->text().indexOf(QStringLiteral("mostly holds values")),
+              -1);
     // Two columns: nothing to choose.
     import(write("two.csv", "s1,ACGT\n"));
     EXPECT_FALSE(chooser.isVisible());
-    EXPECT_FALSE(column().notesLabel()->isVisible());
+    EXPECT_FALSE(column().notesBlock()->isVisible());
+}
+
+TEST_F(ContentViewTest, the_sheet_and_columns_chosen_in_the_menus_are_the_ones_read) {
+    import(write("book.xlsx", pellacor::test::twoSheetWorkbook()));
+    waitForPanel(true);
+    pellacor::ColumnChooser& chooser = *panel().columnChooser();
+    ASSERT_TRUE(chooser.sheetBox()->isVisible());
+    QSignalSpy finished(&session(), &pellacor::ConversionSession::importFinished);
+    const auto choose = [&](QComboBox* box, int index) {
+        box->setCurrentIndex(index);
+        EXPECT_TRUE(finished.wait(10000));
+        EXPECT_FALSE(session().showError()) << session().errorAlertText().toStdString();
+    };
+    choose(chooser.sheetBox(), 1);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">Second note\nCCCC\n"));
+    EXPECT_EQ(chooser.sheetBox()->currentText(), QStringLiteral("Second"));
+    // Each menu on its own; the sheet chosen stays. The identifier and description menus
+    // begin with "row number" and "none", the sequence menu with column 1.
+    choose(chooser.descriptionBox(), 0);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">Second\nCCCC\n"));
+    choose(chooser.identifierBox(), 0);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">1\nCCCC\n"));
+    choose(chooser.sequenceBox(), 2);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">1\nnote\n"));
+    choose(chooser.descriptionBox(), 2);
+    EXPECT_EQ(session().fastaContent(), QByteArray(">1 CCCC\nnote\n"));
+}
+
+// ---- A long import stopped, the panel reopened, warnings, files that are no table ----
+
+TEST_F(ContentViewTest, a_long_import_shows_its_progress_and_escape_stops_it_keeping_the_result) {
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    QByteArray big;
+    while (big.size() < (96 << 20))
+        big += "s" + QByteArray::number(big.size()) + "," + QByteArray(600, 'T') + "\n";
+    const QString table = write("big.csv", big);
+    // As if half a second had passed at once.
+    view.findChild<QTimer*>(QStringLiteral("progressDelay"))->setInterval(0);
+    session().handleFileImport(FileChoice::chosen({table}));
+    EXPECT_FALSE(column().cancelButton()->isVisible()) << "a quick import shows no Cancel";
+    ASSERT_TRUE(QTest::qWaitFor([this] { return column().cancelButton()->isVisible(); }, 5000));
+    EXPECT_TRUE(column().progressBar()->isVisible());
+    QTest::keyClick(&view, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !session().isProcessing(); }, 20000));
+    EXPECT_EQ(session().fastaContent(), QByteArray(">seq1\nACGT--AC\n"));
+    EXPECT_EQ(panel().textView()->text(), session().fastaContent()) << "nothing half-shown";
+    EXPECT_TRUE(panel().isVisible()) << "Escape stopped the import, not the panel";
+    EXPECT_FALSE(view.currentAlert());
+    EXPECT_FALSE(column().progressBar()->isVisible());
+    EXPECT_EQ(column().countLabel()->text(), QStringLiteral("Parsed 1 sequence(s)"));
+    // The Cancel button stops it too.
+    session().handleFileImport(FileChoice::chosen({table}));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return column().cancelButton()->isVisible(); }, 5000));
+    column().cancelButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !session().isProcessing(); }, 20000));
+    EXPECT_EQ(session().parsedEntryCount(), 1);
+}
+
+TEST_F(ContentViewTest, show_fasta_and_ctrl_f_bring_a_closed_panel_back) {
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    QPushButton* show = column().showFastaButton();
+    EXPECT_FALSE(show->isEnabled()) << "the panel is there already";
+    panel().closeButton()->click();
+    waitForPanel(false);
+    ASSERT_TRUE(show->isVisible());
+    EXPECT_TRUE(show->isEnabled());
+    EXPECT_FALSE(show->shortcut().isEmpty());
+    show->click();
+    waitForPanel(true);
+    EXPECT_EQ(panel().textView()->text(), QByteArray(">seq1\nACGT--AC\n"));
+    panel().closeButton()->click();
+    waitForPanel(false);
+    QTest::keySequence(&view, QKeySequence::Find);
+    waitForPanel(true);
+    EXPECT_TRUE(panel().findBar()->isVisible()) << "Ctrl+F opens the find bar on the text";
+}
+
+TEST_F(ContentViewTest, warnings_stand_one_a_line_with_their_counts_and_a_sign_of_their_own) {
+    QByteArray table;
+    for (int row = 1; row <= 2600; ++row)
+        table += row <= 100 ? "s" + QByteArray::number(row % 12) + ",ACGT\n" : ",GG\n";
+    import(write("warn.csv", table));
+    ASSERT_EQ(column().noteLabels().size(), 2);
+    EXPECT_EQ(column().noteLabels()[0]->text(),
+              QStringLiteral("2,500 rows skipped (no identifier or sequence): 101, 102, 103, "
+                             "104, 105 and 2,495 more"));
+    EXPECT_TRUE(column().noteLabels()[1]->text().startsWith(
+        QStringLiteral("12 identifiers repeat, such as \u201Cs1\u201D, \u201Cs2\u201D")))
+        << column().noteLabels()[1]->text().toStdString();
+    const QColor warning = column().noteLabels()[0]->palette().color(QPalette::WindowText);
+    EXPECT_NE(warning, column().countLabel()->palette().color(QPalette::WindowText));
+    EXPECT_NE(warning, column().typeLabel()->palette().color(QPalette::WindowText));
+    for (QLabel* icon : column().notesBlock()->findChildren<QLabel*>()) {
+        if (!column().noteLabels().contains(icon)) {
+            EXPECT_FALSE(icon->pixmap().isNull()) << "each warning has its sign";
+        }
+    }
+}
+
+TEST_F(ContentViewTest, a_dropped_picture_is_named_for_what_it_is_and_the_result_stays) {
+    import(write("one.csv", oneRecord));
+    waitForPanel(true);
+    const QString picture =
+        write("photo.png", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01", 20));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(picture)});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&view, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    EXPECT_TRUE(view.rect().contains(
+        static_cast<pellacor::DropHighlight*>(view.dropHighlight())->noteRect()));
+    EXPECT_LE(static_cast<pellacor::DropHighlight*>(view.dropHighlight())->noteRect().right(),
+              view.divider()->geometry().left())
+        << "the note stays clear of the divider and the panel";
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&view, &drop);
+    QMessageBox* alert = waitForAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->text(), QStringLiteral("\u201Cphoto.png\u201D looks like a PNG image, not a "
+                                            "table. Choose a CSV, TSV or Excel file."));
+    EXPECT_EQ(session().fastaContent(), QByteArray(">seq1\nACGT--AC\n"));
+    alert->buttons().first()->click();
+    // A reader's message that does not name the file gets a line that does.
+    import(write("empty.csv", ""));
+    alert = waitForAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_TRUE(alert->text().endsWith(QStringLiteral("\n\nFile: empty.csv")))
+        << alert->text().toStdString();
+    alert->buttons().first()->click();
+}
+
+TEST_F(ContentViewTest, every_control_has_a_name_for_screen_readers_and_the_text_can_be_read) {
+    import(write("t.csv", "Name,Score,DNA sequence\nx1,0.9,ACGT\nx2,0.1,GG\n"));
+    waitForPanel(true);
+    panel().findBar()->open();
+    QApplication::processEvents();
+    for (QWidget* widget : view.findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget->focusPolicy() == Qt::NoFocus)
+            continue;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+            << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+    }
+    // Menus are named by what they choose, not by what they show (where a menu's name is its
+    // value, as on X11, the label they belong to says it).
+    pellacor::ColumnChooser& chooser = *panel().columnChooser();
+    const auto labelOf = [](QWidget* box) {
+        for (const auto& [other, relation] :
+             QAccessible::queryAccessibleInterface(box)->relations(QAccessible::Label))
+            return other->text(QAccessible::Name);
+        return QString();
+    };
+    EXPECT_EQ(chooser.identifierBox()->accessibleName(), QStringLiteral("Identifier column"));
+    EXPECT_EQ(labelOf(chooser.identifierBox()), QStringLiteral("Identifier"));
+    EXPECT_EQ(chooser.sequenceBox()->accessibleName(), QStringLiteral("Sequence column"));
+    EXPECT_EQ(labelOf(chooser.sequenceBox()), QStringLiteral("Sequence"));
+    EXPECT_EQ(labelOf(chooser.descriptionBox()), QStringLiteral("Description"));
+    // The find field's clear button.
+    bool namedClear = false;
+    for (QToolButton* button : panel().findBar()->field()->findChildren<QToolButton*>())
+        namedClear |= button->accessibleName() == QStringLiteral("Clear the find field");
+    EXPECT_TRUE(namedClear);
+    // The FASTA text through the text interface, in pieces and whole, with its selection.
+    QAccessibleInterface* text = QAccessible::queryAccessibleInterface(panel().textView());
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(QAccessible::Name), QStringLiteral("FASTA text"));
+    QAccessibleTextInterface* reader = text->textInterface();
+    ASSERT_NE(reader, nullptr);
+    const QString fasta = QString::fromUtf8(session().fastaContent());
+    EXPECT_EQ(reader->characterCount(), fasta.size());
+    EXPECT_EQ(reader->text(0, reader->characterCount()), fasta);
+    EXPECT_EQ(reader->text(1, 3), QStringLiteral("x1"));
+    reader->setSelection(0, 4, 8);
+    EXPECT_EQ(panel().textView()->selectedText(), QStringLiteral("ACGT"));
+    int start = 0, end = 0;
+    reader->selection(0, &start, &end);
+    EXPECT_EQ(std::pair(start, end), std::pair(4, 8));
+    EXPECT_TRUE(text->state().readOnly);
+    // Characters beyond ASCII count as Qt counts them.
+    import(write("u.csv", "caf\xC3\xA9,AC\n\xF0\x9F\x98\x80,GG\n"));
+    waitForPanel(true);
+    reader = QAccessible::queryAccessibleInterface(panel().textView())->textInterface();
+    const QString unicode = QString::fromUtf8(session().fastaContent());
+    EXPECT_EQ(reader->characterCount(), unicode.size());
+    EXPECT_EQ(reader->text(6, unicode.size()), unicode.mid(6));
 }

@@ -1,4 +1,5 @@
 // The window's real file dialogs, driven as a person would: type a name, accept.
+#include "session/ConversionSession.h"
 #include "ui/FileDialogs.h"
 
 #include <QDir>
@@ -49,7 +50,7 @@ protected:
         std::optional<QString> saved;
         bool finished = false;
         dialogs.chooseSaveTarget(QStringLiteral("output.fasta"),
-                                 {QStringLiteral("Plain text (*.fasta *.fa *.txt)")},
+                                 pellacor::ConversionSession::exportNameFilters(),
                                  [&](std::optional<QString> target) {
                                      saved = target;
                                      finished = true;
@@ -74,6 +75,9 @@ protected:
 TEST_F(FileDialogsTest, a_name_typed_without_an_extension_is_saved_as_fasta) {
     EXPECT_EQ(save(QStringLiteral("result")), path("result.fasta"));
     EXPECT_EQ(save(QStringLiteral("result.txt")), path("result.txt")) << "a chosen one stays";
+    EXPECT_EQ(save(QStringLiteral("result.FA")), path("result.FA"));
+    EXPECT_EQ(save(QStringLiteral("sample.v2")), path("sample.v2.fasta"))
+        << "a dot is no extension";
 }
 
 TEST_F(FileDialogsTest, each_dialog_opens_in_the_folder_this_window_used_last) {

@@ -10,6 +10,7 @@
 #include "ui/widgets/FilledActionButton.h"
 #include "ui/widgets/IconButton.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -68,4 +69,34 @@ TEST(MainWindow, fits_a_small_screen_with_the_panel_open_and_its_buttons_in_reac
     EXPECT_EQ(window.content()->mainColumn()->width(), 400) << "the column keeps its width";
     EXPECT_GT(panel->width(), 300) << "the panel has the rest";
     EXPECT_LT(panel->width(), 500) << "which the screen does not allow to be 500";
+}
+
+TEST(MainWindow, each_file_named_opens_in_a_window_of_its_own) {
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    // A relative name is found from the current folder, as a shell gives it.
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    write(QStringLiteral("a.csv"), "a1,ACGT\n");
+    const QList<pellacor::MainWindow*> windows = pellacor::MainWindow::openFiles(
+        {QStringLiteral("a.csv"), write(QStringLiteral("b.tsv"), "b1\tGG\nb2\tTT\n")});
+    QDir::setCurrent(current);
+    ASSERT_EQ(windows.size(), 2);
+    for (pellacor::MainWindow* window : windows)
+        ASSERT_TRUE(QTest::qWaitFor(
+            [window] { return !window->content()->session().isProcessing(); }, 20000));
+    EXPECT_EQ(windows[0]->content()->session().fastaContent(), QByteArray(">a1\nACGT\n"));
+    EXPECT_EQ(windows[1]->content()->session().fastaContent(), QByteArray(">b1\nGG\n>b2\nTT\n"));
+    EXPECT_TRUE(windows[0]->isVisible());
+    for (pellacor::MainWindow* window : windows)
+        window->close();
+    const QList<pellacor::MainWindow*> empty = pellacor::MainWindow::openFiles({});
+    ASSERT_EQ(empty.size(), 1);
+    EXPECT_TRUE(empty[0]->content()->session().fastaContent().isEmpty());
+    empty[0]->close();
 }

@@ -1,6 +1,8 @@
 // The pellacor binary started where there is no display, as over SSH or in a container.
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -40,4 +42,30 @@ TEST(PellacorApp, without_a_display_says_so_names_the_converter_and_exits_with_1
         EXPECT_TRUE(outcome.err.contains(QStringLiteral("pellacor-convert")));
         EXPECT_FALSE(outcome.err.contains(QStringLiteral("Reinstalling")));
     }
+}
+
+TEST(PellacorApp, opens_each_file_it_is_given_as_open_with_starts_it) {
+    QTemporaryDir dir;
+    for (const char* name : {"a.csv", "b.csv"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(name).left(1) + "1,ACGT\n");
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess app;
+    app.setProcessEnvironment(environment);
+    app.start(QStringLiteral(PELLACOR_APP),
+              {dir.filePath(QStringLiteral("a.csv")), dir.filePath(QStringLiteral("b.csv"))});
+    // Each window's import writes its trace; the app then runs until it is stopped.
+    QByteArray out;
+    for (int waited = 0; waited < 600 && out.count("DEBUG: Total entries: 1") < 2; ++waited) {
+        app.waitForReadyRead(100);
+        out += app.readAllStandardOutput();
+    }
+    app.kill();
+    app.waitForFinished();
+    EXPECT_EQ(out.count("DEBUG: Total entries: 1"), 2) << out.toStdString();
+    EXPECT_TRUE(out.contains("DEBUG: Entry 'a1'")) << out.toStdString();
+    EXPECT_TRUE(out.contains("DEBUG: Entry 'b1'")) << out.toStdString();
 }

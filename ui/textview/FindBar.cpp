@@ -4,10 +4,13 @@
 #include "ui/widgets/Appearance.h"
 #include "ui/widgets/IconButton.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QToolButton>
 
 #include <string_view>
 
@@ -16,6 +19,8 @@ namespace pellacor {
 namespace {
 
 constexpr int iconSize = 16;
+// Hits counted at most: past that a count says little, and counting takes long.
+constexpr int countedHits = 10000;
 
 QString keyName(QKeySequence::StandardKey key) {
     return QKeySequence(key).toString(QKeySequence::NativeText);
@@ -31,7 +36,13 @@ FindBar::FindBar(MonospacedTextView* view, QWidget* parent) : QWidget(parent), v
     field_ = new QLineEdit(this);
     field_->setPlaceholderText(tr("Find in the FASTA text"));
     field_->setAccessibleName(tr("Find"));
+    field_->setAccessibleDescription(tr("The text to find in the FASTA text"));
     field_->setClearButtonEnabled(true);
+    // The field's own clear button comes unnamed.
+    for (QAction* action : field_->actions())
+        action->setText(tr("Clear the find field"));
+    for (QToolButton* child : field_->findChildren<QToolButton*>())
+        child->setAccessibleName(tr("Clear the find field"));
     field_->installEventFilter(this);
     layout->addWidget(field_, 1);
 
@@ -40,6 +51,13 @@ FindBar::FindBar(MonospacedTextView* view, QWidget* parent) : QWidget(parent), v
     Appearance::applyText(status_, Appearance::TextRole::Caption);
     Appearance::applySecondary(status_);
     layout->addWidget(status_);
+    count_ = new QLabel(this);
+    count_->setTextFormat(Qt::PlainText);
+    Appearance::applyText(count_, Appearance::TextRole::Caption);
+    Appearance::applySecondary(count_);
+    count_->setAccessibleName(tr("Matches"));
+    count_->hide();
+    layout->addWidget(count_);
 
     const QString enter = QKeySequence(Qt::Key_Return).toString(QKeySequence::NativeText);
     previous_ = new IconButton(
@@ -73,9 +91,14 @@ void FindBar::dismiss() {
 }
 
 void FindBar::reset() {
+    // A term typed for another text is rarely wanted for this one.
+    field_->blockSignals(true);
+    field_->clear();
+    field_->blockSignals(false);
     hasHit_ = false;
     missedNeedle_.clear();
     showStatus(QString());
+    count_->hide();
 }
 
 bool FindBar::ownsSelection() const {
@@ -88,6 +111,7 @@ void FindBar::typed() {
     if (field_->text().isEmpty()) {
         hasHit_ = false;
         showStatus(QString());
+        count_->hide();
         view_->setSelection(from, from);
         return;
     }
@@ -120,6 +144,7 @@ bool FindBar::find(std::size_t from, TextSearch::Direction direction) {
         missedNeedle_ = needle;
         hasHit_ = false;
         showStatus(tr("Not found"));
+        count_->hide();
         return false;
     }
     hitStart_ = hit->offset;
@@ -129,6 +154,7 @@ bool FindBar::find(std::size_t from, TextSearch::Direction direction) {
     shownStart_ = view_->selectionStart();
     shownEnd_ = view_->selectionEnd();
     hasHit_ = true;
+    showCount(needle);
     if (!hit->wrapped)
         showStatus(QString());
     else if (direction == TextSearch::Direction::Forward)
@@ -136,6 +162,27 @@ bool FindBar::find(std::size_t from, TextSearch::Direction direction) {
     else
         showStatus(tr("Continued from the bottom"));
     return true;
+}
+
+void FindBar::showCount(const QByteArray& needle) {
+    const QByteArray& text = view_->text();
+    const std::string_view haystack(text.constData(), std::size_t(text.size()));
+    const std::string_view sought(needle.constData(), std::size_t(needle.size()));
+    int before = 0;
+    int total = 0;
+    for (std::optional<std::size_t> at = TextSearch::forward(haystack, sought, 0);
+         at && total < countedHits; at = TextSearch::forward(haystack, sought, *at + 1)) {
+        if (*at < hitStart_)
+            ++before;
+        ++total;
+    }
+    const QLocale locale;
+    count_->setText(total >= countedHits && before + 1 >= countedHits
+                        ? tr("%1+ of %1+").arg(locale.toString(countedHits))
+                    : total >= countedHits
+                        ? tr("%1 of %2+").arg(locale.toString(before + 1), locale.toString(total))
+                        : tr("%1 of %2").arg(locale.toString(before + 1), locale.toString(total)));
+    count_->show();
 }
 
 void FindBar::showStatus(const QString& text) {

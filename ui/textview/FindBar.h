@@ -17,7 +17,8 @@ class MonospacedTextView;
 
 /// The output panel's find bar: finds the typed text in the text view as it is typed, then the
 /// next hit (Enter, F3) or the previous one (Shift+Enter, Shift+F3), going on from the other
-/// end after the last one, and selects each hit and scrolls it into sight. Which key closes
+/// end after the last one, and selects each hit, scrolls it into sight and says which hit it
+/// is of how many. Which key closes
 /// it is the window's affair, since Escape closes the panel too.
 class FindBar : public QWidget {
     Q_OBJECT
@@ -34,13 +35,15 @@ public:
     bool findNext();
     /// Selects the last hit before the selection (or the last of all); false when there is none.
     bool findPrevious();
-    /// Forgets the last hit and its message; for when the view shows a new text.
+    /// Forgets the term, the last hit and its message; for when the view shows a new text.
     void reset();
 
     /// The field the text to find is typed in.
     QLineEdit* field() const noexcept { return field_; }
     /// The line that says "Not found" or that the search went on from the other end.
     QLabel* statusLabel() const noexcept { return status_; }
+    /// The line that says which hit is selected of how many: "3 of 12".
+    QLabel* countLabel() const noexcept { return count_; }
     /// The "previous hit" button.
     IconButton* previousButton() const noexcept { return previous_; }
     /// The "next hit" button.
@@ -60,10 +63,12 @@ private:
     bool ownsSelection() const;
     bool find(std::size_t from, TextSearch::Direction direction);
     void showStatus(const QString& text);
+    void showCount(const QByteArray& needle);
 
     MonospacedTextView* view_;
     QLineEdit* field_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* count_ = nullptr;
     IconButton* previous_ = nullptr;
     IconButton* next_ = nullptr;
     IconButton* close_ = nullptr;

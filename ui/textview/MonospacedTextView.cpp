@@ -1,5 +1,6 @@
 #include "ui/textview/MonospacedTextView.h"
 
+
 #include "session/TextSliceMimeData.h"
 #include "ui/textview/CellLine.h"
 

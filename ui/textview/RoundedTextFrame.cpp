@@ -1,5 +1,6 @@
 #include "ui/textview/RoundedTextFrame.h"
 
+#include "ui/textview/MonospacedTextAccessible.h"
 #include "ui/textview/MonospacedTextView.h"
 #include "ui/widgets/Appearance.h"
 
@@ -21,6 +22,8 @@ constexpr int inset = 3;
 
 RoundedTextFrame::RoundedTextFrame(QWidget* parent)
     : QWidget(parent), view_(new MonospacedTextView(this)) {
+    // A screen reader reads the FASTA text through the view's accessible text.
+    MonospacedTextAccessible::install();
     view_->setFrameShape(QFrame::NoFrame);
     view_->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);

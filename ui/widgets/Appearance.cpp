@@ -59,6 +59,10 @@ QColor Appearance::green() {
     return QColor(0x28, 0xa7, 0x45);
 }
 
+QColor Appearance::amber() {
+    return QColor(0xb8, 0x5c, 0x00);
+}
+
 QColor Appearance::gray() {
     return QColor(0x8e, 0x8e, 0x93);
 }

@@ -34,6 +34,8 @@ public:
     static QColor blue();
     /// The green of the check mark and the export button.
     static QColor green();
+    /// The colour of warnings: an amber dark enough for text on a light window.
+    static QColor amber();
     /// The gray of outlines.
     static QColor gray();
 };

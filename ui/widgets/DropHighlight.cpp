@@ -31,15 +31,25 @@ void DropHighlight::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(highlight, 3));
     painter.drawRoundedRect(area, 10, 10);
 
-    const QString note = tr("Drop the table to import it");
     painter.setFont(Appearance::font(Appearance::TextRole::Headline, font()));
-    QRect box = painter.fontMetrics().boundingRect(note).adjusted(-16, -10, 16, 10);
-    box.moveCenter(rect().center());
+    const QRect box = noteRect();
     painter.setPen(Qt::NoPen);
     painter.setBrush(highlight);
     painter.drawRoundedRect(box, 8, 8);
     painter.setPen(palette().color(QPalette::HighlightedText));
-    painter.drawText(box, Qt::AlignCenter, note);
+    painter.drawText(box, Qt::AlignCenter, note());
+}
+
+void DropHighlight::setNoteArea(const QRect& area) {
+    noteArea_ = area;
+    update();
+}
+
+QRect DropHighlight::noteRect() const {
+    const QFontMetrics metrics(Appearance::font(Appearance::TextRole::Headline, font()));
+    QRect box = metrics.boundingRect(note()).adjusted(-16, -10, 16, 10);
+    box.moveCenter(noteArea_.isNull() ? rect().center() : noteArea_.intersected(rect()).center());
+    return box;
 }
 
 } // namespace pellacor

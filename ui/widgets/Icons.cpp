@@ -21,9 +21,9 @@ namespace {
 
 QString pathOf(Icons::Name name) {
     // In the order of Icons::Name.
-    static constexpr const char* files[] = {"import", "export",     "check",       "close",
-                                            "copy",   "step1",      "step2",       "step3",
-                                            "step4",  "chevron-up", "chevron-down"};
+    static constexpr const char* files[] = {"import", "export",     "check",        "close",
+                                            "copy",   "step1",      "step2",        "step3",
+                                            "step4",  "chevron-up", "chevron-down", "warning"};
     return QStringLiteral(":/pellacor/icons/%1.svg")
         .arg(QLatin1String(files[static_cast<int>(name)]));
 }

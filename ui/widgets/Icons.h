@@ -24,7 +24,8 @@ public:
         Step3,
         Step4,
         Previous,
-        Next
+        Next,
+        Warning
     };
 
     /// The application icon in its own colours, at every size.

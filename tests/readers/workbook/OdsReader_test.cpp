@@ -202,7 +202,7 @@ TEST_F(OdsReaderTest, a_cell_reads_as_the_text_it_shows) {
     EXPECT_EQ(readContent(content(table("T", named))), "x1 AC\n");
     EXPECT_EQ(readContent(content(table("T", named)),
                           {std::nullopt, ColumnChoice{ColumnRef::column(2), ColumnRef::column(3),
-                                                      ColumnRef::nothing(), {}, {}}}),
+                                                      ColumnRef::nothing(), {}, {}}, {}}),
               "0.5 AC\n");
 }
 

@@ -487,7 +487,7 @@ TEST_F(ExcelParserTest, the_first_sheet_shown_is_read_unless_another_is_chosen) 
         std::string lines;
         const WorkbookReport report = ExcelParser::read(
             folder / "book.xlsx", [&](const RecordView& r) { lines += std::string(r.identifier); },
-            {sheet, {}});
+            {sheet, {}, {}});
         EXPECT_EQ(report.sheets, (std::vector<std::string>{"Notes", "Data", "More"}));
         return lines + "@" + report.sheet;
     };

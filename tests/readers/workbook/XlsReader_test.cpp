@@ -63,7 +63,7 @@ TEST(XlsReader, a_workbook_from_xlwt_reads_its_first_sheet_shown_like_the_csv_tw
     EXPECT_EQ(readXls(fixtures / "xlwt.xls", "1"), "not a sequence NNNN\n");
     EXPECT_THROW(XlsReader::read(
                      fixtures / "xlwt.xls", [](const RecordView&) {},
-                     WorkbookOptions{std::string("Plates"), {}}),
+                     WorkbookOptions{std::string("Plates"), {}, {}}),
                  ChoiceError);
 }
 

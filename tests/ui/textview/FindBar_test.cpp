@@ -140,3 +140,30 @@ TEST_F(FindBarTest, goes_on_from_where_the_reader_moved_the_selection) {
     EXPECT_TRUE(bar.findPrevious());
     EXPECT_EQ(view.selectionStart(), offsetOf(3000, 400));
 }
+
+TEST_F(FindBarTest, the_bar_says_which_hit_of_how_many_and_a_new_text_clears_the_term) {
+    QTest::keyClicks(bar.field(), QStringLiteral("GATTACA"));
+    EXPECT_EQ(bar.countLabel()->text(), QStringLiteral("1 of 3"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(bar.countLabel()->text(), QStringLiteral("2 of 3"));
+    press(Qt::Key_Return, Qt::ShiftModifier);
+    press(Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(bar.countLabel()->text(), QStringLiteral("3 of 3")) << "went round to the last";
+    QTest::keyClicks(bar.field(), QStringLiteral("X"));
+    EXPECT_FALSE(bar.countLabel()->isVisible()) << "no count beside \"Not found\"";
+    // Reopened on the same text the term stays, selected to be typed over.
+    bar.dismiss();
+    bar.open();
+    EXPECT_EQ(bar.field()->text(), QStringLiteral("GATTACAX"));
+    EXPECT_EQ(bar.field()->selectedText(), QStringLiteral("GATTACAX"));
+    // Another text: the term goes with the old one.
+    view.setText(QByteArray("ACGT\n"));
+    bar.reset();
+    EXPECT_TRUE(bar.field()->text().isEmpty());
+    EXPECT_FALSE(bar.countLabel()->isVisible());
+    // A needle found everywhere is counted only so far.
+    view.setText(QByteArray(20000, 'A'));
+    bar.reset();
+    QTest::keyClicks(bar.field(), QStringLiteral("A"));
+    EXPECT_EQ(bar.countLabel()->text(), QStringLiteral("1 of 10,000+"));
+}
