@@ -57,6 +57,11 @@ struct ColumnLayout {
     std::string note;
     /// Guesses that remain unsure, each naming the option that settles it.
     std::vector<std::string> doubts;
+    /// The first rows of the table as read (the header row among them), leading empty columns
+    /// dropped, each cell cut to `previewCellBytes`: what a preview of the table shows.
+    std::vector<std::vector<std::string>> preview;
+    static constexpr std::size_t previewRows = 8;
+    static constexpr std::size_t previewCellBytes = 200;
 
     /// The number the user knows column `index` by: as the table shows it, the leading empty
     /// columns counted. Every message, menu and option counts so.

@@ -220,7 +220,23 @@ void RecordBuilder::decide(const std::vector<std::vector<std::string_view>>& row
     shape.below = &below;
     shape.all = &all;
     shape.acceptsLetters = style_.namesColumnsByLetter;
-    layout_ = LayoutChoice::decide(shape, choice_);
+    const auto withPreview = [&](ColumnLayout layout) {
+        for (std::size_t i = 0; i < rows.size() && i < ColumnLayout::previewRows; ++i) {
+            std::vector<std::string>& cells = layout.preview.emplace_back();
+            for (const std::string_view field : rows[i])
+                cells.emplace_back(field.substr(
+                    0, UnicodeText::graphemePrefixBytes(field, ColumnLayout::previewCellBytes)));
+        }
+        return layout;
+    };
+    try {
+        layout_ = withPreview(LayoutChoice::decide(shape, choice_));
+    } catch (TableError& error) {
+        // A column the table lacks: what the table has goes with the failure, for a choice.
+        error.setLayout(std::make_shared<const ColumnLayout>(
+            withPreview(LayoutChoice::decide(shape, ColumnChoice{{}, {}, {}, {}, choice_.header}))));
+        throw;
+    }
     findings_.setSequenceColumn(layout_->nameOf(layout_->sequence));
 }
 

@@ -123,8 +123,12 @@ public:
         sections_.finish();
         if (!sawRow_)
             throw Error(Error::Case::emptyFile);
-        if (builder.records() == 0)
-            throw Error(Error::Case::missingRequiredColumns, 0, foundColumns(builder));
+        if (builder.records() == 0) {
+            Error error(Error::Case::missingRequiredColumns, 0, foundColumns(builder));
+            if (builder.layout())
+                error.setLayout(std::make_shared<const ColumnLayout>(*builder.layout()));
+            throw error;
+        }
     }
 
 private:

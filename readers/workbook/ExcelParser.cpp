@@ -98,6 +98,12 @@ WorkbookReport ExcelParser::read(const std::filesystem::path& file, const Record
     } catch (const ReadCancelled&) {
         // Nobody wants the read any more; the work directory goes as this unwinds.
         throw;
+    } catch (const ExcelError& error) {
+        // A sheet that gave no record carries its columns, for a choice that may mend it.
+        ExcelError wrapped(ExcelError::Case::parsingFailed, error.what());
+        if (error.layout())
+            wrapped.setLayout(std::make_shared<const ColumnLayout>(*error.layout()));
+        throw wrapped;
     } catch (const WorkDirectory::UnreadableSource&) {
         throw ExcelError(ExcelError::Case::cannotReadFile);
     } catch (const FileError& error) {
@@ -138,8 +144,12 @@ WorkbookReport ExcelParser::readArchive(const WorkDirectory& work,
     if (!listing->contains(sheet))
         throw ExcelError(ExcelError::Case::noDataFound);
     readSheet(*listing, archive, sheet, extracted, sink, options, report);
-    if (report.records == 0)
-        throw ExcelError(ExcelError::Case::noDataFound);
+    if (report.records == 0) {
+        ExcelError error(ExcelError::Case::noDataFound);
+        if (report.layout)
+            error.setLayout(std::make_shared<const ColumnLayout>(*report.layout));
+        throw error;
+    }
     return report;
 }
 
