@@ -41,9 +41,19 @@ bool GzipText::readMore() {
 void GzipText::inflateAll() noexcept {
     try {
         while (std::optional<PieceQueue::Piece> piece = queue_.emptyPiece()) {
-            fill(*piece);
+            std::exception_ptr fault;
+            try {
+                fill(*piece);
+            } catch (...) {
+                fault = std::current_exception();
+            }
+            // What was made before a fault is read before the fault is heard of.
             const bool isLast = piece->isLast;
             queue_.send(std::move(*piece));
+            if (fault) {
+                queue_.finish(fault);
+                return;
+            }
             if (isLast)
                 break;
         }
