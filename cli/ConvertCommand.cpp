@@ -7,6 +7,7 @@
 #include "conversion/TableInput.h"
 #include "files/DisplayName.h"
 #include "files/FileDescriptor.h"
+#include "files/GzipCompressor.h"
 #include "readers/ChoiceError.h"
 
 #include <cerrno>
@@ -54,8 +55,8 @@ template <typename Step> void forOutput(Step step) {
 } // namespace
 
 ConversionRequest ConvertCommand::requestFor(std::size_t index, bool isChecked) const {
-    return {options_.inputs[index], isChecked,     options_.columns, options_.sheet,
-            options_.commentMarker, options_.trace};
+    return {options_.inputs[index], isChecked,      options_.columns, options_.sheet,
+            options_.commentMarker, options_.trace, options_.encoding};
 }
 
 std::string ConvertCommand::namePrefix(const std::string& input) const {
@@ -67,8 +68,14 @@ void ConvertCommand::run() {
     std::optional<AtomicFile> file;
     if (options_.output)
         forOutput([&] { file.emplace(*options_.output); });
+    // A name ending in .gz is written as gzip data, as the tools it is handed to expect.
+    std::optional<GzipCompressor> compressor;
+    if (file && GzipCompressor::namesGzip(*options_.output))
+        compressor.emplace([&](std::string_view bytes) { file->write(bytes); });
     const FastaStream::Output write = [&](std::string_view piece) {
-        if (file)
+        if (compressor)
+            forOutput([&] { compressor->write(piece); });
+        else if (file)
             forOutput([&] { file->write(piece); });
         else
             writeToStandardOutput(piece);
@@ -117,6 +124,8 @@ void ConvertCommand::run() {
             convert(i, write);
         converted[i].reset();
     }
+    if (compressor)
+        forOutput([&] { compressor->finish(); });
     if (file)
         forOutput([&] { file->commit(); });
 }

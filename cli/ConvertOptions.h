@@ -16,7 +16,8 @@ struct ConvertOptions {
     LineWidth lineWidth;
     ColumnChoice columns;
     std::optional<std::string> sheet;
-    char commentMarker = 0; ///< 0: none
+    char commentMarker = 0;              ///< 0: none
+    std::optional<std::string> encoding; ///< of delimited text; absent: UTF-8
     bool trace = false;
     bool help = false;
     bool version = false;

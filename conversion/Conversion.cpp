@@ -45,7 +45,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
         summary.sheet = std::move(report.sheet);
         return summary;
     }
-    const std::unique_ptr<TextSource> source = TableInput::open(request.input);
+    const std::unique_ptr<TextSource> source = TableInput::open(request.input, request.encoding);
     RecordBuilder builder(RecordBuilder::delimitedStyle, request.columns);
     const char delimiter = source->readVerified([&] {
         return DelimitedTable::read(*source, TableInput::ruleName(request.input), builder, counted,
@@ -58,7 +58,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
 }
 
 void Conversion::check(const ConversionRequest& request) {
-    const std::unique_ptr<TextSource> source = TableInput::open(request.input);
+    const std::unique_ptr<TextSource> source = TableInput::open(request.input, request.encoding);
     source->readVerified([&] {
         DelimitedTable::check(*source, TableInput::ruleName(request.input), request.columns,
                               {request.commentMarker, true});

@@ -30,6 +30,9 @@ struct ConversionRequest {
     /// False when nobody reads the trace: the first records' lengths are then not counted,
     /// which for a sequence of gigabytes takes a while.
     bool isTraced = true;
+    /// The encoding of delimited text, an ICU converter name ("windows-1252"); absent, UTF-8,
+    /// or UTF-16 or UTF-32 that a byte-order mark announces.
+    std::optional<std::string> encoding;
 };
 
 /// What a conversion found, besides its records.

@@ -52,11 +52,15 @@ const char* otherCompression(std::string_view bytes) {
 
 } // namespace
 
-std::unique_ptr<TextSource> TableInput::open(const std::filesystem::path& path) {
+std::unique_ptr<TextSource> TableInput::open(const std::filesystem::path& path,
+                                             const std::optional<std::string>& encoding) {
     const std::string name = isStandardInput(path) ? "standard input" : path.string();
     std::unique_ptr<TextSource> source = openBytes(path);
     if (GzipText::startsGzip(start(*source)))
         source = std::make_unique<GzipText>(std::move(source), name);
+    // UTF-8 named is read as UTF-8 is, its faults told by row.
+    if (encoding && !EncodedText::isUtf8(*encoding))
+        return std::make_unique<EncodedText>(std::move(source), name, *encoding, *encoding);
     const std::string_view bytes = start(*source);
     if (const std::optional<EncodedText::Marked> marked = EncodedText::markedEncodingOf(bytes))
         return std::make_unique<EncodedText>(std::move(source), name, marked->encoding,
