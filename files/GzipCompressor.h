@@ -16,8 +16,9 @@ public:
     /// Where compressed bytes go; it may throw, which `write` and `finish` then throw.
     using Output = std::function<void(std::string_view)>;
 
-    /// ISA-L's levels run from 0 to 3; at 2 it compresses sequences about as zlib does at its
-    /// default, level 6, at many times zlib's speed (bench/deflate_levels).
+    /// ISA-L's levels run from 0 to 3. At 2, FASTA comes out about 8% larger than at zlib's
+    /// default, level 6, but over 20 times as fast (bench/deflate_levels: 210 MB in 1.1 s
+    /// against 45 s); zlib would make saving a large result take minutes.
     static constexpr int defaultLevel = 2;
 
     /// Compresses at `level` (0 to 3) into `output`.

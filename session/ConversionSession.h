@@ -117,7 +117,7 @@ public:
     /// The file chooser's filters: tables of every kind first, then CSV, TSV, text,
     /// workbooks and "All files".
     static QStringList importNameFilters();
-    /// The save dialog's filters: plain text, then "All files".
+    /// The save dialog's filters: plain text, gzip-compressed FASTA, then "All files".
     static QStringList exportNameFilters();
     /// The file name the save dialog proposes.
     static QString proposedExportName() { return QStringLiteral("output.fasta"); }

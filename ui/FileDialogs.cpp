@@ -4,6 +4,18 @@
 #include <QFileInfo>
 
 namespace pellacor {
+namespace {
+
+// A name typed under a filter of compressed files ("*.fasta.gz") gets the ".gz" the file will
+// be written as: the session writes gzip by the name alone.
+QString withFilterSuffix(const QString& path, const QString& filter) {
+    if (filter.contains(QStringLiteral(".gz)")) &&
+        !path.endsWith(QStringLiteral(".gz"), Qt::CaseInsensitive))
+        return path + QStringLiteral(".gz");
+    return path;
+}
+
+} // namespace
 
 FileDialogs::FileDialogs(QWidget* window) : window_(window) {}
 
@@ -48,7 +60,7 @@ void FileDialogs::chooseSaveTarget(const QString& proposedName, const QStringLis
                          const QStringList files = dialog->selectedFiles();
                          if (result == QDialog::Accepted && !files.isEmpty()) {
                              remember(files.first());
-                             done(files.first());
+                             done(withFilterSuffix(files.first(), dialog->selectedNameFilter()));
                          } else {
                              done(std::nullopt);
                          }

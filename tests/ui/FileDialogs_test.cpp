@@ -45,11 +45,12 @@ protected:
         QTest::keyClick(field, Qt::Key_Return);
     }
 
-    std::optional<QString> save(const QString& typed) {
+    std::optional<QString> save(const QString& typed, bool underGzipFilter = false) {
         std::optional<QString> saved;
         bool finished = false;
-        dialogs.chooseSaveTarget(QStringLiteral("output.fasta"),
-                                 {QStringLiteral("Plain text (*.fasta *.fa *.txt)")},
+        const QStringList filters = {QStringLiteral("Plain text (*.fasta *.fa *.txt)"),
+                                     QStringLiteral("FASTA, gzip-compressed (*.fasta.gz)")};
+        dialogs.chooseSaveTarget(QStringLiteral("output.fasta"), filters,
                                  [&](std::optional<QString> target) {
                                      saved = target;
                                      finished = true;
@@ -59,6 +60,8 @@ protected:
         if (!dialog)
             return std::nullopt;
         dialog->setDirectory(dir.path());
+        if (underGzipFilter)
+            dialog->selectNameFilter(filters[1]);
         typeAndAccept(dialog, typed);
         EXPECT_TRUE(QTest::qWaitFor([&] { return finished; }));
         return saved;
@@ -74,6 +77,13 @@ protected:
 TEST_F(FileDialogsTest, a_name_typed_without_an_extension_is_saved_as_fasta) {
     EXPECT_EQ(save(QStringLiteral("result")), path("result.fasta"));
     EXPECT_EQ(save(QStringLiteral("result.txt")), path("result.txt")) << "a chosen one stays";
+}
+
+TEST_F(FileDialogsTest, a_name_typed_under_the_gzip_filter_ends_in_gz) {
+    EXPECT_EQ(save(QStringLiteral("result"), true), path("result.fasta.gz"));
+    EXPECT_EQ(save(QStringLiteral("result.fa"), true), path("result.fa.gz"));
+    EXPECT_EQ(save(QStringLiteral("result.fasta.gz"), true), path("result.fasta.gz"));
+    EXPECT_EQ(save(QStringLiteral("result.fa.gz")), path("result.fa.gz")) << "by its name alone";
 }
 
 TEST_F(FileDialogsTest, each_dialog_opens_in_the_folder_this_window_used_last) {
