@@ -50,6 +50,7 @@ void ConversionSession::closeOutputWindow() {
 }
 
 void ConversionSession::dismissError() {
+    notUtf8Path_.clear();
     setShowError(false);
 }
 

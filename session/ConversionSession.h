@@ -105,6 +105,9 @@ public:
     bool isProcessing() const noexcept { return isProcessing_; }
     const std::optional<QString>& detectedFileType() const noexcept { return detectedFileType_; }
     bool showOutputWindow() const noexcept { return showOutputWindow_; }
+    /// True while the "Error" alert is about a table whose text is not UTF-8, which
+    /// `readAsWindows1252` may read.
+    bool offersWindows1252() const noexcept { return !notUtf8Path_.isEmpty() && showError_; }
     const ConversionDetails& conversionDetails() const noexcept { return details_; }
     /// The file of the last successful import, as the file system names it; empty before one.
     const QByteArray& importedPath() const noexcept { return importedPath_; }
@@ -133,6 +136,10 @@ public slots:
     /// off the UI thread, with the flow and alerts of an import. Does nothing before an import
     /// or while one runs.
     void convertAgain(const pellacor::ImportChoice& choice);
+    /// After a table failed for text that is not UTF-8 (`offersWindows1252`): dismisses the
+    /// error and reads that table again as Windows-1252, with the flow and alerts of an
+    /// import. Does nothing otherwise.
+    void readAsWindows1252();
     /// Hides the output panel; records and text stay.
     void closeOutputWindow();
     /// Opens the save dialog (`isExporting` true while it is open) proposing "output.fasta",
@@ -203,6 +210,7 @@ private:
     bool showOutputWindow_ = false;
     ConversionDetails details_;
     QByteArray importedPath_;
+    QByteArray notUtf8Path_; // the table that last failed for not being UTF-8
 };
 
 } // namespace pellacor

@@ -44,6 +44,7 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
     if (isProcessing_)
         return;
     setIsProcessing(true);
+    notUtf8Path_.clear();
     if (choice.failure) {
         failImport(*choice.failure);
         return;
@@ -63,7 +64,19 @@ void ConversionSession::convertAgain(const ImportChoice& choice) {
     startConversion(importedPath_, choice);
 }
 
+void ConversionSession::readAsWindows1252() {
+    if (isProcessing_ || !offersWindows1252())
+        return;
+    const QByteArray path = notUtf8Path_;
+    dismissError();
+    setIsProcessing(true);
+    ImportChoice choice;
+    choice.encoding = QStringLiteral("windows-1252");
+    startConversion(path, choice);
+}
+
 void ConversionSession::startConversion(const QByteArray& path, const ImportChoice& choice) {
+    notUtf8Path_.clear();
     const QString name = QFile::decodeName(path);
     if (!access_.startAccessing(name)) {
         failImport(QStringLiteral("Could not access file"));
@@ -79,6 +92,8 @@ void ConversionSession::startConversion(const QByteArray& path, const ImportChoi
         ImportOutcome outcome = watcher->future().takeResult();
         watcher->deleteLater();
         if (outcome.failure) {
+            if (outcome.isNotUtf8)
+                notUtf8Path_ = path;
             failImport(*outcome.failure);
             return;
         }

@@ -3,6 +3,7 @@
 #include "conversion/Conversion.h"
 #include "conversion/TableFormat.h"
 #include "core/ConversionTrace.h"
+#include "files/EncodedText.h"
 #include "readers/delimited/CSVParser.h"
 
 #include <filesystem>
@@ -36,6 +37,8 @@ ImportOutcome ImportJob::run(const QByteArray& path, const ImportChoice& choice)
         request.columns = choice.columns;
         if (choice.sheet)
             request.sheet = choice.sheet->toStdString();
+        if (choice.encoding && !EncodedText::isUtf8(choice.encoding->toStdString()))
+            request.encoding = choice.encoding->toStdString();
         const ConversionSummary summary =
             Conversion::run(request, [&entries](const RecordView& r) { entries.append(r); });
         outcome.details.layout = summary.layout;
@@ -44,11 +47,25 @@ ImportOutcome ImportJob::run(const QByteArray& path, const ImportChoice& choice)
         outcome.details.sheet = QString::fromStdString(summary.sheet);
         for (const std::string& warning : summary.warnings())
             outcome.details.warnings << QString::fromStdString(warning);
+        if (choice.encoding)
+            outcome.details.encoding = *choice.encoding;
         outcome.fileType = QString::fromStdString(summary.fileType);
         outcome.entryTrace = summary.entryTrace();
         outcome.fastaTrace = ConversionTrace::fastaLines(std::string_view(
             entries.fasta().constData(), static_cast<std::size_t>(entries.fasta().size())));
         outcome.entries = std::move(entries);
+        return outcome;
+    } catch (const CSVParser::ParserError& e) {
+        if (e.kind() != CSVParser::ParserError::Case::invalidEncoding)
+            return failed(e.what());
+        // The converter's way out is an option; here it is the alert's button.
+        std::string message = e.what();
+        constexpr std::string_view option = "read it with --encoding windows-1252.";
+        if (message.ends_with(option))
+            message.replace(message.size() - option.size(), option.size(),
+                            "read it as Windows-1252.");
+        ImportOutcome outcome = failed(message.c_str());
+        outcome.isNotUtf8 = true;
         return outcome;
     } catch (const std::bad_alloc&) {
         return failed("There is not enough memory to read this file.");

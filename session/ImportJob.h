@@ -25,6 +25,9 @@ struct ConversionDetails {
     /// sequence): 5, 9, 12" first, when rows were skipped; then a column that holds no
     /// sequences, repeated identifiers.
     QStringList warnings;
+    /// The ICU name of the encoding a delimited table was read in when one was chosen
+    /// ("windows-1252", or "UTF-8" chosen back); empty when none was.
+    QString encoding;
 };
 
 /// How to read a table beyond what it says: the columns and the sheet the user chose.
@@ -32,6 +35,8 @@ struct ImportChoice {
     ColumnChoice columns;
     /// A workbook's sheet, by name; absent, the first that is not hidden.
     std::optional<QString> sheet;
+    /// The encoding of delimited text, an ICU converter name; absent, UTF-8.
+    std::optional<QString> encoding;
 };
 
 /// Everything an import produces before it is committed: records, label, FASTA text and the
@@ -47,6 +52,8 @@ struct ImportOutcome {
     ConversionDetails details;
     /// The message for the "Error" alert; absent on success.
     std::optional<QString> failure;
+    /// True when the failure was text that is not UTF-8, which another encoding may read.
+    bool isNotUtf8 = false;
 };
 
 /// The part of an import that may run off the UI thread: reading a table and rendering it.

@@ -29,9 +29,11 @@ public:
     QComboBox* sequenceBox() const noexcept { return sequence_; }
     QComboBox* descriptionBox() const noexcept { return description_; }
     QComboBox* sheetBox() const noexcept { return sheet_; }
+    /// The encoding menu, shown once the table was read in an encoding the user chose.
+    QComboBox* encodingBox() const noexcept { return encoding_; }
 
 signals:
-    /// The user chose other columns or another sheet.
+    /// The user chose other columns, another sheet or another encoding.
     void choiceChanged(const pellacor::ImportChoice& choice);
 
 private:
@@ -41,10 +43,12 @@ private:
     QLabel* summary_ = nullptr;
     QWidget* columnsRow_ = nullptr;
     QWidget* sheetRow_ = nullptr;
+    QWidget* encodingRow_ = nullptr;
     QComboBox* identifier_ = nullptr;
     QComboBox* sequence_ = nullptr;
     QComboBox* description_ = nullptr;
     QComboBox* sheet_ = nullptr;
+    QComboBox* encoding_ = nullptr;
     bool isFilling_ = false;
 };
 

@@ -34,15 +34,21 @@ void ContentView::presentAlerts() {
     // Messages carry file names and system text; they must never be read as markup.
     box->setTextFormat(Qt::PlainText);
     box->setText(error ? session_->errorAlertText() : session_->successAlertText());
+    // Text that is not UTF-8 is most often a Windows export: one click reads it so.
+    QPushButton* readAs = error && session_->offersWindows1252()
+                              ? box->addButton(tr("Read as Windows-1252"), QMessageBox::ActionRole)
+                              : nullptr;
     QPushButton* ok = box->addButton(tr("OK"), QMessageBox::AcceptRole);
     box->setDefaultButton(ok);
     box->setEscapeButton(ok);
     box->setWindowModality(Qt::WindowModal);
     alert_ = box;
-    connect(box, &QMessageBox::finished, this, [this, box, error] {
+    connect(box, &QMessageBox::finished, this, [this, box, error, readAs] {
         if (alert_ == box)
             alert_ = nullptr;
-        if (error)
+        if (readAs && box->clickedButton() == readAs)
+            session_->readAsWindows1252();
+        else if (error)
             session_->dismissError();
         else
             session_->dismissSuccess();
