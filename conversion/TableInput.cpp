@@ -76,6 +76,21 @@ std::unique_ptr<TextSource> TableInput::open(const std::filesystem::path& path,
     return source;
 }
 
+bool TableInput::isGzipFile(const std::filesystem::path& path) noexcept {
+    if (!isRegularFile(path))
+        return false;
+    const bool isInput = isStandardInput(path);
+    const int fd = isInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const off_t at = isInput ? ::lseek(fd, 0, SEEK_CUR) : 0;
+    char magic[2] = {};
+    const bool read = at >= 0 && ::pread(fd, magic, sizeof magic, at) == sizeof magic;
+    if (!isInput)
+        ::close(fd);
+    return read && GzipText::startsGzip(std::string_view(magic, sizeof magic));
+}
+
 bool TableInput::isRegularFile(const std::filesystem::path& path) noexcept {
     struct stat info {};
     const int status =

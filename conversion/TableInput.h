@@ -30,6 +30,9 @@ public:
     static std::string ruleName(const std::filesystem::path& path) {
         return std::string(FileName::withoutGzipSuffix(path.string()));
     }
+    /// True when the table at `path` (standard input too, left where it stands) is a regular
+    /// file that begins as gzip data does.
+    static bool isGzipFile(const std::filesystem::path& path) noexcept;
     /// True when `path` names standard input.
     static bool isStandardInput(const std::filesystem::path& path) noexcept { return path == "-"; }
 };

@@ -226,6 +226,14 @@ TEST(ConvertCli, an_output_named_gz_is_gzip_data_of_the_plain_text_and_whole_or_
     const std::string inputs = (folder / "t.csv").string() + " " + (folder / "u.tsv").string();
     const Outcome plain = convert(inputs);
     ASSERT_EQ(plain.status, 0) << plain.err;
+    // Read from gzip files, to standard output too, the text is the same.
+    ASSERT_EQ(std::system(("gzip -k " + inputs).c_str()), 0);
+    const Outcome fromGzip =
+        convert((folder / "t.csv.gz").string() + " - < " + (folder / "u.tsv.gz").string());
+    EXPECT_EQ(fromGzip.status, 0) << fromGzip.err;
+    EXPECT_TRUE(fromGzip.out == plain.out);
+    for (const char* name : {"t.csv.gz", "u.tsv.gz"})
+        fs::remove(folder / name);
     for (const char* name : {"out.fasta.gz", "OUT.FA.GZ"}) {
         const Outcome r = convert("-o " + (folder / name).string() + " " + inputs);
         EXPECT_EQ(r.status, 0) << r.err;
@@ -362,8 +370,11 @@ TEST(ConvertCli, a_late_fault_in_a_file_writes_nothing_but_a_pipe_keeps_what_wen
                 : "pellacor-convert: The file is not valid UTF-8 text. Row 20001 holds the byte "
                   "0xFF, which UTF-8 does not allow there. Save it as UTF-8, or read it with "
                   "--encoding windows-1252.\n";
-        // A file, named or on standard input, is read through before anything goes out.
-        for (const std::string& arguments : {file, "- <" + file}) {
+        // A file, named or on standard input, gzip-compressed or not, is read through before
+        // anything goes out.
+        ASSERT_EQ(std::system(("gzip -kf " + file).c_str()), 0);
+        for (const std::string& arguments :
+             {file, "- <" + file, file + ".gz", "- <" + file + ".gz"}) {
             const Outcome r = convert(arguments);
             EXPECT_EQ(r.status, 1) << arguments;
             EXPECT_EQ(r.out, "") << arguments;
