@@ -29,11 +29,13 @@ bool GzipText::readMore() {
         isComplete_ = true;
         return false;
     }
-    window_.makeRoom(piece->size);
-    std::memcpy(window_.back(), piece->bytes.get(), piece->size);
-    window_.added(piece->size);
-    isComplete_ = piece->isLast;
     const bool grew = piece->size > 0;
+    if (grew) {
+        window_.makeRoom(piece->size);
+        std::memcpy(window_.back(), piece->bytes.get(), piece->size);
+        window_.added(piece->size);
+    }
+    isComplete_ = piece->isLast;
     queue_.recycle(std::move(*piece));
     return grew || !isComplete_;
 }
