@@ -1,17 +1,20 @@
 #include "cli/ConvertCommand.h"
 
 #include "cli/AtomicFile.h"
+#include "cli/SpoolFile.h"
 #include "conversion/Conversion.h"
 #include "conversion/FastaStream.h"
 #include "conversion/TableFormat.h"
 #include "conversion/TableInput.h"
 #include "files/DisplayName.h"
 #include "files/FileDescriptor.h"
+#include "files/GzipCompressor.h"
 #include "readers/ChoiceError.h"
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <optional>
 #include <unistd.h>
@@ -33,6 +36,18 @@ template <typename Step> auto forInput(const std::string& input, Step step) {
         // Readers and files say what went wrong in the user's words; anything else still ends
         // as one line rather than an abort.
         throw ConvertCommand::Failure(input, error.what());
+    }
+}
+
+// A temporary file for the output of `input`, when it is a gzip file; none when it is not, or
+// when no temporary file can be made (it is then checked and read twice).
+std::unique_ptr<SpoolFile> spoolFor(const std::string& input) {
+    if (!TableInput::isGzipFile(input))
+        return nullptr;
+    try {
+        return std::make_unique<SpoolFile>();
+    } catch (const FileError&) {
+        return nullptr;
     }
 }
 
@@ -65,6 +80,7 @@ ConversionRequest ConvertCommand::requestFor(std::size_t index, bool isChecked) 
     request.delimiter = options_.delimiter;
     request.partsByWhitespace = options_.partsByWhitespace;
     request.section = options_.section;
+    request.encoding = options_.encoding;
     return request;
 }
 
@@ -77,8 +93,14 @@ void ConvertCommand::run() {
     std::optional<AtomicFile> file;
     if (options_.output)
         forOutput([&] { file.emplace(*options_.output); });
+    // A name ending in .gz is written as gzip data, as the tools it is handed to expect.
+    std::optional<GzipCompressor> compressor;
+    if (file && GzipCompressor::namesGzip(*options_.output))
+        compressor.emplace([&](std::string_view bytes) { file->write(bytes); });
     const FastaStream::Output write = [&](std::string_view piece) {
-        if (file)
+        if (compressor)
+            forOutput([&] { compressor->write(piece); });
+        else if (file)
             forOutput([&] { file->write(piece); });
         else
             writeToStandardOutput(piece);
@@ -109,14 +131,20 @@ void ConvertCommand::run() {
 
     // Nothing reaches standard output before every input that can be read through has been:
     // files are checked, workbooks (whose parts are vouched for only once unpacked) converted
-    // into memory. A pipe cannot be read twice; it goes out as it comes.
+    // into memory, gzip files converted into a temporary file (checked first, they would be
+    // inflated twice, which costs more than the conversion). A pipe cannot be read twice; it
+    // goes out as it comes.
     std::vector<std::optional<std::string>> converted(options_.inputs.size());
+    std::vector<std::unique_ptr<SpoolFile>> spooled(options_.inputs.size());
     if (!file)
         for (std::size_t i = 0; i < options_.inputs.size(); ++i) {
             const std::string& input = options_.inputs[i];
             if (TableFormat::of(input).isWorkbook()) {
                 std::string& text = converted[i].emplace();
                 convert(i, [&text](std::string_view piece) { text.append(piece); });
+            } else if (std::unique_ptr<SpoolFile> spool = spoolFor(input)) {
+                convert(i, [&spool](std::string_view piece) { spool->write(piece); });
+                spooled[i] = std::move(spool);
             } else if (!TableInput::isStandardInput(input) || TableInput::isRegularFile(input)) {
                 forInput(input, [&] { Conversion::check(requestFor(i, false)); });
                 checked[i] = true;
@@ -125,10 +153,16 @@ void ConvertCommand::run() {
     for (std::size_t i = 0; i < options_.inputs.size(); ++i) {
         if (converted[i])
             write(*converted[i]);
-        else
+        else if (spooled[i] && !spooled[i]->sendTo(STDOUT_FILENO))
+            throw ConvertCommand::Failure({}, std::string("cannot write to standard output: ") +
+                                                  std::strerror(errno) + ".");
+        else if (!spooled[i])
             convert(i, write);
         converted[i].reset();
+        spooled[i].reset();
     }
+    if (compressor)
+        forOutput([&] { compressor->finish(); });
     if (file)
         forOutput([&] { file->commit(); });
 }

@@ -1,6 +1,7 @@
 #include "cli/ConvertOptions.h"
 
 #include "files/DisplayName.h"
+#include "files/EncodedText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -22,7 +23,8 @@ const char* ConvertOptions::usage() {
            "                            UTF-16 text with a byte-order mark too.\n"
            "  -o FILE                   write the FASTA text to FILE instead of standard\n"
            "                            output; FILE is replaced only when every INPUT\n"
-           "                            converted, never left half-written\n"
+           "                            converted, never left half-written. A FILE whose\n"
+           "                            name ends in .gz is written gzip-compressed\n"
            "  -w N                      residues per sequence line (default 80); 0 puts each\n"
            "                            sequence on one line\n"
            "  --id-column COL           the identifier column: a number from 1, a header name,\n"
@@ -44,6 +46,10 @@ const char* ConvertOptions::usage() {
            "                            whitespace for runs of spaces and tabs\n"
            "  --section NAME            the section of a sample sheet that holds the table\n"
            "                            (default: [Data], [..._Data] or [Samples])\n"
+           "  --encoding NAME           read delimited text in the encoding NAME, such as\n"
+           "                            windows-1252, iso-8859-1, macintosh, shift_jis or\n"
+           "                            gb18030 (default: UTF-8, or UTF-16 or UTF-32 that a\n"
+           "                            byte-order mark announces)\n"
            "  --trace                   write the conversion trace to standard error\n"
            "  -h, --help                show this help\n"
            "  --version                 show the version\n"
@@ -137,6 +143,13 @@ ConvertOptions ConvertOptions::parse(const std::vector<std::string>& args) {
                 throw std::invalid_argument("--comment-char needs one ASCII character, not '" +
                                             DisplayName::escaped(marker) + "'");
             options.commentMarker = marker[0];
+        } else if (!onlyOperands && arg == "--encoding") {
+            const std::string& name = value("--encoding");
+            if (!EncodedText::isKnown(name))
+                throw std::invalid_argument("unknown encoding '" + DisplayName::escaped(name) +
+                                            "' for --encoding (try windows-1252, iso-8859-1, "
+                                            "macintosh, shift_jis or gb18030)");
+            options.encoding = name;
         } else if (!onlyOperands && arg.size() > 1 && arg[0] == '-') {
             throw std::invalid_argument("unknown option '" + DisplayName::escaped(arg) + "'");
         } else {

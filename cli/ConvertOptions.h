@@ -21,6 +21,7 @@ struct ConvertOptions {
     char delimiter = 0; ///< 0: guessed
     bool partsByWhitespace = false;
     std::string section;
+    std::optional<std::string> encoding; ///< of delimited text; absent: UTF-8
     bool trace = false;
     bool help = false;
     bool version = false;

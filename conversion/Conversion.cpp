@@ -99,7 +99,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
         summary.sheet = std::move(report.sheet);
         return summary;
     }
-    const std::unique_ptr<TextSource> opened = TableInput::open(request.input);
+    const std::unique_ptr<TextSource> opened = TableInput::open(request.input, request.encoding);
     // Progress counts the text read against the file's size, which inflated text outgrows.
     std::error_code unknown;
     const std::uintmax_t size = TableInput::isRegularFile(request.input)
@@ -119,7 +119,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
 
 void Conversion::check(const ConversionRequest& request) {
     refuseWhatIsNoTable(request.input, TableFormat::of(request.input.string()));
-    const std::unique_ptr<TextSource> source = TableInput::open(request.input);
+    const std::unique_ptr<TextSource> source = TableInput::open(request.input, request.encoding);
     source->readVerified([&] {
         DelimitedTable::check(*source, TableInput::ruleName(request.input), request.columns,
                               optionsOf(request, true));

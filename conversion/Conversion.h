@@ -43,6 +43,9 @@ struct ConversionRequest {
     std::stop_token stop;
     /// Told at each piece of input how many bytes are read, of how many.
     ReadProgress progress;
+    /// The encoding of delimited text, an ICU converter name ("windows-1252"); absent, UTF-8,
+    /// or UTF-16 or UTF-32 that a byte-order mark announces.
+    std::optional<std::string> encoding;
 };
 
 /// What a conversion found, besides its records.
@@ -61,6 +64,9 @@ struct ConversionSummary {
     std::string sheet;
     /// What was noticed about the rows.
     TableFindings findings;
+    /// The encoding the user chose for delimited text, as chosen ("windows-1252", or "UTF-8"
+    /// chosen back); empty when none was.
+    std::string encoding;
 
     /// The trace lines about the records, and about rows skipped.
     std::string entryTrace() const;

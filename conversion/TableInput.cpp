@@ -52,11 +52,15 @@ const char* otherCompression(std::string_view bytes) {
 
 } // namespace
 
-std::unique_ptr<TextSource> TableInput::open(const std::filesystem::path& path) {
+std::unique_ptr<TextSource> TableInput::open(const std::filesystem::path& path,
+                                             const std::optional<std::string>& encoding) {
     const std::string name = isStandardInput(path) ? "standard input" : path.string();
     std::unique_ptr<TextSource> source = openBytes(path);
     if (GzipText::startsGzip(start(*source)))
         source = std::make_unique<GzipText>(std::move(source), name);
+    // UTF-8 named is read as UTF-8 is, its faults told by row.
+    if (encoding && !EncodedText::isUtf8(*encoding))
+        return std::make_unique<EncodedText>(std::move(source), name, *encoding, *encoding);
     const std::string_view bytes = start(*source);
     if (const std::optional<EncodedText::Marked> marked = EncodedText::markedEncodingOf(bytes))
         return std::make_unique<EncodedText>(std::move(source), name, marked->encoding,
@@ -70,6 +74,21 @@ std::unique_ptr<TextSource> TableInput::open(const std::filesystem::path& path) 
                          " is a zip archive, not text. A workbook needs the extension .xlsx or "
                          ".ods; a table inside an archive needs unpacking first.");
     return source;
+}
+
+bool TableInput::isGzipFile(const std::filesystem::path& path) noexcept {
+    if (!isRegularFile(path))
+        return false;
+    const bool isInput = isStandardInput(path);
+    const int fd = isInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const off_t at = isInput ? ::lseek(fd, 0, SEEK_CUR) : 0;
+    char magic[2] = {};
+    const bool read = at >= 0 && ::pread(fd, magic, sizeof magic, at) == sizeof magic;
+    if (!isInput)
+        ::close(fd);
+    return read && GzipText::startsGzip(std::string_view(magic, sizeof magic));
 }
 
 bool TableInput::isRegularFile(const std::filesystem::path& path) noexcept {

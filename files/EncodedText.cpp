@@ -12,6 +12,9 @@ namespace pellacor {
 namespace {
 
 UConverter* openConverter(const char* name, bool isSource) {
+    // ICU takes no name for its default converter, which would vary with the machine.
+    if (*name == '\0')
+        return nullptr;
     UErrorCode error = U_ZERO_ERROR;
     UConverter* converter = ucnv_open(name, &error);
     if (U_FAILURE(error))
@@ -47,6 +50,17 @@ EncodedText::~EncodedText() {
         ucnv_close(source_);
     if (utf8_)
         ucnv_close(utf8_);
+}
+
+bool EncodedText::isKnown(const std::string& encoding) noexcept {
+    UConverter* converter = openConverter(encoding.c_str(), true);
+    if (converter)
+        ucnv_close(converter);
+    return converter != nullptr;
+}
+
+bool EncodedText::isUtf8(const std::string& encoding) noexcept {
+    return ucnv_compareNames(encoding.c_str(), "UTF-8") == 0;
 }
 
 std::optional<EncodedText::Marked> EncodedText::markedEncodingOf(std::string_view bytes) noexcept {

@@ -35,6 +35,11 @@ public:
     EncodedText(const EncodedText&) = delete;
     EncodedText& operator=(const EncodedText&) = delete;
 
+    /// True when ICU has a converter named `encoding` (a name or an alias, in any case).
+    static bool isKnown(const std::string& encoding) noexcept;
+    /// True when `encoding` names UTF-8.
+    static bool isUtf8(const std::string& encoding) noexcept;
+
     /// The UTF-16 or UTF-32 encoding whose byte-order mark `bytes` begin with, if any. The
     /// UTF-32 little-endian mark begins as the UTF-16 one does, so it is looked for first.
     static std::optional<Marked> markedEncodingOf(std::string_view bytes) noexcept;

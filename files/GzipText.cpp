@@ -1,62 +1,100 @@
 #include "files/GzipText.h"
 
-#include "files/DisplayName.h"
-#include "files/FileError.h"
-
-#include <climits>
-#include <new>
+#include <algorithm>
+#include <cstring>
 
 namespace pellacor {
+namespace {
+
+// Compressed bytes handed to the inflater at a time: their pages are read in ahead in one go.
+constexpr std::size_t inputStep = std::size_t(1) << 20;
+
+} // namespace
 
 GzipText::GzipText(std::unique_ptr<TextSource> compressed, std::string name)
-    : DecodedText(std::move(compressed), std::move(name)) {
-    // 16 + 15: gzip wrapping, the largest window.
-    if (inflateInit2(&stream_, 16 + MAX_WBITS) != Z_OK)
-        throw std::bad_alloc();
-}
+    : compressed_(std::move(compressed)), inflater_(std::move(name)), queue_(pieces, pieceBytes),
+      inflating_([this] { inflateAll(); }) {}
 
 GzipText::~GzipText() {
-    inflateEnd(&stream_);
+    queue_.close();
+    compressed_->interrupt();
+    inflating_.join();
 }
 
-std::size_t GzipText::decode(std::string_view input, bool inputEnds, char* out, std::size_t room,
-                             std::size_t& used) {
-    used = 0;
-    if (memberEnded_) {
-        // Another member may follow; anything else after the last one is not gzip data.
-        if (input.empty()) {
-            if (inputEnds)
-                hasEnded_ = true;
-            return 0;
+bool GzipText::readMore() {
+    if (isComplete_)
+        return false;
+    std::optional<PieceQueue::Piece> piece = queue_.next();
+    if (!piece) {
+        isComplete_ = true;
+        return false;
+    }
+    const bool grew = piece->size > 0;
+    if (grew) {
+        window_.makeRoom(piece->size);
+        std::memcpy(window_.back(), piece->bytes.get(), piece->size);
+        window_.added(piece->size);
+    }
+    isComplete_ = piece->isLast;
+    queue_.recycle(std::move(*piece));
+    return grew || !isComplete_;
+}
+
+void GzipText::inflateAll() noexcept {
+    try {
+        while (std::optional<PieceQueue::Piece> piece = queue_.emptyPiece()) {
+            std::exception_ptr fault;
+            try {
+                fill(*piece);
+            } catch (...) {
+                fault = std::current_exception();
+            }
+            // What was made before a fault is read before the fault is heard of.
+            const bool isLast = piece->isLast;
+            queue_.send(std::move(*piece));
+            if (fault) {
+                queue_.finish(fault);
+                return;
+            }
+            if (isLast)
+                break;
         }
-        if (!startsGzip(input))
-            throw FileError(DisplayName::quoted(name()) +
-                            " holds other data after its gzip data; it is damaged.");
-        inflateReset(&stream_);
-        memberEnded_ = false;
+        queue_.finish();
+    } catch (...) {
+        queue_.finish(std::current_exception());
     }
-    stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
-    stream_.avail_in = static_cast<uInt>(std::min<std::size_t>(input.size(), UINT_MAX));
-    stream_.next_out = reinterpret_cast<Bytef*>(out);
-    stream_.avail_out = static_cast<uInt>(std::min<std::size_t>(room, UINT_MAX));
-    const int status = inflate(&stream_, Z_NO_FLUSH);
-    used = input.size() > UINT_MAX ? UINT_MAX - stream_.avail_in : input.size() - stream_.avail_in;
-    const std::size_t made = std::min<std::size_t>(room, UINT_MAX) - stream_.avail_out;
-    if (status == Z_STREAM_END) {
-        memberEnded_ = true;
-        if (used == input.size() && inputEnds)
-            hasEnded_ = true;
-        return made;
+}
+
+void GzipText::fill(PieceQueue::Piece& piece) {
+    TextSource& input = *compressed_;
+    char* const out = piece.bytes.get();
+    const std::size_t room = queue_.pieceBytes();
+    bool needsMore = input.window().empty() && !input.isComplete();
+    while (piece.size < room) {
+        if (needsMore) {
+            // A slow writer's rows go on as they come, rather than once a piece is full.
+            if (piece.size > 0)
+                return;
+            if (!input.readMore() && !input.isComplete())
+                return; // interrupted: the reader has left
+        }
+        const std::string_view window = input.window();
+        const std::size_t given = std::min(window.size(), inputStep);
+        const bool inputEnds = input.isComplete() && given == window.size();
+        input.willRead(given);
+        std::size_t used = 0;
+        const std::size_t made = inflater_.inflate(window.substr(0, given), inputEnds,
+                                                   out + piece.size, room - piece.size, used);
+        piece.size += made;
+        input.drop(used);
+        if (inflater_.hasEnded()) {
+            piece.isLast = true;
+            return;
+        }
+        // The inflater takes all it is given unless its output is full, or it waits for the
+        // rest of a member's first bytes.
+        needsMore = !input.isComplete() && (input.window().empty() || (made == 0 && used == 0));
     }
-    if (status == Z_MEM_ERROR)
-        throw std::bad_alloc();
-    if (status != Z_OK && status != Z_BUF_ERROR)
-        throw FileError(DisplayName::quoted(name()) + " is damaged: its gzip data cannot be " +
-                        "inflated (" + (stream_.msg ? stream_.msg : "unknown error") + ").");
-    if (inputEnds && used == input.size() && made == 0)
-        throw FileError(DisplayName::quoted(name()) +
-                        " ends before its gzip data does; it was cut short.");
-    return made;
 }
 
 } // namespace pellacor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/FileDescriptor.h"
 #include "files/SlidingWindow.h"
 #include "files/TextSource.h"
 
@@ -18,13 +19,13 @@ public:
 
     /// Reads from `fd` (named `name` in messages), which stays the caller's, `piece` bytes at a
     /// time at most.
-    StreamedText(int fd, std::string name, std::size_t piece = pieceBytes)
-        : fd_(fd), name_(std::move(name)), piece_(piece) {}
+    StreamedText(int fd, std::string name, std::size_t piece = pieceBytes);
 
     std::string_view window() const noexcept override { return window_.view(); }
     bool readMore() override;
     bool isComplete() const noexcept override { return atEnd_; }
     void drop(std::size_t bytes) override { window_.drop(bytes); }
+    void interrupt() noexcept override;
 
 private:
     int fd_;
@@ -32,6 +33,8 @@ private:
     std::size_t piece_;
     SlidingWindow window_;
     bool atEnd_ = false;
+    // Readable once `interrupt` was called; waits for input wait for it too.
+    FileDescriptor wake_;
 };
 
 } // namespace pellacor

@@ -26,6 +26,9 @@ public:
     /// Throws `FileError` when the input changed while it was read (a file cut short or
     /// rewritten): what was read may then be a mix of old and new text.
     virtual void verifyUnchanged() const {}
+    /// Makes a `readMore` that waits for input in another thread, or the next one, return
+    /// false at once, the source not complete. Safe to call from any thread.
+    virtual void interrupt() noexcept {}
 
     /// Runs `read` over this source, then `verifyUnchanged`, and returns what `read` returned.
     /// When `read` throws, the check comes first: the zeros of a file cut short, or a half

@@ -67,6 +67,7 @@ void ConversionSession::reopenOutputWindow() {
 }
 
 void ConversionSession::dismissError() {
+    notUtf8Path_.clear();
     setShowError(false);
 }
 

@@ -112,6 +112,9 @@ public:
     int importProgress() const noexcept { return importProgress_; }
     std::optional<QString> detectedFileType() const;
     bool showOutputWindow() const noexcept { return showOutputWindow_; }
+    /// True while the "Error" alert is about a table whose text is not UTF-8, which
+    /// `readAsWindows1252` may read.
+    bool offersWindows1252() const noexcept { return !notUtf8Path_.isEmpty() && showError_; }
     const ConversionSummary& conversionSummary() const noexcept { return summary_; }
     /// The file of the last successful import, as the file system names it; empty before one.
     const QByteArray& importedPath() const noexcept { return importedPath_; }
@@ -129,7 +132,8 @@ public:
     /// The file chooser's filters: tables of every kind first, then CSV, TSV, text,
     /// workbooks and "All files".
     static QStringList importNameFilters();
-    /// The save dialog's filters: FASTA files, text files, then "All files".
+    /// The save dialog's filters: FASTA files, text files, gzip-compressed FASTA, then "All
+    /// files".
     static QStringList exportNameFilters();
     /// The file name the save dialog proposes.
     static QString proposedExportName() { return QStringLiteral("output.fasta"); }
@@ -148,6 +152,10 @@ public slots:
     /// Stops the running import: the previous result stays as it was, no alert is raised and
     /// nothing the import made is left behind. Does nothing while no import runs.
     void cancelImport();
+    /// After a table failed for text that is not UTF-8 (`offersWindows1252`): dismisses the
+    /// error and reads that table again as Windows-1252, with the flow and alerts of an
+    /// import. Does nothing otherwise.
+    void readAsWindows1252();
     /// Hides the output panel; records and text stay.
     void closeOutputWindow();
     /// Shows the output panel again on the current text; does nothing without text.
@@ -229,6 +237,7 @@ private:
     QByteArray importingPath_;
     QString errorFile_;
     QString successFile_;
+    QByteArray notUtf8Path_; // the table that last failed for not being UTF-8
 };
 
 } // namespace pellacor

@@ -42,6 +42,7 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
         return;
     setIsProcessing(true);
     importingPath_.clear();
+    notUtf8Path_.clear();
     if (choice.failure) {
         failImport(*choice.failure);
         return;
@@ -65,7 +66,19 @@ void ConversionSession::convertAgain(const ConversionRequest& request) {
     startConversion(std::move(again));
 }
 
+void ConversionSession::readAsWindows1252() {
+    if (isProcessing_ || !offersWindows1252())
+        return;
+    ConversionRequest request;
+    request.input = notUtf8Path_.toStdString();
+    request.encoding = "windows-1252";
+    dismissError();
+    setIsProcessing(true);
+    startConversion(std::move(request));
+}
+
 void ConversionSession::startConversion(ConversionRequest request) {
+    notUtf8Path_.clear();
     // The file system's bytes of the name, whatever they decode to.
     const QByteArray path = QByteArray::fromStdString(request.input.string());
     const QString name = QFile::decodeName(path);
@@ -106,6 +119,8 @@ void ConversionSession::startConversion(ConversionRequest request) {
             return;
         }
         if (outcome.failure) {
+            if (outcome.isNotUtf8)
+                notUtf8Path_ = path;
             failImport(*outcome.failure);
             return;
         }

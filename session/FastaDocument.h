@@ -17,11 +17,17 @@ public:
     static FastaDocument fromUtf8(QByteArray utf8);
 
     /// Writes the file bytes to `path` through a temporary file that replaces `path` only when
-    /// complete. Throws `FileError` with the system's description when that fails.
+    /// complete, gzip-compressed when `path` ends in ".gz". Throws `FileError` with the
+    /// system's description when that fails.
     void save(const QString& path) const;
 
-    /// The types of file this document writes, FASTA first, as QFileDialog filters.
+    /// The types of file this document is saved as, as QFileDialog filters: FASTA, plain
+    /// text, then gzip-compressed FASTA.
     static QStringList nameFilters();
+    /// The filter of gzip-compressed FASTA.
+    static QString gzipNameFilter() {
+        return QStringLiteral("FASTA, gzip-compressed (*.fasta.gz)");
+    }
 
 private:
     QByteArray utf8_;

@@ -4,6 +4,8 @@
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
 #include "readers/ReadCancelled.h"
+#include "files/EncodedText.h"
+#include "readers/delimited/ParserError.h"
 
 #include <filesystem>
 #include <new>
@@ -20,17 +22,25 @@ ImportOutcome failed(const char* message) {
 
 } // namespace
 
-ImportOutcome ImportJob::run(const ConversionRequest& request) {
+ImportOutcome ImportJob::run(ConversionRequest request) {
     try {
         ImportOutcome outcome;
         // A delimited table's text is known not to outgrow this, so it is never moved while it
         // grows; a workbook's grows as it must.
         std::error_code unknown;
+        // UTF-8 chosen back is read as no encoding at all, and stays in view as chosen.
+        std::string encoding;
+        if (request.encoding) {
+            encoding = *request.encoding;
+            if (EncodedText::isUtf8(encoding))
+                request.encoding.reset();
+        }
         const std::uintmax_t tableBytes = std::filesystem::file_size(request.input, unknown);
         if (!unknown && !TableFormat::of(request.input.string()).isWorkbook())
             outcome.entries.reserve(FastaConverter::tableSizeBound(tableBytes, LineWidth()));
         outcome.summary = Conversion::run(
             request, [&entries = outcome.entries](const RecordView& r) { entries.append(r); });
+        outcome.summary.encoding = encoding;
         const QByteArray& fasta = outcome.entries.fasta();
         outcome.fastaTrace = ConversionTrace::fastaLines(
             std::string_view(fasta.constData(), static_cast<std::size_t>(fasta.size())));
@@ -38,6 +48,18 @@ ImportOutcome ImportJob::run(const ConversionRequest& request) {
     } catch (const ReadCancelled&) {
         ImportOutcome outcome;
         outcome.isCancelled = true;
+        return outcome;
+    } catch (const ParserError& e) {
+        if (e.kind() != ParserError::Case::invalidEncoding)
+            return failed(e.what());
+        // The converter's way out is an option; here it is the alert's button.
+        std::string message = e.what();
+        constexpr std::string_view option = "read it with --encoding windows-1252.";
+        if (message.ends_with(option))
+            message.replace(message.size() - option.size(), option.size(),
+                            "read it as Windows-1252.");
+        ImportOutcome outcome = failed(message.c_str());
+        outcome.isNotUtf8 = true;
         return outcome;
     } catch (const std::bad_alloc&) {
         return failed("There is not enough memory to read this file.");

@@ -24,6 +24,8 @@ struct ImportOutcome {
     std::optional<QString> failure;
     /// True when the request's stop ended the import: nothing else holds anything.
     bool isCancelled = false;
+    /// True when the failure was text that is not UTF-8, which another encoding may read.
+    bool isNotUtf8 = false;
 };
 
 /// The part of an import that may run off the UI thread: reading a table and rendering it.
@@ -35,7 +37,7 @@ public:
     /// Converts `request` with the reader its input's file name picks, rendering each record
     /// as it comes. Never throws: a failure comes back as `ImportOutcome::failure` with the
     /// reader's message, a stop as `ImportOutcome::isCancelled`.
-    static ImportOutcome run(const ConversionRequest& request);
+    static ImportOutcome run(ConversionRequest request);
 };
 
 } // namespace pellacor

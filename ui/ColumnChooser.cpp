@@ -62,6 +62,24 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     sheetLayout->addStretch(1);
     layout->addWidget(sheetRow_);
 
+    encodingRow_ = new QWidget(this);
+    auto* encodingLayout = new QHBoxLayout(encodingRow_);
+    encodingLayout->setContentsMargins(0, 0, 0, 0);
+    encodingLayout->addWidget(captionLabel(tr("Encoding"), encodingRow_));
+    encoding_ = choiceBox(encodingRow_, tr("Encoding"), tr("The encoding the table's text is read in"));
+    // What users name them, and the names ICU knows them by.
+    for (const auto& [label, name] : {std::pair{"UTF-8", "UTF-8"},
+                                      {"Windows-1252", "windows-1252"},
+                                      {"ISO-8859-1", "ISO-8859-1"},
+                                      {"Mac Roman", "macintosh"},
+                                      {"Shift_JIS", "Shift_JIS"},
+                                      {"GB18030", "GB18030"}})
+        encoding_->addItem(QString::fromLatin1(label), QString::fromLatin1(name));
+    encodingLayout->addWidget(encoding_, 1);
+    encodingLayout->addStretch(1);
+    encodingRow_->setVisible(false);
+    layout->addWidget(encodingRow_);
+
     // Each role's name over its choice, so that the three fit a narrow panel side by side.
     columnsRow_ = new QWidget(this);
     auto* columns = new QGridLayout(columnsRow_);
@@ -95,18 +113,34 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
         if (!isFilling_)
             emit choiceChanged(choiceShown(true));
     });
+    connect(encoding_, &QComboBox::currentIndexChanged, this, [this] {
+        if (!isFilling_)
+            emit choiceChanged(choiceShown(false));
+    });
     setVisible(false);
 }
 
 void ColumnChooser::show(const ConversionSummary& summary) {
     const bool hasSheets = summary.sheets.size() > 1;
     const bool hasColumns = summary.layout && summary.layout->columns > 2;
-    setVisible(hasSheets || hasColumns);
+    // Once an encoding was chosen, it stays in view with the others, UTF-8 among them.
+    const bool hasEncoding = !summary.encoding.empty();
+    setVisible(hasSheets || hasColumns || hasEncoding);
     if (!summary.layout)
         return;
     const ColumnLayout& layout = *summary.layout;
     // What filling the menus changes is no choice of the user's.
     isFilling_ = true;
+    const QString encoding = summary.encoding.empty()
+                                 ? QStringLiteral("UTF-8")
+                                 : QString::fromStdString(summary.encoding);
+    int shown = encoding_->findData(encoding);
+    if (shown < 0) {
+        encoding_->addItem(encoding, encoding);
+        shown = encoding_->count() - 1;
+    }
+    encoding_->setCurrentIndex(shown);
+    encodingRow_->setVisible(hasEncoding && summary.sheets.empty());
     sheet_->clear();
     for (std::size_t i = 0; i < summary.sheets.size(); ++i)
         sheet_->addItem(QString::fromStdString(summary.sheets[i]), static_cast<int>(i) + 1);
@@ -140,6 +174,8 @@ void ColumnChooser::show(const ConversionSummary& summary) {
 
 ConversionRequest ColumnChooser::choiceShown(bool sheetChanged) const {
     ConversionRequest choice;
+    if (encodingRow_->isVisibleTo(this))
+        choice.encoding = encoding_->currentData().toString().toStdString();
     // By its place among the tabs: names may repeat, places do not.
     if (sheet_->count() > 0)
         choice.sheet = std::to_string(sheet_->currentIndex() + 1);

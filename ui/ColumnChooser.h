@@ -27,9 +27,11 @@ public:
     QComboBox* sequenceBox() const noexcept { return sequence_; }
     QComboBox* descriptionBox() const noexcept { return description_; }
     QComboBox* sheetBox() const noexcept { return sheet_; }
+    /// The encoding menu, shown once the table was read in an encoding the user chose.
+    QComboBox* encodingBox() const noexcept { return encoding_; }
 
 signals:
-    /// The user chose other columns or another sheet: `request` asks for them, with no input.
+    /// The user chose other columns, another sheet or another encoding: `request` asks for them, with no input.
     void choiceChanged(const pellacor::ConversionRequest& request);
 
 private:
@@ -38,10 +40,12 @@ private:
 
     QWidget* columnsRow_ = nullptr;
     QWidget* sheetRow_ = nullptr;
+    QWidget* encodingRow_ = nullptr;
     QComboBox* identifier_ = nullptr;
     QComboBox* sequence_ = nullptr;
     QComboBox* description_ = nullptr;
     QComboBox* sheet_ = nullptr;
+    QComboBox* encoding_ = nullptr;
     bool isFilling_ = false;
 };
 

@@ -39,15 +39,21 @@ void ContentView::presentAlerts() {
     if (!file.isEmpty() && !text.contains(file))
         text += QStringLiteral("\n\n") + tr("File: %1").arg(file);
     box->setText(text);
+    // Text that is not UTF-8 is most often a Windows export: one click reads it so.
+    QPushButton* readAs = error && session_->offersWindows1252()
+                              ? box->addButton(tr("Read as Windows-1252"), QMessageBox::ActionRole)
+                              : nullptr;
     QPushButton* ok = box->addButton(tr("OK"), QMessageBox::AcceptRole);
     box->setDefaultButton(ok);
     box->setEscapeButton(ok);
     box->setWindowModality(Qt::WindowModal);
     alert_ = box;
-    connect(box, &QMessageBox::finished, this, [this, box, error] {
+    connect(box, &QMessageBox::finished, this, [this, box, error, readAs] {
         if (alert_ == box)
             alert_ = nullptr;
-        if (error)
+        if (readAs && box->clickedButton() == readAs)
+            session_->readAsWindows1252();
+        else if (error)
             session_->dismissError();
         else
             session_->dismissSuccess();

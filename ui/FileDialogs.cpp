@@ -5,6 +5,18 @@
 #include <QRegularExpression>
 
 namespace pellacor {
+namespace {
+
+// A name typed under a filter of compressed files ("*.fasta.gz") gets the ".gz" the file will
+// be written as: the session writes gzip by the name alone.
+QString withFilterSuffix(const QString& path, const QString& filter) {
+    if (filter.contains(QStringLiteral(".gz)")) &&
+        !path.endsWith(QStringLiteral(".gz"), Qt::CaseInsensitive))
+        return path + QStringLiteral(".gz");
+    return path;
+}
+
+} // namespace
 
 FileDialogs::FileDialogs(QWidget* window) : window_(window) {}
 
@@ -37,13 +49,15 @@ QString FileDialogs::withListedSuffix(const QString& path, const QStringList& na
                                       const QString& suffix) {
     // The dialog adds the suffix only to a name without any: "sample.v2" would be saved
     // without it, and not be found as FASTA text.
+    // A name ending in ".gz" is saved compressed, whatever comes before it.
     const QString typed = QFileInfo(path).suffix();
-    if (suffix.isEmpty() || typed.isEmpty())
+    if (suffix.isEmpty() || typed.isEmpty() ||
+        typed.compare(QLatin1String("gz"), Qt::CaseInsensitive) == 0)
         return path;
     static const QRegularExpression pattern(QStringLiteral("\\*\\.([^ )]+)"));
     for (const QString& filter : nameFilters)
         for (const QRegularExpressionMatch& match : pattern.globalMatch(filter))
-            if (match.captured(1).compare(typed, Qt::CaseInsensitive) == 0)
+            if (path.endsWith(QLatin1Char('.') + match.captured(1), Qt::CaseInsensitive))
                 return path;
     return path + QLatin1Char('.') + suffix;
 }
@@ -63,8 +77,9 @@ void FileDialogs::chooseSaveTarget(const QString& proposedName, const QStringLis
         dialog, &QFileDialog::finished, dialog, [this, dialog, done = std::move(done)](int result) {
             const QStringList files = dialog->selectedFiles();
             if (result == QDialog::Accepted && !files.isEmpty()) {
-                const QString file =
-                    withListedSuffix(files.first(), dialog->nameFilters(), dialog->defaultSuffix());
+                const QString file = withFilterSuffix(
+                    withListedSuffix(files.first(), dialog->nameFilters(), dialog->defaultSuffix()),
+                    dialog->selectedNameFilter());
                 remember(file);
                 done(file);
             } else {

@@ -394,6 +394,8 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
             const std::size_t before = afterLastLineBreak(window.substr(0, fault));
             if (before > 0)
                 place = scan(window.substr(0, before), false, place).next;
+            if (kind == Error::Case::invalidEncoding)
+                throw Error(kind, place.row, static_cast<unsigned char>(window[fault]));
             throw Error(kind, place.row);
         };
         // A NUL byte means the input is no text: it fails at once, before a line of zeros of
@@ -484,11 +486,20 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
         source,
         [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
             // One pass tells whether the stretch needs a closer look: only bytes past ASCII can
-            // fail to be UTF-8, only a quoted field can fail to end. Line numbers are not kept
-            // here: a table that fails is read again for the message.
+            // fail to be UTF-8, only a quoted field can fail to end.
             const StretchBytes survey = surveyStretch(text);
-            if (survey.hasNonAscii && !UnicodeText::isValidUtf8(text))
-                throw Error(Error::Case::invalidEncoding);
+            if (survey.hasNonAscii) {
+                const std::size_t valid = UnicodeText::validUtf8Length(text);
+                if (valid < text.size()) {
+                    // The rows before the fault's line are scanned for its row's number.
+                    const std::size_t before = afterLastLineBreak(text.substr(0, valid));
+                    CSVRowScanner scanner(text.substr(0, before), delimiter, false, place);
+                    while (scanner.nextRow()) {
+                    }
+                    throw Error(Error::Case::invalidEncoding, scanner.place().row,
+                                static_cast<unsigned char>(text[valid]));
+                }
+            }
             // Without quotation marks every line break ends a row: counting them keeps the
             // place right for a fault further on.
             const auto skipped = [&](std::size_t from, Place at) {

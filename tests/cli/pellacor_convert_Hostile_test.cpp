@@ -382,3 +382,38 @@ TEST(ConvertCliHostile, messages_about_the_command_line_say_what_is_wrong_in_a_l
         EXPECT_NE(r.status, 0);
     }
 }
+
+TEST(ConvertCliHostile, a_gzip_pipe_whose_reader_leaves_ends_the_converter_while_input_waits) {
+    ScratchFolder folder;
+    std::string table;
+    for (int i = 0; i < 200000; ++i)
+        table.append("s").append(std::to_string(i % 10)).append(",ACGTTGCAAC\n");
+    writeFile(folder / "t.csv", table);
+    ASSERT_EQ(std::system(("gzip -k " + (folder / "t.csv").string()).c_str()), 0);
+    const std::string data = slurp(folder / "t.csv.gz");
+    ASSERT_LT(data.size(), 60'000u); // fits the pipe: writing it never waits
+    int feed[2], drain[2];
+    ASSERT_EQ(::pipe(feed), 0);
+    ASSERT_EQ(::pipe(drain), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(feed[0], STDIN_FILENO);
+        ::dup2(drain[1], STDOUT_FILENO);
+        for (const int fd : {feed[0], feed[1], drain[0], drain[1]})
+            ::close(fd);
+        ::execl(PELLACOR_CONVERT, PELLACOR_CONVERT, "-", nullptr);
+        ::_exit(127);
+    }
+    ::close(feed[0]);
+    ::close(drain[1]);
+    ASSERT_EQ(::write(feed[1], data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    // The first records come; then the reader leaves, the input still open and silent.
+    char first[100];
+    ASSERT_GT(::read(drain[0], first, sizeof first), 0);
+    ::close(drain[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child); // a hang fails at the test's time-out
+    ::close(feed[1]);
+    EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 1)) << status;
+}

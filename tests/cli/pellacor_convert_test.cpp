@@ -9,12 +9,34 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#include <zlib.h>
 
 using namespace pellacor::hostile;
 
 namespace {
 
 const std::string workbooks = std::string(PELLACOR_FIXTURES) + "/workbooks/";
+
+// `data` inflated with zlib, every member; "<not gzip>" when it is no whole gzip data.
+std::string gunzipped(const std::string& data) {
+    z_stream z{};
+    inflateInit2(&z, 16 + MAX_WBITS);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    std::string text;
+    char out[65536];
+    int status = Z_OK;
+    while (status == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(out);
+        z.avail_out = sizeof out;
+        status = inflate(&z, Z_NO_FLUSH);
+        text.append(out, sizeof out - z.avail_out);
+        if (status == Z_STREAM_END && z.avail_in > 0 && inflateReset(&z) == Z_OK)
+            status = Z_OK;
+    }
+    inflateEnd(&z);
+    return status == Z_STREAM_END ? text : "<not gzip>";
+}
 
 } // namespace
 
@@ -194,6 +216,75 @@ TEST(ConvertCli, the_output_file_is_replaced_whole_or_not_at_all) {
     EXPECT_EQ(slurp(target), ">s1\nAC\n");
 }
 
+TEST(ConvertCli, an_output_named_gz_is_gzip_data_of_the_plain_text_and_whole_or_not_at_all) {
+    ScratchFolder folder;
+    std::string table = "ID,Sequence,Note\n";
+    for (int i = 0; i < 30000; ++i)
+        table.append("s")
+            .append(std::to_string(i))
+            .append(",")
+            .append(90 + i % 50, "ACGT"[i % 4])
+            .append(",n\n");
+    writeFile(folder / "t.csv", table);
+    writeFile(folder / "u.tsv", "s1\tGG\n");
+    const std::string inputs = (folder / "t.csv").string() + " " + (folder / "u.tsv").string();
+    const Outcome plain = convert(inputs);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    // Read from gzip files, to standard output too, the text is the same.
+    ASSERT_EQ(std::system(("gzip -k " + inputs).c_str()), 0);
+    const Outcome fromGzip =
+        convert((folder / "t.csv.gz").string() + " - < " + (folder / "u.tsv.gz").string());
+    EXPECT_EQ(fromGzip.status, 0) << fromGzip.err;
+    EXPECT_TRUE(fromGzip.out == plain.out);
+    for (const char* name : {"t.csv.gz", "u.tsv.gz"})
+        fs::remove(folder / name);
+    for (const char* name : {"out.fasta.gz", "OUT.FA.GZ"}) {
+        const Outcome r = convert("-o " + (folder / name).string() + " " + inputs);
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string data = slurp(folder / name);
+        EXPECT_EQ(data.substr(0, 2), "\x1F\x8B") << name;
+        EXPECT_TRUE(gunzipped(data) == plain.out) << name;
+        EXPECT_LT(data.size(), plain.out.size() / 3) << name;
+    }
+    // A failure after the first input leaves no file, and nothing beside where it would be.
+    writeFile(folder / "bad.csv", "Name,Sequence\n");
+    const Outcome failed = convert("-o " + (folder / "new.fa.gz").string() + " " + inputs + " " +
+                                   (folder / "bad.csv").string());
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_FALSE(fs::exists(folder / "new.fa.gz"));
+    EXPECT_EQ(namesIn(folder.path()).size(), 5u);
+}
+
+TEST(ConvertCli, text_in_a_named_encoding_converts_to_utf8_and_a_wrong_guess_says_the_way_out) {
+    ScratchFolder folder;
+    // "5 µl at 37°C", "Café" in Windows-1252; "Café", "Ñandú" in Mac Roman.
+    writeFile(folder / "w.csv", "ID,Sequence,Note\ns1,ACGT,5 \xB5l at 37\xB0"
+                                "C\ns2,GG,Caf\xE9\n");
+    writeFile(folder / "m.tsv", "s1\tAC\tCaf\x8E\ns2\tTT\t\x84"
+                                "and\x9C\n");
+    const Outcome windows = convert("--encoding windows-1252 " + (folder / "w.csv").string());
+    EXPECT_EQ(windows.status, 0) << windows.err;
+    EXPECT_EQ(windows.out, ">s1 5 \u00B5l at 37\u00B0C\nACGT\n>s2 Caf\u00E9\nGG\n");
+    const Outcome mac = convert("--encoding macintosh - < " + (folder / "m.tsv").string());
+    EXPECT_EQ(mac.status, 0) << mac.err;
+    EXPECT_EQ(mac.out, ">s1 Caf\u00E9\nAC\n>s2 \u00D1and\u00FA\nTT\n");
+    // Gzip-compressed and piped, the encoding still applies.
+    ASSERT_EQ(std::system(("gzip -k " + (folder / "w.csv").string()).c_str()), 0);
+    EXPECT_EQ(convert("--encoding cp1252 - < " + (folder / "w.csv.gz").string()).out, windows.out);
+    // Without it: the row and the byte, and the option that reads it.
+    const Outcome refused = convert((folder / "w.csv").string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "pellacor-convert: The file is not valid UTF-8 text. Row 2 holds the "
+                           "byte 0xB5, which UTF-8 does not allow there. Save it as UTF-8, or "
+                           "read it with --encoding windows-1252.\n");
+    EXPECT_EQ(convert("--encoding UTF-8 " + (folder / "w.csv").string()).err, refused.err);
+    // A name no converter has is a usage error that names it.
+    const Outcome unknown = convert("--encoding latin-9000 " + (folder / "w.csv").string());
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("unknown encoding 'latin-9000'"), std::string::npos) << unknown.err;
+    EXPECT_EQ(convert("--encoding '' " + (folder / "w.csv").string()).status, 2);
+}
+
 TEST(ConvertCli, an_output_that_is_a_pipe_or_a_link_stays_what_it_was) {
     ScratchFolder folder;
     const std::string ok = (folder / "ok.csv").string();
@@ -280,10 +371,14 @@ TEST(ConvertCli, a_late_fault_in_a_file_writes_nothing_but_a_pipe_keeps_what_wen
         const std::string message =
             fault.find('"') != std::string::npos
                 ? "pellacor-convert: Unterminated quoted field starting on line 20001.\n"
-                : "pellacor-convert: The file is not valid UTF-8 text. Save it as UTF-8 and try "
-                  "again.\n";
-        // A file, named or on standard input, is read through before anything goes out.
-        for (const std::string& arguments : {file, "- <" + file}) {
+                : "pellacor-convert: The file is not valid UTF-8 text. Row 20001 holds the byte "
+                  "0xFF, which UTF-8 does not allow there. Save it as UTF-8, or read it with "
+                  "--encoding windows-1252.\n";
+        // A file, named or on standard input, gzip-compressed or not, is read through before
+        // anything goes out.
+        ASSERT_EQ(std::system(("gzip -kf " + file).c_str()), 0);
+        for (const std::string& arguments :
+             {file, "- <" + file, file + ".gz", "- <" + file + ".gz"}) {
             const Outcome r = convert(arguments);
             EXPECT_EQ(r.status, 1) << arguments;
             EXPECT_EQ(r.out, "") << arguments;

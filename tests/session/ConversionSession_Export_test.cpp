@@ -7,6 +7,7 @@
 #include <QMimeData>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace pellacor {
 namespace {
@@ -19,6 +20,21 @@ QByteArray fileBytes(const QString& path) {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     return file.readAll();
+}
+
+// `data` inflated with zlib; "<not gzip>" when it is no whole gzip member.
+QByteArray gunzipped(const QByteArray& data) {
+    z_stream z{};
+    inflateInit2(&z, 16 + MAX_WBITS);
+    QByteArray text(1 << 20, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(text.data());
+    z.avail_out = static_cast<uInt>(text.size());
+    const int status = inflate(&z, Z_FINISH);
+    text.resize(text.size() - z.avail_out);
+    inflateEnd(&z);
+    return status == Z_STREAM_END && z.avail_in == 0 ? text : QByteArray("<not gzip>");
 }
 
 class ExportTest : public test::SessionTest {
@@ -69,6 +85,24 @@ TEST_F(ExportTest, a_failed_save_leaves_the_target_shows_the_reason_and_keeps_th
         << "a temporary file was left";
     EXPECT_EQ(session.successMessage(), "FASTA content copied to clipboard!");
     EXPECT_FALSE(session.showSuccess());
+}
+
+TEST_F(ExportTest, a_name_ending_in_gz_is_saved_as_gzip_of_the_text_or_not_at_all) {
+    EXPECT_TRUE(ConversionSession::exportNameFilters().contains(
+        QStringLiteral("FASTA, gzip-compressed (*.fasta.gz)")));
+    for (const char* name : {"output.fasta.gz", "OUT.GZ"}) {
+        session.startExport();
+        dialogs.saver(path(name));
+        EXPECT_EQ(gunzipped(fileBytes(path(name))), fasta) << name;
+        EXPECT_TRUE(session.showSuccess());
+        session.dismissSuccess();
+    }
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.fasta.gz"));
+    session.startExport();
+    dialogs.saver(path("taken.fasta.gz"));
+    EXPECT_TRUE(session.showError());
+    EXPECT_TRUE(QFileInfo(path("taken.fasta.gz")).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3) << "a temporary file was left";
 }
 
 TEST_F(ExportTest, the_saved_text_is_the_one_current_when_the_dialog_opened) {

@@ -612,3 +612,48 @@ TEST_F(ContentViewTest, every_control_has_a_name_for_screen_readers_and_the_text
     EXPECT_EQ(reader->characterCount(), unicode.size());
     EXPECT_EQ(reader->text(6, unicode.size()), unicode.mid(6));
 }
+
+TEST_F(ContentViewTest, a_windows_table_offers_to_be_read_so_and_the_panel_then_offers_encodings) {
+    // "µl" and "°C" as Excel on Windows saves them; in Mac Roman, 0xB5 is "µ" and 0xA1 "°".
+    import(write("w.csv", "ID,Sequence,Note\ns1,ACGT,5 \xB5l at 37\xA1"
+                          "C\n"));
+    QMessageBox* alert = waitForAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_TRUE(alert->text().startsWith(
+        QStringLiteral("The file is not valid UTF-8 text. Row 2 holds the byte 0xB5, which UTF-8 "
+                       "does not allow there. Save it as UTF-8, or read it as Windows-1252.")))
+        << alert->text().toStdString();
+    QAbstractButton* readAs = nullptr;
+    for (QAbstractButton* button : alert->buttons())
+        if (button->text() == QStringLiteral("Read as Windows-1252"))
+            readAs = button;
+    ASSERT_NE(readAs, nullptr);
+    QSignalSpy finished(&session(), &pellacor::ConversionSession::importFinished);
+    readAs->click();
+    ASSERT_TRUE(finished.wait(10000));
+    waitForPanel(true);
+    EXPECT_FALSE(session().showError());
+    EXPECT_EQ(session().fastaContent(), QByteArray(">s1 5 \xC2\xB5l at 37\xC2\xA1"
+                                                   "C\nACGT\n"));
+    // The panel names the encoding; another one converts again.
+    pellacor::ColumnChooser& chooser = *panel().columnChooser();
+    ASSERT_TRUE(chooser.encodingBox()->isVisible());
+    EXPECT_EQ(chooser.encodingBox()->currentText(), QStringLiteral("Windows-1252"));
+    chooser.encodingBox()->setCurrentIndex(chooser.encodingBox()->findText("Mac Roman"));
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(session().fastaContent(), QByteArray(">s1 5 \xC2\xB5l at 37\xC2\xB0"
+                                                   "C\nACGT\n"));
+    EXPECT_EQ(chooser.encodingBox()->currentText(), QStringLiteral("Mac Roman"));
+    // A column chosen now keeps the encoding.
+    chooser.descriptionBox()->setCurrentIndex(chooser.descriptionBox()->findText("none"));
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(session().fastaContent(), QByteArray(">s1\nACGT\n"));
+    EXPECT_EQ(chooser.encodingBox()->currentText(), QStringLiteral("Mac Roman"));
+    // Another table starts over in UTF-8, the menu out of the way; other errors offer nothing.
+    import(write("u.csv", "ID,Sequence,Note\ns1,AC,x\n"));
+    EXPECT_FALSE(chooser.encodingBox()->isVisible());
+    import(dir.filePath(QStringLiteral("missing.csv")));
+    alert = waitForAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->buttons().size(), 1);
+}

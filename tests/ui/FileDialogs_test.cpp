@@ -46,11 +46,12 @@ protected:
         QTest::keyClick(field, Qt::Key_Return);
     }
 
-    std::optional<QString> save(const QString& typed) {
+    std::optional<QString> save(const QString& typed, bool underGzipFilter = false) {
         std::optional<QString> saved;
         bool finished = false;
-        dialogs.chooseSaveTarget(QStringLiteral("output.fasta"),
-                                 pellacor::ConversionSession::exportNameFilters(),
+        const QStringList filters = {QStringLiteral("Plain text (*.fasta *.fa *.txt)"),
+                                     QStringLiteral("FASTA, gzip-compressed (*.fasta.gz)")};
+        dialogs.chooseSaveTarget(QStringLiteral("output.fasta"), filters,
                                  [&](std::optional<QString> target) {
                                      saved = target;
                                      finished = true;
@@ -60,6 +61,8 @@ protected:
         if (!dialog)
             return std::nullopt;
         dialog->setDirectory(dir.path());
+        if (underGzipFilter)
+            dialog->selectNameFilter(filters[1]);
         typeAndAccept(dialog, typed);
         EXPECT_TRUE(QTest::qWaitFor([&] { return finished; }));
         return saved;
@@ -78,6 +81,13 @@ TEST_F(FileDialogsTest, a_name_typed_without_an_extension_is_saved_as_fasta) {
     EXPECT_EQ(save(QStringLiteral("result.FA")), path("result.FA"));
     EXPECT_EQ(save(QStringLiteral("sample.v2")), path("sample.v2.fasta"))
         << "a dot is no extension";
+}
+
+TEST_F(FileDialogsTest, a_name_typed_under_the_gzip_filter_ends_in_gz) {
+    EXPECT_EQ(save(QStringLiteral("result"), true), path("result.fasta.gz"));
+    EXPECT_EQ(save(QStringLiteral("result.fa"), true), path("result.fa.gz"));
+    EXPECT_EQ(save(QStringLiteral("result.fasta.gz"), true), path("result.fasta.gz"));
+    EXPECT_EQ(save(QStringLiteral("result.fa.gz")), path("result.fa.gz")) << "by its name alone";
 }
 
 TEST_F(FileDialogsTest, each_dialog_opens_in_the_folder_this_window_used_last) {

@@ -134,8 +134,7 @@ TEST(DelimitedTable, the_check_fails_where_reading_fails_after_its_first_record)
     const std::string good = mixedTable(100);
     EXPECT_EQ(checkFailureOf(good), "no failure");
     EXPECT_EQ(checkFailureOf(good + "s9,\"AC\n").rfind("Unterminated quoted field", 0), 0u);
-    EXPECT_EQ(checkFailureOf(good + "s9,AC\xFF\n"),
-              CSVParser::ParserError(Case::invalidEncoding).what());
+    EXPECT_EQ(checkFailureOf(good + "s9,AC\xFF\n"), failureOf(good + "s9,AC\xFF\n"));
     EXPECT_EQ(checkFailureOf("Name,Sequence\n"), failureOf("Name,Sequence\n"));
     EXPECT_EQ(checkFailureOf("\n\n"), failureOf("\n\n"));
 }
@@ -194,7 +193,32 @@ TEST(DelimitedTable, a_nul_byte_fails_at_once_naming_its_row_however_the_text_co
     EXPECT_EQ(failureOf(late), CSVParser::ParserError(Case::nulByte, row).what());
     // Bytes that are no UTF-8 before the NUL are the first fault.
     EXPECT_EQ(failureOf(std::string("s1,A\xFF\0\n", 8)),
-              CSVParser::ParserError(Case::invalidEncoding).what());
+              CSVParser::ParserError(Case::invalidEncoding, 1, 0xFF).what());
+}
+
+TEST(DelimitedTable, text_that_is_no_utf8_names_its_row_and_byte_when_read_or_checked) {
+    const std::string message =
+        "The file is not valid UTF-8 text. Row 4 holds the byte 0xE9, which "
+        "UTF-8 does not allow there. Save it as UTF-8, or read it with "
+        "--encoding windows-1252.";
+    // A quoted field over two lines is one row; the bad byte is late in its line.
+    const std::string text =
+        "ID,Sequence,Note\ns1,AC,\"two\nlines\"\ns2,GG,\u00E9t\u00E9\ns3,TT,caf\xE9\n";
+    EXPECT_EQ(failureOf(text), message);
+    EXPECT_EQ(checkFailureOf(text), message);
+    for (const std::size_t piece : {1, 5})
+        EXPECT_EQ(readInPieces(text, piece), message) << piece;
+    // Far into the table, past several stretches, the row still counts right.
+    std::string late = "ID,Sequence\n";
+    while (late.size() < 3 * DelimitedTable::stretchBytes)
+        late += "s,ACGTACGTACGTACGTACGTACGTACGT,\u00B5\n";
+    const std::size_t row = std::count(late.begin(), late.end(), '\n') + 1;
+    late += "s,AC,\xB5l\n";
+    const std::string lateMessage = CSVParser::ParserError(Case::invalidEncoding, row, 0xB5).what();
+    EXPECT_NE(lateMessage.find("Row " + std::to_string(row) + " holds the byte 0xB5"),
+              std::string::npos);
+    EXPECT_EQ(failureOf(late), lateMessage);
+    EXPECT_EQ(checkFailureOf(late), lateMessage);
 }
 
 TEST(DelimitedTable, endless_zeros_from_a_pipe_fail_before_any_line_ends) {
