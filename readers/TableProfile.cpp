@@ -9,9 +9,10 @@ namespace pellacor {
 
 void TableProfile::add(std::span<const std::string_view> row) {
     ++rows_;
-    if (columns_.size() < row.size())
-        columns_.resize(row.size());
-    for (std::size_t i = 0; i < row.size(); ++i) {
+    const std::size_t columns = std::min(row.size(), profiledColumns);
+    if (columns_.size() < columns)
+        columns_.resize(columns);
+    for (std::size_t i = 0; i < columns; ++i) {
         const std::string_view value = UnicodeText::trim(row[i], true);
         Tally& tally = columns_[i];
         if (value.empty())

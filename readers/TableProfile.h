@@ -17,6 +17,8 @@ public:
     /// The first rows looked at: enough to judge a column, few enough to hold in memory.
     static constexpr std::size_t sampleRows = 2000;
     static constexpr std::size_t sampleBytes = std::size_t(4) << 20;
+    /// Columns looked at: a row of a million empty fields is not a million columns to judge.
+    static constexpr std::size_t profiledColumns = 4096;
     /// Share of a column's values that must be sequences for it to be a sequence column.
     static constexpr double sequenceShare = 0.8;
 

@@ -51,8 +51,11 @@ public:
         if (!isSectioned_ || found_)
             return;
         std::string list;
-        for (std::size_t i = 0; i < seen_.size() && i < 10; ++i)
-            list += (i ? ", " : "") + ("[" + DisplayName::oneLine(seen_[i]) + "]");
+        for (std::size_t i = 0; i < seen_.size() && i < 10; ++i) {
+            if (i > 0)
+                list.append(", ");
+            list.append("[").append(DisplayName::oneLine(seen_[i])).append("]");
+        }
         if (!wanted_.empty())
             throw ChoiceError("There is no section named \u201C" + DisplayName::oneLine(wanted_) +
                               "\u201D in this file; it has " + list + ".");
