@@ -14,8 +14,10 @@ namespace pellacor {
 namespace {
 
 using Role = Appearance::TextRole;
-// Item data: a column's number from 1 as a spreadsheet counts, or this for none.
+// Item data: a column's number from 1 as a spreadsheet counts, or this for none, or that for
+// every column that holds sequences.
 constexpr int noColumn = 0;
+constexpr int allSequences = -1;
 
 QLabel* captionLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -49,6 +51,14 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
+
+    note_ = new QLabel(this);
+    note_->setTextFormat(Qt::PlainText);
+    note_->setWordWrap(true);
+    Appearance::applyText(note_, Role::Caption);
+    Appearance::applySecondary(note_);
+    note_->setVisible(false);
+    layout->addWidget(note_);
 
     sheetRow_ = new QWidget(this);
     auto* sheetLayout = new QHBoxLayout(sheetRow_);
@@ -120,12 +130,15 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     setVisible(false);
 }
 
-void ColumnChooser::show(const ConversionSummary& summary) {
+void ColumnChooser::show(const ConversionSummary& summary, bool offerColumns) {
     const bool hasSheets = summary.sheets.size() > 1;
-    const bool hasColumns = summary.layout && summary.layout->columns > 2;
+    const bool hasColumns = summary.layout && (summary.layout->columns > 2 || offerColumns);
     // Once an encoding was chosen, it stays in view with the others, UTF-8 among them.
     const bool hasEncoding = !summary.encoding.empty();
-    setVisible(hasSheets || hasColumns || hasEncoding);
+    const QString note = QString::fromStdString(summary.note());
+    note_->setText(note);
+    note_->setVisible(!note.isEmpty());
+    setVisible(hasSheets || hasColumns || hasEncoding || !note.isEmpty());
     if (!summary.layout)
         return;
     const ColumnLayout& layout = *summary.layout;
@@ -161,11 +174,19 @@ void ColumnChooser::show(const ConversionSummary& summary) {
         for (QComboBox* box : {identifier_, sequence_, description_})
             box->addItem(label, number);
     }
+    sequenceColumns_.clear();
+    for (const std::size_t index : layout.sequenceColumns)
+        sequenceColumns_.push_back(layout.number(index));
+    if (sequenceColumns_.size() > 1)
+        sequence_->addItem(tr("all sequence columns"), allSequences);
     const auto numberOf = [&](std::optional<std::size_t> index) {
         return index ? static_cast<int>(layout.number(*index)) : noColumn;
     };
+    const int sequence = layout.moreSequences.empty() || sequenceColumns_.size() < 2
+                             ? numberOf(layout.sequence)
+                             : allSequences;
     for (const auto& [box, number] : {std::pair{identifier_, numberOf(layout.identifier)},
-                                      {sequence_, numberOf(layout.sequence)},
+                                      {sequence_, sequence},
                                       {description_, numberOf(layout.description)}})
         select(box, number);
     columnsRow_->setVisible(hasColumns);
@@ -190,7 +211,35 @@ ConversionRequest ColumnChooser::choiceShown(bool sheetChanged) const {
     choice.columns.identifier = refOf(identifier_);
     choice.columns.sequence = refOf(sequence_);
     choice.columns.description = refOf(description_);
+    if (sequence_->currentData().toInt() == allSequences && !sequenceColumns_.empty()) {
+        // A record for each column of sequences; none of them names or describes it.
+        std::vector<ColumnRef> columns;
+        for (const std::size_t number : sequenceColumns_)
+            columns.push_back(ColumnRef::column(number));
+        choice.columns.sequence = columns.front();
+        choice.columns.moreSequences.assign(columns.begin() + 1, columns.end());
+        for (auto* part : {&choice.columns.identifier, &choice.columns.description})
+            if (std::find(columns.begin(), columns.end(), **part) != columns.end())
+                *part = ColumnRef::nothing();
+    }
     return choice;
+}
+
+void ColumnChooser::useColumn(ColumnRole role, std::size_t number) {
+    QComboBox* box = role == ColumnRole::identifier ? identifier_
+                     : role == ColumnRole::sequence ? sequence_
+                                                    : description_;
+    const int wanted = box->findData(static_cast<int>(number));
+    if (wanted < 0 || wanted == box->currentIndex())
+        return;
+    isFilling_ = true;
+    // One column gives one part: the part that held it before lets it go where it can.
+    for (QComboBox* other : {identifier_, description_})
+        if (other != box && other->currentData().toInt() == static_cast<int>(number))
+            select(other, noColumn);
+    box->setCurrentIndex(wanted);
+    isFilling_ = false;
+    emit choiceChanged(choiceShown(false));
 }
 
 } // namespace pellacor
