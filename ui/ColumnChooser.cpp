@@ -115,9 +115,11 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     layout->addWidget(columnsRow_);
 
     for (QComboBox* box : {identifier_, sequence_, description_})
-        connect(box, &QComboBox::currentIndexChanged, this, [this] {
-            if (!isFilling_)
-                emit choiceChanged(choiceShown(false));
+        connect(box, &QComboBox::currentIndexChanged, this, [this, box] {
+            if (isFilling_)
+                return;
+            releaseOthers(box);
+            emit choiceChanged(choiceShown(false));
         });
     connect(sheet_, &QComboBox::currentIndexChanged, this, [this] {
         if (!isFilling_)
@@ -232,14 +234,20 @@ void ColumnChooser::useColumn(ColumnRole role, std::size_t number) {
     const int wanted = box->findData(static_cast<int>(number));
     if (wanted < 0 || wanted == box->currentIndex())
         return;
-    isFilling_ = true;
-    // One column gives one part: the part that held it before lets it go where it can.
-    for (QComboBox* other : {identifier_, description_})
-        if (other != box && other->currentData().toInt() == static_cast<int>(number))
-            select(other, noColumn);
+    // Its menu's own change converts again.
     box->setCurrentIndex(wanted);
+}
+
+void ColumnChooser::releaseOthers(const QComboBox* chosen) {
+    const int number = chosen->currentData().toInt();
+    if (number == noColumn)
+        return;
+    isFilling_ = true;
+    // One column gives one part: the part that held it lets it go, where it can go without.
+    for (QComboBox* other : {identifier_, description_})
+        if (other != chosen && other->currentData().toInt() == number)
+            select(other, noColumn);
     isFilling_ = false;
-    emit choiceChanged(choiceShown(false));
 }
 
 } // namespace pellacor

@@ -46,6 +46,8 @@ signals:
 private:
     // The choice the boxes show; `sheetChanged` when the sheet was what changed.
     ConversionRequest choiceShown(bool sheetChanged) const;
+    // After `chosen` changed: the identifier or description that held its column lets it go.
+    void releaseOthers(const QComboBox* chosen);
 
     QLabel* note_ = nullptr;
     QWidget* columnsRow_ = nullptr;
