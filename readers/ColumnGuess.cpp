@@ -187,9 +187,7 @@ namespace {
 
 // The rows that say what the columns hold: all of them unless the first is a header.
 const TableProfile& dataRows(const TableShape& shape, const ColumnGuess::Header& header) {
-    return !header.firstRowIsHeader && shape.all ? *shape.all
-           : shape.below                         ? *shape.below
-                                                 : noRows;
+    return !header.firstRowIsHeader && shape.all ? *shape.all : shape.below ? *shape.below : noRows;
 }
 
 } // namespace

@@ -34,8 +34,7 @@ public:
     static void roles(ColumnLayout& layout, const TableShape& shape, const Header& header);
     /// The columns of `shape` that hold sequences, judged on the rows below the header.
     static std::vector<std::size_t> sequenceColumns(const ColumnLayout& layout,
-                                                    const TableShape& shape,
-                                                    const Header& header);
+                                                    const TableShape& shape, const Header& header);
     /// The note for a layout the user chose, which tells only how the header was found.
     static void noteChoice(ColumnLayout& layout, const TableShape& shape, const Header& header);
 };

@@ -47,8 +47,8 @@ struct SaveOutcome {
 /// the "Success" alert `dismissSuccess`; both only reset their flag. The window animates every
 /// change of `showOutputWindow` and nothing else. The output panel is shown exactly while
 /// `showOutputWindow` is true and `fastaContent` is not empty or `mendableLayout` is present;
-/// with `mendableLayout` it offers that table's columns beside the error instead of the text. The import control is disabled
-/// while `isProcessing` is true.
+/// with `mendableLayout` it offers that table's columns beside the error instead of the text. The
+/// import control is disabled while `isProcessing` is true.
 class ConversionSession : public QObject {
     Q_OBJECT
     /// True while the file chooser is open.

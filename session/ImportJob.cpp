@@ -3,9 +3,9 @@
 #include "conversion/TableFormat.h"
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
+#include "files/EncodedText.h"
 #include "readers/ReadCancelled.h"
 #include "readers/TableError.h"
-#include "files/EncodedText.h"
 #include "readers/delimited/ParserError.h"
 
 #include <filesystem>

@@ -103,11 +103,12 @@ void TablePreview::showTable(const ColumnLayout* layout) {
             role = tr("Description");
             color = Appearance::amber();
         }
-        auto* header = new QTableWidgetItem(role.isEmpty() ? title : role + QStringLiteral(": ") + title);
-        header->setToolTip(role.isEmpty()
-                               ? tr("%1, not used. Click to choose its use.").arg(title)
-                               : tr("%1, used as %2. Click to choose its use.")
-                                     .arg(title, role.toLower()));
+        auto* header =
+            new QTableWidgetItem(role.isEmpty() ? title : role + QStringLiteral(": ") + title);
+        header->setToolTip(
+            role.isEmpty()
+                ? tr("%1, not used. Click to choose its use.").arg(title)
+                : tr("%1, used as %2. Click to choose its use.").arg(title, role.toLower()));
         if (color.isValid())
             header->setBackground(tint(color));
         QFont bold = font();
@@ -116,8 +117,8 @@ void TablePreview::showTable(const ColumnLayout* layout) {
         setHorizontalHeaderItem(c, header);
         for (int r = 0; r < rowCount(); ++r) {
             const auto& cells = layout->preview[static_cast<std::size_t>(r)];
-            auto* item = new QTableWidgetItem(
-                index < cells.size() ? oneLine(cells[index]) : QString());
+            auto* item =
+                new QTableWidgetItem(index < cells.size() ? oneLine(cells[index]) : QString());
             if (color.isValid())
                 item->setBackground(tint(color));
             setItem(r, c, item);
@@ -188,9 +189,8 @@ void TablePreview::keyPressEvent(QKeyEvent* event) {
 }
 
 void TablePreview::contextMenuEvent(QContextMenuEvent* event) {
-    const int column = event->reason() == QContextMenuEvent::Mouse
-                           ? columnAt(event->pos().x())
-                           : currentColumn();
+    const int column =
+        event->reason() == QContextMenuEvent::Mouse ? columnAt(event->pos().x()) : currentColumn();
     if (column < 0)
         return;
     const QRect cell = visualRect(currentIndex());

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 
-
 namespace pellacor {
 
 struct ColumnLayout;

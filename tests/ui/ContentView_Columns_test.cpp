@@ -72,8 +72,9 @@ protected:
     // the conversion that follows.
     void chooseFromHeader(int column, int item) {
         QHeaderView* header = preview().horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
         ASSERT_NE(preview().roleMenu(), nullptr);
         QSignalSpy finished(&session(), &pellacor::ConversionSession::importFinished);
         preview().roleMenu()->actions().at(item)->trigger();
@@ -103,13 +104,12 @@ TEST_F(ColumnsViewTest, the_preview_marks_the_columns_used_and_a_header_choice_c
     EXPECT_EQ(preview().horizontalHeaderItem(2)->text(), "Sequence: DNA sequence");
     EXPECT_TRUE(preview().item(0, 1)->font().bold()) << "the header row reads as one";
     // It sits above the text, compact.
-    EXPECT_LT(preview().geometry().bottom(),
-              panel().textView()->mapTo(&panel(), QPoint(0, 0)).y());
+    EXPECT_LT(preview().geometry().bottom(), panel().textView()->mapTo(&panel(), QPoint(0, 0)).y());
     EXPECT_LT(preview().height(), 300);
-    EXPECT_EQ(instructions(),
-              (QStringList{"Columns used:", "Row 1: column names",
-                           "Column 1 (Name): Sequence identifier",
-                           "Column 3 (DNA sequence): Sequence data", "Description: none"}));
+    EXPECT_EQ(
+        instructions(),
+        (QStringList{"Columns used:", "Row 1: column names", "Column 1 (Name): Sequence identifier",
+                     "Column 3 (DNA sequence): Sequence data", "Description: none"}));
 
     // The score as the description, from its header: converted again, the menus following.
     chooseFromHeader(1, 2);

@@ -261,10 +261,9 @@ TEST_F(ContentViewTest, tab_visits_every_control_in_reading_order_and_enter_pres
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     column().importButton()->setFocus();
     // The preview takes the keyboard too: Space on a cell chooses its column's use.
-    const QList<QWidget*> order = {column().exportButton(), panel().closeButton(),
-                                   panel().preview(),       panel().textView(),
-                                   panel().copyButton(),    panel().saveButton(),
-                                   column().importButton()};
+    const QList<QWidget*> order = {
+        column().exportButton(), panel().closeButton(), panel().preview(),      panel().textView(),
+        panel().copyButton(),    panel().saveButton(),  column().importButton()};
     for (QWidget* expected : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), expected)
