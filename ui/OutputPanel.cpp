@@ -71,6 +71,11 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     findRow->addWidget(findBar_);
     layout->addLayout(findRow);
     layout->addWidget(textArea, 1);
+    // Takes the text's room while there is none, so that the rows above keep their height.
+    filler_ = new QWidget(this);
+    filler_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    filler_->setVisible(false);
+    layout->addWidget(filler_, 1);
     buttonRow_ = makeButtonRow();
     layout->addWidget(buttonRow_);
 
@@ -203,6 +208,8 @@ void OutputPanel::showColumns(const ConversionSummary& summary, const QString& f
     // The text below would belong to another table; what stays is what mends this one.
     textArea_->setVisible(!mending);
     buttonRow_->setVisible(!mending);
+    filler_->setVisible(mending);
+    typeLabel_->setVisible(!mending && !typeLabel_->text().isEmpty());
     if (mending)
         findBar_->dismiss();
 }

@@ -92,6 +92,7 @@ private:
     QLabel* failure_ = nullptr;
     QWidget* textArea_ = nullptr;
     QWidget* buttonRow_ = nullptr;
+    QWidget* filler_ = nullptr;
     IconButton* closeButton_ = nullptr;
     MonospacedTextView* view_ = nullptr;
     FindBar* findBar_ = nullptr;
