@@ -10,6 +10,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <tuple>
 
 namespace pellacor {
 namespace {
