@@ -2,6 +2,7 @@
 
 #include "ui/widgets/Appearance.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -112,6 +113,11 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
         columns->addWidget(box, 1, column);
         columns->setColumnStretch(column++, 1);
     }
+    // A header read as data, or data read as a header, is mended here.
+    header_ = new QCheckBox(tr("First row names the columns"), columnsRow_);
+    header_->setAccessibleDescription(tr("Whether the table's first row is a header row"));
+    Appearance::applyText(header_, Role::Caption);
+    columns->addWidget(header_, 2, 0, 1, 3);
     layout->addWidget(columnsRow_);
 
     for (QComboBox* box : {identifier_, sequence_, description_})
@@ -121,6 +127,10 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
             releaseOthers(box);
             emit choiceChanged(choiceShown(false));
         });
+    connect(header_, &QCheckBox::toggled, this, [this] {
+        if (!isFilling_)
+            emit choiceChanged(choiceShown(false));
+    });
     connect(sheet_, &QComboBox::currentIndexChanged, this, [this] {
         if (!isFilling_)
             emit choiceChanged(choiceShown(true));
@@ -191,6 +201,7 @@ void ColumnChooser::show(const ConversionSummary& summary, bool offerColumns) {
                                       {sequence_, sequence},
                                       {description_, numberOf(layout.description)}})
         select(box, number);
+    header_->setChecked(layout.hasHeader);
     columnsRow_->setVisible(hasColumns);
     isFilling_ = false;
 }
@@ -213,6 +224,8 @@ ConversionRequest ColumnChooser::choiceShown(bool sheetChanged) const {
     choice.columns.identifier = refOf(identifier_);
     choice.columns.sequence = refOf(sequence_);
     choice.columns.description = refOf(description_);
+    // The header in effect goes with every choice, so that the next one keeps it.
+    choice.columns.header = header_->isChecked();
     if (sequence_->currentData().toInt() == allSequences && !sequenceColumns_.empty()) {
         // A record for each column of sequences; none of them names or describes it.
         std::vector<ColumnRef> columns;

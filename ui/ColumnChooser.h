@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 
@@ -36,6 +37,8 @@ public:
     QComboBox* sheetBox() const noexcept { return sheet_; }
     /// The encoding menu, shown once the table was read in an encoding the user chose.
     QComboBox* encodingBox() const noexcept { return encoding_; }
+    /// Whether the first row names the columns, as the table was read; a change reads it again.
+    QCheckBox* headerBox() const noexcept { return header_; }
     /// What was guessed of the table's layout, above the menus; hidden when nothing was.
     QLabel* noteLabel() const noexcept { return note_; }
 
@@ -58,6 +61,7 @@ private:
     QComboBox* description_ = nullptr;
     QComboBox* sheet_ = nullptr;
     QComboBox* encoding_ = nullptr;
+    QCheckBox* header_ = nullptr;
     bool isFilling_ = false;
     // The numbers of the columns that hold sequences, for "all sequence columns".
     std::vector<std::size_t> sequenceColumns_;

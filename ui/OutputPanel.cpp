@@ -11,6 +11,7 @@
 #include "ui/widgets/IconButton.h"
 #include "ui/widgets/Icons.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -84,7 +85,8 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     QWidget::setTabOrder(chooser_->sheetBox(), chooser_->identifierBox());
     QWidget::setTabOrder(chooser_->identifierBox(), chooser_->sequenceBox());
     QWidget::setTabOrder(chooser_->sequenceBox(), chooser_->descriptionBox());
-    QWidget::setTabOrder(chooser_->descriptionBox(), preview_);
+    QWidget::setTabOrder(chooser_->descriptionBox(), chooser_->headerBox());
+    QWidget::setTabOrder(chooser_->headerBox(), preview_);
     QWidget::setTabOrder(preview_, findBar_->field());
     QWidget::setTabOrder(findBar_->field(), findBar_->previousButton());
     QWidget::setTabOrder(findBar_->previousButton(), findBar_->nextButton());

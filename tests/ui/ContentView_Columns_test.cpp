@@ -10,6 +10,7 @@
 #include "ui/textview/MonospacedTextView.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -121,6 +122,18 @@ TEST_F(ColumnsViewTest, the_preview_marks_the_columns_used_and_a_header_choice_c
     chooseFromHeader(1, 1);
     EXPECT_EQ(session().fastaContent(), QByteArray(">x1\n0.9\n>x2\n0.1\n"));
     EXPECT_EQ(chooser().descriptionBox()->currentText(), "none");
+
+    // The first row taken as data: it gives a record too, and the choice of columns stays.
+    ASSERT_TRUE(chooser().headerBox()->isChecked());
+    QSignalSpy finished(&session(), &pellacor::ConversionSession::importFinished);
+    chooser().headerBox()->setChecked(false);
+    ASSERT_TRUE(finished.wait(10000));
+    QApplication::processEvents();
+    EXPECT_TRUE(session().fastaContent().startsWith(">Name\n"))
+        << session().fastaContent().toStdString();
+    EXPECT_TRUE(session().fastaContent().endsWith(">x1\n0.9\n>x2\n0.1\n"));
+    EXPECT_FALSE(chooser().headerBox()->isChecked());
+    EXPECT_FALSE(preview().item(0, 0)->font().bold());
 }
 
 TEST_F(ColumnsViewTest, a_failure_a_choice_can_mend_shows_the_columns_beside_the_error) {
