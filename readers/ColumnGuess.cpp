@@ -183,10 +183,30 @@ ColumnGuess::Header ColumnGuess::header(const TableShape& shape, const ColumnCho
     return {};
 }
 
+namespace {
+
+// The rows that say what the columns hold: all of them unless the first is a header.
+const TableProfile& dataRows(const TableShape& shape, const ColumnGuess::Header& header) {
+    return !header.firstRowIsHeader && shape.all ? *shape.all : shape.below ? *shape.below : noRows;
+}
+
+} // namespace
+
+std::vector<std::size_t> ColumnGuess::sequenceColumns(const ColumnLayout& layout,
+                                                      const TableShape& shape,
+                                                      const Header& header) {
+    const TableProfile& rows = dataRows(shape, header);
+    std::vector<std::size_t> columns;
+    if (rows.rows() == 0)
+        return columns;
+    for (std::size_t i = 0; i < layout.columns; ++i)
+        if (rows.holdsSequences(i))
+            columns.push_back(i);
+    return columns;
+}
+
 void ColumnGuess::roles(ColumnLayout& layout, const TableShape& shape, const Header& header) {
-    const TableProfile& rows = !header.firstRowIsHeader && shape.all ? *shape.all
-                               : shape.below                         ? *shape.below
-                                                                     : noRows;
+    const TableProfile& rows = dataRows(shape, header);
     byTitles(layout);
     const std::optional<std::size_t> titledIdentifier = layout.identifier;
     const bool sequenceMoved = bySequences(layout, rows);

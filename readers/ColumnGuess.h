@@ -2,7 +2,9 @@
 
 #include "readers/ColumnChoice.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace pellacor {
 
@@ -30,6 +32,9 @@ public:
     /// Picks identifier, sequence and description columns of `layout`, whose names and header
     /// are set, and writes its note.
     static void roles(ColumnLayout& layout, const TableShape& shape, const Header& header);
+    /// The columns of `shape` that hold sequences, judged on the rows below the header.
+    static std::vector<std::size_t> sequenceColumns(const ColumnLayout& layout,
+                                                    const TableShape& shape, const Header& header);
     /// The note for a layout the user chose, which tells only how the header was found.
     static void noteChoice(ColumnLayout& layout, const TableShape& shape, const Header& header);
 };

@@ -52,6 +52,9 @@ struct ColumnLayout {
     /// Further sequence columns: each row gives a record for each, after the one of `sequence`,
     /// its identifier followed by "_" and the column's title.
     std::vector<std::size_t> moreSequences;
+    /// Every column whose values are mostly sequences, left to right: where there are several,
+    /// a record for each may be what the user wants.
+    std::vector<std::size_t> sequenceColumns;
     /// What was guessed from the table's content, in one line, when the layout is not the
     /// plain one (identifier column 1, sequence 2, description 3, header by its title words).
     std::string note;

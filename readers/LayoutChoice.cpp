@@ -115,6 +115,8 @@ ColumnLayout LayoutChoice::decide(const TableShape& shape, const ColumnChoice& c
         layout.names = namesOf(shape.firstRow);
     else if (header.fromComment)
         layout.names = shape.commentNames;
+    // Kept whatever decides the roles, so that a table converted as chosen still offers them.
+    layout.sequenceColumns = ColumnGuess::sequenceColumns(layout, shape, header);
     if (choice.isExplicit()) {
         resolveChoice(layout, shape, choice);
         ColumnGuess::noteChoice(layout, shape, header);

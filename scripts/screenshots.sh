@@ -2,7 +2,8 @@
 # Takes pictures of the window under a virtual X display: initial, processing, a long import
 # with its progress and Cancel and the result kept after Escape, result with the panel, the find
 # bar with a hit, keyboard focus on "Save as File", the close control and Copy, a file dragged
-# over the window, identifiers in other scripts on the column grid, panel closed, warnings.
+# over the window, identifiers in other scripts on the column grid, panel closed, warnings,
+# the preview of a guessed layout, a failed table's columns beside its error.
 # Usage: scripts/screenshots.sh [OUTPUT-DIR] [TABLE]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)

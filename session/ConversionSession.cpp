@@ -62,7 +62,7 @@ void ConversionSession::closeOutputWindow() {
 }
 
 void ConversionSession::reopenOutputWindow() {
-    if (!fastaContent().isEmpty())
+    if (!fastaContent().isEmpty() || mendable_)
         setShowOutputWindow(true);
 }
 

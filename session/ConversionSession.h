@@ -39,15 +39,16 @@ struct SaveOutcome {
 /// the table and the FASTA rendering run on a worker thread.
 ///
 /// How a window uses it: it owns one session, implements `SessionDialogs` for it and draws
-/// itself from the fourteen properties below, redrawing on their change signals. Buttons call
+/// itself from the fifteen properties below, redrawing on their change signals. Buttons call
 /// the actions: import -> `startImport`, "Export as FASTA" and "Save as File" ->
 /// `startExport`, "Copy to Clipboard" -> `copyToClipboard`, the panel's close control ->
 /// `closeOutputWindow`, the result block's "Show FASTA" -> `reopenOutputWindow`, the progress
 /// row's "Cancel" -> `cancelImport`. Dismissing the "Error" alert calls `dismissError`, dismissing
 /// the "Success" alert `dismissSuccess`; both only reset their flag. The window animates every
 /// change of `showOutputWindow` and nothing else. The output panel is shown exactly while
-/// `showOutputWindow` is true and `fastaContent` is not empty. The import control is disabled
-/// while `isProcessing` is true.
+/// `showOutputWindow` is true and `fastaContent` is not empty or `mendableLayout` is present;
+/// with `mendableLayout` it offers that table's columns beside the error instead of the text. The
+/// import control is disabled while `isProcessing` is true.
 class ConversionSession : public QObject {
     Q_OBJECT
     /// True while the file chooser is open.
@@ -83,6 +84,10 @@ class ConversionSession : public QObject {
     /// rows skipped, warnings.
     Q_PROPERTY(pellacor::ConversionSummary conversionSummary READ conversionSummary NOTIFY
                    conversionSummaryChanged)
+    /// After a failed import that another choice of columns may mend: that table's columns
+    /// and first rows, for `convertAgain` to choose from; absent otherwise.
+    Q_PROPERTY(std::optional<pellacor::ColumnLayout> mendableLayout READ mendableLayout NOTIFY
+                   mendableLayoutChanged)
 
 public:
     /// A session in the initial state that shows its dialogs through `dialogs`, which must
@@ -116,6 +121,7 @@ public:
     /// `readAsWindows1252` may read.
     bool offersWindows1252() const noexcept { return !notUtf8Path_.isEmpty() && showError_; }
     const ConversionSummary& conversionSummary() const noexcept { return summary_; }
+    const std::optional<ColumnLayout>& mendableLayout() const noexcept { return mendable_; }
     /// The file of the last successful import, as the file system names it; empty before one.
     const QByteArray& importedPath() const noexcept { return importedPath_; }
 
@@ -147,7 +153,9 @@ public slots:
     void handleFileImport(const pellacor::FileChoice& choice);
     /// Converts the last imported file again as `request` asks (other columns, another sheet;
     /// its input is replaced by that file), off the UI thread, with the flow and alerts of an
-    /// import. Does nothing before an import or while one runs.
+    /// import. With `mendableLayout` present it converts the table that failed instead, in the
+    /// sheet and encoding it was read in unless `request` names others. Does nothing before an
+    /// import or while one runs.
     void convertAgain(const pellacor::ConversionRequest& request);
     /// Stops the running import: the previous result stays as it was, no alert is raised and
     /// nothing the import made is left behind. Does nothing while no import runs.
@@ -158,7 +166,8 @@ public slots:
     void readAsWindows1252();
     /// Hides the output panel; records and text stay.
     void closeOutputWindow();
-    /// Shows the output panel again on the current text; does nothing without text.
+    /// Shows the output panel again on the current text, or on the columns of a table that
+    /// failed (`mendableLayout`); does nothing without either.
     void reopenOutputWindow();
     /// Opens the save dialog (`isExporting` true while it is open) proposing "output.fasta",
     /// saves the current text there and reports through `handleFileExport`. Does nothing while
@@ -186,6 +195,7 @@ signals:
     void detectedFileTypeChanged();
     void showOutputWindowChanged(bool showOutputWindow);
     void conversionSummaryChanged();
+    void mendableLayoutChanged();
     /// An import flow has ended (success, failure or empty choice); `isProcessing` is false.
     void importFinished();
 
@@ -209,7 +219,9 @@ private:
     void startConversion(ConversionRequest request);
     void finishImport();
     void pollProgress();
-    void failImport(const QString& message);
+    // Raises the error; `mendable` is the failed table's layout where a choice may mend it.
+    void failImport(const QString& message, std::optional<ColumnLayout> mendable = {});
+    void setMendable(std::optional<ColumnLayout> layout);
 
     SessionDialogs& dialogs_;
     std::unique_ptr<FileAccess> ownAccess_;
@@ -238,6 +250,14 @@ private:
     QString errorFile_;
     QString successFile_;
     QByteArray notUtf8Path_; // the table that last failed for not being UTF-8
+    std::optional<ColumnLayout> mendable_;
+    // The table `mendable_` is about, and the sheet and encoding it was read in.
+    QByteArray mendablePath_;
+    std::optional<std::string> mendableSheet_;
+    std::optional<std::string> mendableEncoding_;
+    // The sheet and encoding the running import reads.
+    std::optional<std::string> importingSheet_;
+    std::optional<std::string> importingEncoding_;
 };
 
 } // namespace pellacor

@@ -58,11 +58,19 @@ void ConversionSession::handleFileImport(const FileChoice& choice) {
 }
 
 void ConversionSession::convertAgain(const ConversionRequest& request) {
-    if (isProcessing_ || importedPath_.isEmpty())
+    if (isProcessing_ || (importedPath_.isEmpty() && !mendable_))
         return;
     setIsProcessing(true);
     ConversionRequest again = request;
-    again.input = importedPath_.toStdString();
+    if (mendable_) {
+        again.input = mendablePath_.toStdString();
+        if (!again.sheet)
+            again.sheet = mendableSheet_;
+        if (!again.encoding)
+            again.encoding = mendableEncoding_;
+    } else {
+        again.input = importedPath_.toStdString();
+    }
     startConversion(std::move(again));
 }
 
@@ -83,6 +91,8 @@ void ConversionSession::startConversion(ConversionRequest request) {
     const QByteArray path = QByteArray::fromStdString(request.input.string());
     const QString name = QFile::decodeName(path);
     importingPath_ = path;
+    importingSheet_ = request.sheet;
+    importingEncoding_ = request.encoding;
     if (!access_.startAccessing(name)) {
         failImport(QStringLiteral("Could not access file"));
         return;
@@ -121,7 +131,7 @@ void ConversionSession::startConversion(ConversionRequest request) {
         if (outcome.failure) {
             if (outcome.isNotUtf8)
                 notUtf8Path_ = path;
-            failImport(*outcome.failure);
+            failImport(*outcome.failure, std::move(outcome.mendable));
             return;
         }
         applyImportedEntries(std::move(outcome), path);
@@ -141,6 +151,7 @@ void ConversionSession::applyImportedEntries(ImportOutcome&& outcome, const QByt
     emit parsedEntriesChanged();
     emit detectedFileTypeChanged();
     writeTrace(outcome.fastaTrace);
+    setMendable(std::nullopt);
     setShowOutputWindow(true);
     emit conversionSummaryChanged();
     // The previous result goes here, on this thread: 0.6-1.0 ms for 200,000 records and
@@ -172,10 +183,28 @@ void ConversionSession::finishImport() {
     emit importFinished();
 }
 
-void ConversionSession::failImport(const QString& message) {
+void ConversionSession::failImport(const QString& message, std::optional<ColumnLayout> mendable) {
     grant_.reset();
-    raiseError(message, std::exchange(importingPath_, QByteArray()));
+    const QByteArray path = std::exchange(importingPath_, QByteArray());
+    if (mendable) {
+        mendablePath_ = path;
+        mendableSheet_ = importingSheet_;
+        mendableEncoding_ = importingEncoding_;
+    }
+    raiseError(message, path);
+    const bool offered = mendable.has_value();
+    setMendable(std::move(mendable));
+    // The columns to mend it by come with the error, where the text would be.
+    if (offered)
+        setShowOutputWindow(true);
     finishImport();
+}
+
+void ConversionSession::setMendable(std::optional<ColumnLayout> layout) {
+    if (!layout && !mendable_)
+        return;
+    mendable_ = std::move(layout);
+    emit mendableLayoutChanged();
 }
 
 } // namespace pellacor

@@ -3,13 +3,15 @@
 #include "conversion/TableFormat.h"
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
-#include "readers/ReadCancelled.h"
 #include "files/EncodedText.h"
+#include "readers/ReadCancelled.h"
+#include "readers/TableError.h"
 #include "readers/delimited/ParserError.h"
 
 #include <filesystem>
 #include <new>
 #include <string_view>
+#include <utility>
 
 namespace pellacor {
 namespace {
@@ -17,6 +19,29 @@ namespace {
 ImportOutcome failed(const char* message) {
     ImportOutcome outcome;
     outcome.failure = QString::fromUtf8(message);
+    return outcome;
+}
+
+// The converter's way out of a failure a choice mends is an option; here it is the menus
+// shown with the error.
+std::string withMenus(std::string message) {
+    constexpr std::pair<std::string_view, std::string_view> ways[] = {
+        {"Choose the columns with --id-column and --sequence-column.",
+         "Choose the columns in the menus or the table's headers."},
+        {"If it does: --sequence-column ",
+         "If it does, choose it as the sequence and the row number as the identifier."}};
+    for (const auto& [option, menu] : ways)
+        if (const std::size_t at = message.find(option); at != std::string::npos)
+            message.replace(at, std::string::npos, menu);
+    return message;
+}
+
+// A reader's failure, with the table's layout where a choice of columns may mend it.
+ImportOutcome failedTable(const TableError& error) {
+    if (!error.layout())
+        return failed(error.what());
+    ImportOutcome outcome = failed(withMenus(error.what()).c_str());
+    outcome.mendable = *error.layout();
     return outcome;
 }
 
@@ -51,7 +76,7 @@ ImportOutcome ImportJob::run(ConversionRequest request) {
         return outcome;
     } catch (const ParserError& e) {
         if (e.kind() != ParserError::Case::invalidEncoding)
-            return failed(e.what());
+            return failedTable(e);
         // The converter's way out is an option; here it is the alert's button.
         std::string message = e.what();
         constexpr std::string_view option = "read it with --encoding windows-1252.";
@@ -61,6 +86,8 @@ ImportOutcome ImportJob::run(ConversionRequest request) {
         ImportOutcome outcome = failed(message.c_str());
         outcome.isNotUtf8 = true;
         return outcome;
+    } catch (const TableError& e) {
+        return failedTable(e);
     } catch (const std::bad_alloc&) {
         return failed("There is not enough memory to read this file.");
     } catch (const std::exception& e) {

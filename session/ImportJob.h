@@ -26,6 +26,8 @@ struct ImportOutcome {
     bool isCancelled = false;
     /// True when the failure was text that is not UTF-8, which another encoding may read.
     bool isNotUtf8 = false;
+    /// For a failure another choice of columns may mend: the table's columns and first rows.
+    std::optional<ColumnLayout> mendable;
 };
 
 /// The part of an import that may run off the UI thread: reading a table and rendering it.

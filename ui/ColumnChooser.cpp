@@ -2,6 +2,7 @@
 
 #include "ui/widgets/Appearance.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,8 +15,10 @@ namespace pellacor {
 namespace {
 
 using Role = Appearance::TextRole;
-// Item data: a column's number from 1 as a spreadsheet counts, or this for none.
+// Item data: a column's number from 1 as a spreadsheet counts, or this for none, or that for
+// every column that holds sequences.
 constexpr int noColumn = 0;
+constexpr int allSequences = -1;
 
 QLabel* captionLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -49,6 +52,14 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
+
+    note_ = new QLabel(this);
+    note_->setTextFormat(Qt::PlainText);
+    note_->setWordWrap(true);
+    Appearance::applyText(note_, Role::Caption);
+    Appearance::applySecondary(note_);
+    note_->setVisible(false);
+    layout->addWidget(note_);
 
     sheetRow_ = new QWidget(this);
     auto* sheetLayout = new QHBoxLayout(sheetRow_);
@@ -102,13 +113,24 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
         columns->addWidget(box, 1, column);
         columns->setColumnStretch(column++, 1);
     }
+    // A header read as data, or data read as a header, is mended here.
+    header_ = new QCheckBox(tr("First row names the columns"), columnsRow_);
+    header_->setAccessibleDescription(tr("Whether the table's first row is a header row"));
+    Appearance::applyText(header_, Role::Caption);
+    columns->addWidget(header_, 2, 0, 1, 3);
     layout->addWidget(columnsRow_);
 
     for (QComboBox* box : {identifier_, sequence_, description_})
-        connect(box, &QComboBox::currentIndexChanged, this, [this] {
-            if (!isFilling_)
-                emit choiceChanged(choiceShown(false));
+        connect(box, &QComboBox::currentIndexChanged, this, [this, box] {
+            if (isFilling_)
+                return;
+            releaseOthers(box);
+            emit choiceChanged(choiceShown(false));
         });
+    connect(header_, &QCheckBox::toggled, this, [this] {
+        if (!isFilling_)
+            emit choiceChanged(choiceShown(false));
+    });
     connect(sheet_, &QComboBox::currentIndexChanged, this, [this] {
         if (!isFilling_)
             emit choiceChanged(choiceShown(true));
@@ -120,12 +142,15 @@ ColumnChooser::ColumnChooser(QWidget* parent) : QWidget(parent) {
     setVisible(false);
 }
 
-void ColumnChooser::show(const ConversionSummary& summary) {
+void ColumnChooser::show(const ConversionSummary& summary, bool offerColumns) {
     const bool hasSheets = summary.sheets.size() > 1;
-    const bool hasColumns = summary.layout && summary.layout->columns > 2;
+    const bool hasColumns = summary.layout && (summary.layout->columns > 2 || offerColumns);
     // Once an encoding was chosen, it stays in view with the others, UTF-8 among them.
     const bool hasEncoding = !summary.encoding.empty();
-    setVisible(hasSheets || hasColumns || hasEncoding);
+    const QString note = QString::fromStdString(summary.note());
+    note_->setText(note);
+    note_->setVisible(!note.isEmpty());
+    setVisible(hasSheets || hasColumns || hasEncoding || !note.isEmpty());
     if (!summary.layout)
         return;
     const ColumnLayout& layout = *summary.layout;
@@ -161,13 +186,22 @@ void ColumnChooser::show(const ConversionSummary& summary) {
         for (QComboBox* box : {identifier_, sequence_, description_})
             box->addItem(label, number);
     }
+    sequenceColumns_.clear();
+    for (const std::size_t index : layout.sequenceColumns)
+        sequenceColumns_.push_back(layout.number(index));
+    if (sequenceColumns_.size() > 1)
+        sequence_->addItem(tr("all sequence columns"), allSequences);
     const auto numberOf = [&](std::optional<std::size_t> index) {
         return index ? static_cast<int>(layout.number(*index)) : noColumn;
     };
+    const int sequence = layout.moreSequences.empty() || sequenceColumns_.size() < 2
+                             ? numberOf(layout.sequence)
+                             : allSequences;
     for (const auto& [box, number] : {std::pair{identifier_, numberOf(layout.identifier)},
-                                      {sequence_, numberOf(layout.sequence)},
+                                      {sequence_, sequence},
                                       {description_, numberOf(layout.description)}})
         select(box, number);
+    header_->setChecked(layout.hasHeader);
     columnsRow_->setVisible(hasColumns);
     isFilling_ = false;
 }
@@ -190,7 +224,43 @@ ConversionRequest ColumnChooser::choiceShown(bool sheetChanged) const {
     choice.columns.identifier = refOf(identifier_);
     choice.columns.sequence = refOf(sequence_);
     choice.columns.description = refOf(description_);
+    // The header in effect goes with every choice, so that the next one keeps it.
+    choice.columns.header = header_->isChecked();
+    if (sequence_->currentData().toInt() == allSequences && !sequenceColumns_.empty()) {
+        // A record for each column of sequences; none of them names or describes it.
+        std::vector<ColumnRef> columns;
+        for (const std::size_t number : sequenceColumns_)
+            columns.push_back(ColumnRef::column(number));
+        choice.columns.sequence = columns.front();
+        choice.columns.moreSequences.assign(columns.begin() + 1, columns.end());
+        for (auto* part : {&choice.columns.identifier, &choice.columns.description})
+            if (std::find(columns.begin(), columns.end(), **part) != columns.end())
+                *part = ColumnRef::nothing();
+    }
     return choice;
+}
+
+void ColumnChooser::useColumn(ColumnRole role, std::size_t number) {
+    QComboBox* box = role == ColumnRole::identifier ? identifier_
+                     : role == ColumnRole::sequence ? sequence_
+                                                    : description_;
+    const int wanted = box->findData(static_cast<int>(number));
+    if (wanted < 0 || wanted == box->currentIndex())
+        return;
+    // Its menu's own change converts again.
+    box->setCurrentIndex(wanted);
+}
+
+void ColumnChooser::releaseOthers(const QComboBox* chosen) {
+    const int number = chosen->currentData().toInt();
+    if (number == noColumn)
+        return;
+    isFilling_ = true;
+    // One column gives one part: the part that held it lets it go, where it can go without.
+    for (QComboBox* other : {identifier_, description_})
+        if (other != chosen && other->currentData().toInt() == number)
+            select(other, noColumn);
+    isFilling_ = false;
 }
 
 } // namespace pellacor

@@ -1,9 +1,14 @@
 #pragma once
 
 #include "conversion/Conversion.h"
+#include "ui/ColumnRole.h"
 
 #include <QWidget>
 
+#include <cstddef>
+#include <vector>
+
+class QCheckBox;
 class QComboBox;
 class QLabel;
 
@@ -20,8 +25,11 @@ public:
     explicit ColumnChooser(QWidget* parent = nullptr);
 
     /// Shows what an import found; hides the chooser when the table had two columns or fewer
-    /// and a single sheet.
-    void show(const ConversionSummary& summary);
+    /// and a single sheet, unless `offerColumns` (a failure a choice may mend) asks for them.
+    void show(const ConversionSummary& summary, bool offerColumns = false);
+    /// Chooses the column numbered `number` (as the table counts) for `role`, as if picked in
+    /// its menu: another role that held it lets it go, and the table is converted again.
+    void useColumn(ColumnRole role, std::size_t number);
 
     QComboBox* identifierBox() const noexcept { return identifier_; }
     QComboBox* sequenceBox() const noexcept { return sequence_; }
@@ -29,6 +37,10 @@ public:
     QComboBox* sheetBox() const noexcept { return sheet_; }
     /// The encoding menu, shown once the table was read in an encoding the user chose.
     QComboBox* encodingBox() const noexcept { return encoding_; }
+    /// Whether the first row names the columns, as the table was read; a change reads it again.
+    QCheckBox* headerBox() const noexcept { return header_; }
+    /// What was guessed of the table's layout, above the menus; hidden when nothing was.
+    QLabel* noteLabel() const noexcept { return note_; }
 
 signals:
     /// The user chose other columns, another sheet or another encoding: `request` asks for them, with no input.
@@ -37,7 +49,10 @@ signals:
 private:
     // The choice the boxes show; `sheetChanged` when the sheet was what changed.
     ConversionRequest choiceShown(bool sheetChanged) const;
+    // After `chosen` changed: the identifier or description that held its column lets it go.
+    void releaseOthers(const QComboBox* chosen);
 
+    QLabel* note_ = nullptr;
     QWidget* columnsRow_ = nullptr;
     QWidget* sheetRow_ = nullptr;
     QWidget* encodingRow_ = nullptr;
@@ -46,7 +61,10 @@ private:
     QComboBox* description_ = nullptr;
     QComboBox* sheet_ = nullptr;
     QComboBox* encoding_ = nullptr;
+    QCheckBox* header_ = nullptr;
     bool isFilling_ = false;
+    // The numbers of the columns that hold sequences, for "all sequence columns".
+    std::vector<std::size_t> sequenceColumns_;
 };
 
 } // namespace pellacor

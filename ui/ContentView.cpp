@@ -95,11 +95,16 @@ void ContentView::bindSession() {
             &ConversionSession::convertAgain);
     connect(session, &ConversionSession::conversionSummaryChanged, this, [this] {
         const ConversionSummary& summary = session_->conversionSummary();
-        panel_->columnChooser()->show(summary);
+        refreshColumns();
         QStringList warnings;
         for (const std::string& warning : summary.warnings())
             warnings << QString::fromStdString(warning);
         column_->showNotes(warnings);
+        column_->showColumnsUsed(summary.layout ? &*summary.layout : nullptr);
+    });
+    connect(session, &ConversionSession::mendableLayoutChanged, this, [this] {
+        refreshColumns();
+        refreshPanel(true);
     });
 
     connect(column_, &MainColumn::cancelRequested, session, &ConversionSession::cancelImport);
@@ -148,6 +153,17 @@ void ContentView::bindSession() {
 
 QWidget* ContentView::dropHighlight() const noexcept {
     return dropHighlight_;
+}
+
+void ContentView::refreshColumns() {
+    const std::optional<ColumnLayout>& mendable = session_->mendableLayout();
+    if (!mendable) {
+        panel_->showColumns(session_->conversionSummary());
+        return;
+    }
+    ConversionSummary failed;
+    failed.layout = *mendable;
+    panel_->showColumns(failed, session_->errorAlertText());
 }
 
 void ContentView::refreshStatus() {

@@ -73,6 +73,8 @@ private:
     void bindSession();
     void refreshStatus();
     void refreshPanel(bool animated);
+    // The panel's columns and preview: of the last result, or of a table a choice may mend.
+    void refreshColumns();
     QSize room() const;
     int columnBarWidth() const;
     int panelMinimumWidth() const;

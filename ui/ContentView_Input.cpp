@@ -82,11 +82,13 @@ void ContentView::installShortcuts() {
         // A closed panel comes back on the current text, ready to search it.
         if (!session_->showOutputWindow())
             session_->reopenOutputWindow();
-        if (session_->showOutputWindow() && !session_->fastaContent().isEmpty())
+        // While it offers a failed table's columns, it shows no text to search.
+        if (session_->showOutputWindow() && !session_->fastaContent().isEmpty() &&
+            !session_->mendableLayout())
             panel_->findBar()->open();
     });
     const auto findAgain = [this](bool forward) {
-        if (!panel_->isVisible())
+        if (!panel_->isVisible() || session_->mendableLayout())
             return;
         FindBar* bar = panel_->findBar();
         if (!bar->isVisible())

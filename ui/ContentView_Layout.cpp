@@ -63,7 +63,8 @@ bool ContentView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ContentView::refreshPanel(bool animated) {
-    const bool wanted = session_->showOutputWindow() && !session_->fastaContent().isEmpty();
+    const bool wanted = session_->showOutputWindow() &&
+                        (!session_->fastaContent().isEmpty() || session_->mendableLayout());
     const qreal target = wanted ? 1.0 : 0.0;
     const bool sliding = animation_->state() == QAbstractAnimation::Running;
     if (!animated || !isVisible()) {

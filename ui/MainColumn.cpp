@@ -1,5 +1,7 @@
 #include "ui/MainColumn.h"
 
+#include "readers/ColumnLayout.h"
+
 #include "ui/widgets/Appearance.h"
 #include "ui/widgets/BusyIndicator.h"
 #include "ui/widgets/FilledActionButton.h"
@@ -195,14 +197,13 @@ QWidget* MainColumn::makeInstructions() {
     auto* layout = new QVBoxLayout(block);
     layout->setContentsMargins(edgePadding, 0, edgePadding, edgePadding);
     layout->setSpacing(8);
-    layout->addWidget(makeLabel(tr("Instructions:"), Role::Headline, block), 0, Qt::AlignLeft);
+    instructionsTitle_ = makeLabel(tr("Instructions:"), Role::Headline, block);
+    layout->addWidget(instructionsTitle_, 0, Qt::AlignLeft);
 
     auto* steps = new QVBoxLayout;
     steps->setSpacing(4);
-    const QString texts[] = {tr("File should have at least 2 columns"),
-                             tr("Column 1: Sequence identifier"), tr("Column 2: Sequence data"),
-                             tr("Column 3 (optional): Description")};
-    for (const QString& text : texts) {
+    for (int i = 0; i < 4; ++i) {
+        const QString text;
         auto* row = new QHBoxLayout;
         row->setSpacing(Appearance::defaultSpacing);
         auto* icon = new QLabel(block);
@@ -210,12 +211,51 @@ QWidget* MainColumn::makeInstructions() {
         row->addWidget(icon, 0, Qt::AlignVCenter);
         QLabel* label = makeLabel(text, Role::Caption, block);
         Appearance::applySecondary(label);
+        stepLabels_.append(label);
         row->addWidget(label, 0, Qt::AlignVCenter);
         row->addStretch(1);
         steps->addLayout(row);
     }
     layout->addLayout(steps);
+    showColumnsUsed(nullptr);
     return block;
+}
+
+void MainColumn::showColumnsUsed(const ColumnLayout* layout) {
+    QStringList texts;
+    if (!layout) {
+        instructionsTitle_->setText(tr("Instructions:"));
+        texts = {tr("File should have at least 2 columns"), tr("Column 1: Sequence identifier"),
+                 tr("Column 2: Sequence data"), tr("Column 3 (optional): Description")};
+    } else {
+        instructionsTitle_->setText(tr("Columns used:"));
+        // "Column 3 (sgRNA Sequence)", or "Column 3" where the table names no columns.
+        const auto column = [layout](std::size_t index) {
+            const bool named = index < layout->names.size() && !layout->names[index].empty();
+            const QString number = tr("Column %1").arg(layout->number(index));
+            if (!named)
+                return number;
+            // The column is narrow; a long title keeps its start.
+            QString name = QString::fromStdString(layout->names[index]);
+            if (name.size() > 32)
+                name = name.left(31) + QChar(0x2026);
+            return tr("%1 (%2)").arg(number, name);
+        };
+        texts << (layout->hasHeader ? tr("Row 1: column names") : tr("No header row"));
+        texts << (layout->identifier
+                      ? tr("%1: Sequence identifier").arg(column(*layout->identifier))
+                      : tr("Identifier: the row number"));
+        QStringList sequences{column(layout->sequence)};
+        for (const std::size_t more : layout->moreSequences)
+            sequences << column(more);
+        texts << tr("%1: Sequence data").arg(sequences.join(QStringLiteral(", ")));
+        // Column 3 of a table no row reaches gave no description.
+        const bool described = layout->description && *layout->description < layout->columns;
+        texts << (described ? tr("%1: Description").arg(column(*layout->description))
+                            : tr("Description: none"));
+    }
+    for (int i = 0; i < stepLabels_.size() && i < texts.size(); ++i)
+        stepLabels_[i]->setText(texts[i]);
 }
 
 void MainColumn::refreshIcons() {

@@ -12,6 +12,7 @@ class QStackedLayout;
 
 namespace pellacor {
 
+struct ColumnLayout;
 class BusyIndicator;
 class FilledActionButton;
 
@@ -60,6 +61,12 @@ public:
     QList<QLabel*> noteLabels() const noexcept { return noteLabels_; }
     /// Shows `notes` under the count as warnings, one a line; none hides the block.
     void showNotes(const QStringList& notes);
+    /// Makes the instructions tell the columns `layout` used (header, identifier, sequence,
+    /// description); null brings back the general instructions.
+    void showColumnsUsed(const ColumnLayout* layout);
+    /// The instructions' heading and their lines, in order.
+    QLabel* instructionsTitle() const noexcept { return instructionsTitle_; }
+    QList<QLabel*> instructionLabels() const noexcept { return stepLabels_; }
 
 signals:
     /// The import button was pressed.
@@ -101,6 +108,8 @@ private:
     QList<QLabel*> noteIcons_;
     QSpacerItem* notesBalance_ = nullptr;
     QList<QLabel*> stepIcons_;
+    QList<QLabel*> stepLabels_;
+    QLabel* instructionsTitle_ = nullptr;
 };
 
 } // namespace pellacor

@@ -1,6 +1,7 @@
 #include "ui/OutputPanel.h"
 
 #include "ui/ColumnChooser.h"
+#include "ui/TablePreview.h"
 #include "ui/textview/FindBar.h"
 #include "ui/textview/MonospacedTextView.h"
 #include "ui/textview/RoundedTextFrame.h"
@@ -10,6 +11,7 @@
 #include "ui/widgets/IconButton.h"
 #include "ui/widgets/Icons.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -44,7 +46,25 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     chooserRow->setContentsMargins(pad, 0, pad, 0);
     chooserRow->addWidget(chooser_);
     layout->addLayout(chooserRow);
+    failure_ = new QLabel(this);
+    failure_->setTextFormat(Qt::PlainText);
+    failure_->setWordWrap(true);
+    failure_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Appearance::applyText(failure_, Role::Caption);
+    QPalette warning = failure_->palette();
+    warning.setColor(QPalette::WindowText, Appearance::amber());
+    failure_->setPalette(warning);
+    failure_->setVisible(false);
+    preview_ = new TablePreview(this);
+    connect(preview_, &TablePreview::roleChosen, chooser_, &ColumnChooser::useColumn);
+    auto* previewRow = new QVBoxLayout;
+    previewRow->setContentsMargins(pad, 0, pad, 0);
+    previewRow->setSpacing(8);
+    previewRow->addWidget(failure_);
+    previewRow->addWidget(preview_);
+    layout->addLayout(previewRow);
     QWidget* textArea = makeTextArea();
+    textArea_ = textArea;
     findBar_ = new FindBar(view_, this);
     connect(findBar_, &FindBar::closeRequested, findBar_, &FindBar::dismiss);
     auto* findRow = new QHBoxLayout;
@@ -52,14 +72,22 @@ OutputPanel::OutputPanel(QWidget* parent) : QWidget(parent) {
     findRow->addWidget(findBar_);
     layout->addLayout(findRow);
     layout->addWidget(textArea, 1);
-    layout->addLayout(makeButtonRow());
+    // Takes the text's room while there is none, so that the rows above keep their height.
+    filler_ = new QWidget(this);
+    filler_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    filler_->setVisible(false);
+    layout->addWidget(filler_, 1);
+    buttonRow_ = makeButtonRow();
+    layout->addWidget(buttonRow_);
 
     // Tab goes through the rows as they stand, the find bar before the text it searches.
     QWidget::setTabOrder(closeButton_, chooser_->sheetBox());
     QWidget::setTabOrder(chooser_->sheetBox(), chooser_->identifierBox());
     QWidget::setTabOrder(chooser_->identifierBox(), chooser_->sequenceBox());
     QWidget::setTabOrder(chooser_->sequenceBox(), chooser_->descriptionBox());
-    QWidget::setTabOrder(chooser_->descriptionBox(), findBar_->field());
+    QWidget::setTabOrder(chooser_->descriptionBox(), chooser_->headerBox());
+    QWidget::setTabOrder(chooser_->headerBox(), preview_);
+    QWidget::setTabOrder(preview_, findBar_->field());
     QWidget::setTabOrder(findBar_->field(), findBar_->previousButton());
     QWidget::setTabOrder(findBar_->previousButton(), findBar_->nextButton());
     QWidget::setTabOrder(findBar_->nextButton(), findBar_->closeButton());
@@ -115,8 +143,9 @@ QWidget* OutputPanel::makeTextArea() {
     return area;
 }
 
-QBoxLayout* OutputPanel::makeButtonRow() {
-    auto* buttons = new QHBoxLayout;
+QWidget* OutputPanel::makeButtonRow() {
+    auto* row = new QWidget(this);
+    auto* buttons = new QHBoxLayout(row);
     buttons->setContentsMargins(pad, pad, pad, pad);
     buttons->setSpacing(Appearance::defaultSpacing);
     copyButton_ = new QPushButton(tr("Copy to Clipboard"), this);
@@ -135,7 +164,7 @@ QBoxLayout* OutputPanel::makeButtonRow() {
     saveButton_->setAccessibleDescription(tr("Save the FASTA text as a file"));
     connect(saveButton_, &QAbstractButton::clicked, this, &OutputPanel::saveRequested);
     buttons->addWidget(saveButton_, 0, Qt::AlignVCenter);
-    return buttons;
+    return row;
 }
 
 void OutputPanel::setSlideWidth(int width) {
@@ -170,6 +199,21 @@ void OutputPanel::placeBody() {
 void OutputPanel::setText(const QByteArray& fasta) {
     view_->setText(fasta);
     findBar_->reset();
+}
+
+void OutputPanel::showColumns(const ConversionSummary& summary, const QString& failure) {
+    const bool mending = !failure.isEmpty();
+    chooser_->show(summary, mending);
+    preview_->showTable(summary.layout ? &*summary.layout : nullptr);
+    failure_->setText(failure);
+    failure_->setVisible(mending);
+    // The text below would belong to another table; what stays is what mends this one.
+    textArea_->setVisible(!mending);
+    buttonRow_->setVisible(!mending);
+    filler_->setVisible(mending);
+    typeLabel_->setVisible(!mending && !typeLabel_->text().isEmpty());
+    if (mending)
+        findBar_->dismiss();
 }
 
 void OutputPanel::setSourceType(const std::optional<QString>& type) {

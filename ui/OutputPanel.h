@@ -12,6 +12,8 @@ class QPushButton;
 namespace pellacor {
 
 class ColumnChooser;
+struct ConversionSummary;
+class TablePreview;
 class FilledActionButton;
 class FindBar;
 class IconButton;
@@ -28,6 +30,10 @@ public:
 
     /// Shows `fasta` in the text area, replacing whatever it showed.
     void setText(const QByteArray& fasta);
+    /// Shows the columns, note and first rows of `summary`, each column a choice. With a
+    /// `failure` (a table a choice of columns may mend) it shows that message beside them in
+    /// place of the text and its buttons.
+    void showColumns(const ConversionSummary& summary, const QString& failure = {});
     /// Shows "Converted from <type>" under the title, or no such line when `type` is absent.
     void setSourceType(const std::optional<QString>& type);
 
@@ -44,6 +50,10 @@ public:
     QLabel* typeLabel() const noexcept { return typeLabel_; }
     /// The columns and the sheet the text was made of, each a choice.
     ColumnChooser* columnChooser() const noexcept { return chooser_; }
+    /// The first rows of the table, above the text.
+    TablePreview* preview() const noexcept { return preview_; }
+    /// Why the table gave no text, while its columns are offered to mend it.
+    QLabel* failureLabel() const noexcept { return failure_; }
     /// The close control.
     IconButton* closeButton() const noexcept { return closeButton_; }
     /// The find bar above the text, hidden until asked for.
@@ -70,7 +80,7 @@ private:
     // The panel is a column of rows, top to bottom, each made by one of these.
     QBoxLayout* makeHeader();
     QWidget* makeTextArea();
-    QBoxLayout* makeButtonRow();
+    QWidget* makeButtonRow();
     void refreshIcons();
     void placeBody();
 
@@ -78,6 +88,11 @@ private:
     int slideWidth_ = 0;
     QLabel* typeLabel_ = nullptr;
     ColumnChooser* chooser_ = nullptr;
+    TablePreview* preview_ = nullptr;
+    QLabel* failure_ = nullptr;
+    QWidget* textArea_ = nullptr;
+    QWidget* buttonRow_ = nullptr;
+    QWidget* filler_ = nullptr;
     IconButton* closeButton_ = nullptr;
     MonospacedTextView* view_ = nullptr;
     FindBar* findBar_ = nullptr;

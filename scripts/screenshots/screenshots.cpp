@@ -2,7 +2,8 @@
 // processing, a long import with its progress and Cancel, the result kept after cancelling,
 // the panel sliding in and shown, the find bar with a hit, keyboard focus on "Save as File",
 // the close control and Copy, a file dragged over the window, identifiers in other scripts on
-// the column grid, the panel closed, and warnings with the panel closed.
+// the column grid, the panel closed, warnings with the panel closed, the preview of a guessed
+// layout, and a failed table's columns offered beside its error.
 //   ui_screenshots <output-dir> <table-to-import>
 // Run under a real display server (scripts/screenshots.sh uses Xvfb).
 #include "session/ConversionSession.h"
@@ -21,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -88,6 +90,15 @@ QString writeWarningsTable(const QString& dir) {
         return {};
     for (int row = 1; row <= 2600; ++row)
         file.write(row <= 100 ? "s" + QByteArray::number(row % 12) + ",ACGTACGT\n" : ",GG\n");
+    return path;
+}
+
+QString writeTable(const QString& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(bytes);
     return path;
 }
 
@@ -208,5 +219,26 @@ int main(int argc, char** argv) {
     session.closeOutputWindow();
     QTest::qWait(600);
     ok = save(window, out + QStringLiteral("/10-warnings.png")) && ok;
+
+    // A primer sheet whose layout was guessed: the preview with its roles, the note above.
+    dialogs.path = writeTable(work.path(), QStringLiteral("primers.csv"),
+                              "No.,Primer name,Target,sgRNA Sequence,Score\n"
+                              "1,GRB2_F,GRB2,ACGTTGCAAGGT,0.91\n2,GRB2_R,GRB2,TTGGCCAAGGTA,0.45\n"
+                              "3,SOS1_F,SOS1,GGATCCAATGCA,0.77\n4,SOS1_R,SOS1,CATGCATGCCAA,0.12\n");
+    session.startImport();
+    ok = QTest::qWaitFor([&] { return !session.isProcessing(); }, 60000) && ok;
+    session.reopenOutputWindow();
+    QTest::qWait(600);
+    ok = save(window, out + QStringLiteral("/11-preview-guessed.png")) && ok;
+
+    // A table no row of which gives a record: its columns beside the error, the alert gone.
+    dialogs.path = writeTable(work.path(), QStringLiteral("gap.csv"), "a,,c\nx,,ACGT\ny,,GGTA\n");
+    session.startImport();
+    ok = QTest::qWaitFor([&] { return !session.isProcessing(); }, 60000) && ok;
+    ok = QTest::qWaitFor([&] { return content->currentAlert() != nullptr; }) && ok;
+    if (content->currentAlert())
+        content->currentAlert()->defaultButton()->click();
+    QTest::qWait(600);
+    ok = save(window, out + QStringLiteral("/12-failure-to-mend.png")) && ok;
     return ok ? 0 : 1;
 }

@@ -147,3 +147,37 @@ TEST(RecordBuilder, a_sheet_takes_column_letters_and_counts_them_as_it_shows_the
     letters.description = ColumnRef::parse("A");
     EXPECT_THROW(sheet(letters), ChoiceError);
 }
+
+namespace {
+
+// The columns the layout of `rows` finds holding sequences, counted from 1.
+std::vector<std::size_t> sequenceColumnsOf(const std::vector<std::vector<std::string_view>>& rows,
+                                           ColumnChoice choice = {}) {
+    RecordBuilder builder(RecordBuilder::delimitedStyle, std::move(choice));
+    const RecordSink sink = [](const RecordView&) {};
+    std::uint64_t number = 0;
+    for (const auto& row : rows)
+        builder.addRow(row, ++number, false, sink);
+    builder.finish(sink);
+    std::vector<std::size_t> numbers;
+    for (const std::size_t index : builder.layout()->sequenceColumns)
+        numbers.push_back(builder.layout()->number(index));
+    return numbers;
+}
+
+} // namespace
+
+TEST(RecordBuilder, every_column_of_sequences_is_listed_whoever_chose_the_columns) {
+    const std::vector<std::vector<std::string_view>> primers = {
+        {"Name", "Forward", "Score", "Reverse"},
+        {"GRB2", "ACGTAC", "0.5", "GGTTCA"},
+        {"SOS1", "TTTGGG", "0.7", "CCCAAA"}};
+    EXPECT_EQ(sequenceColumnsOf(primers), (std::vector<std::size_t>{2, 4}));
+    // A choice of columns keeps them on offer, for the menus shown after it.
+    ColumnChoice chosen;
+    chosen.sequence = ColumnRef::column(4);
+    EXPECT_EQ(sequenceColumnsOf(primers, chosen), (std::vector<std::size_t>{2, 4}));
+    // The header row is no sequence, and a table without one is judged on all its rows.
+    EXPECT_EQ(sequenceColumnsOf({{"s1", "ACGTAC", "first one"}, {"s2", "GGCATT", "second one"}}),
+              (std::vector<std::size_t>{2}));
+}

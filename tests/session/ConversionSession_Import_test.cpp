@@ -464,3 +464,76 @@ TEST_F(ImportTest, an_alert_knows_the_file_it_is_about) {
 
 } // namespace
 } // namespace pellacor
+
+namespace pellacor {
+namespace {
+
+// ---- A failure a choice of columns can mend ----
+
+TEST_F(ImportTest, a_table_a_choice_can_mend_keeps_its_columns_and_converts_as_chosen) {
+    // Column 2 is empty in every row: by default no row gives a record.
+    const QString table = write("gap.csv", "a,,c\nx,,ACGT\ny,,GG\n");
+    QSignalSpy mendable(&session, &ConversionSession::mendableLayoutChanged);
+    CaptureStdout();
+    importFile(table);
+    GetCapturedStdout();
+    ASSERT_TRUE(session.showError());
+    ASSERT_TRUE(session.mendableLayout()) << session.errorAlertText().toStdString();
+    EXPECT_EQ(mendable.count(), 1);
+    // The way out is the window's, not the converter's option.
+    EXPECT_TRUE(session.errorAlertText().endsWith(
+        "Choose the columns in the menus or the table's headers."))
+        << session.errorAlertText().toStdString();
+    EXPECT_EQ(session.mendableLayout()->columns, 3u);
+    EXPECT_EQ(session.mendableLayout()->preview.size(), 3u);
+    // The panel is wanted for the columns although there is no text.
+    EXPECT_TRUE(session.showOutputWindow());
+    EXPECT_TRUE(session.fastaContent().isEmpty());
+
+    ConversionRequest request;
+    request.columns.identifier = ColumnRef::column(1);
+    request.columns.sequence = ColumnRef::column(3);
+    request.columns.description = ColumnRef::nothing();
+    request.columns.header = false;
+    QSignalSpy finished(&session, &ConversionSession::importFinished);
+    CaptureStdout();
+    session.convertAgain(request);
+    ASSERT_TRUE(finished.wait(10000));
+    GetCapturedStdout();
+    EXPECT_EQ(session.fastaContent(), ">a\nc\n>x\nACGT\n>y\nGG\n")
+        << session.errorAlertText().toStdString();
+    EXPECT_EQ(session.importedPath(), table.toUtf8());
+    EXPECT_FALSE(session.mendableLayout());
+    EXPECT_EQ(mendable.count(), 2);
+}
+
+TEST_F(ImportTest, a_failure_no_choice_can_mend_offers_no_columns_and_leaves_the_result) {
+    CaptureStdout();
+    importFile(write("gap.csv", "a,,c\nx,,ACGT\n"));
+    GetCapturedStdout();
+    ASSERT_TRUE(session.mendableLayout());
+    // An empty file: no column to choose from, and the earlier offer is withdrawn.
+    CaptureStdout();
+    importFile(write("empty.csv", ""));
+    GetCapturedStdout();
+    EXPECT_TRUE(session.showError());
+    EXPECT_FALSE(session.mendableLayout());
+    // A good table, then a failed choice on it: its text stays, its columns are offered.
+    CaptureStdout();
+    importFile(write("good.csv", twoRecordCsv));
+    GetCapturedStdout();
+    ASSERT_EQ(session.fastaContent(), twoRecordFasta);
+    ConversionRequest request;
+    request.columns.sequence = ColumnRef::column(9);
+    QSignalSpy finished(&session, &ConversionSession::importFinished);
+    session.convertAgain(request);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(session.showError());
+    EXPECT_EQ(session.fastaContent(), twoRecordFasta);
+    ASSERT_TRUE(session.mendableLayout());
+    EXPECT_EQ(session.mendableLayout()->names,
+              (std::vector<std::string>{"id", "sequence", "description"}));
+}
+
+} // namespace
+} // namespace pellacor

@@ -4,6 +4,7 @@
 #include "ui/ContentView.h"
 #include "ui/MainColumn.h"
 #include "ui/OutputPanel.h"
+#include "ui/TablePreview.h"
 #include "ui/textview/FindBar.h"
 #include "ui/textview/MonospacedTextView.h"
 #include "ui/widgets/DropHighlight.h"
@@ -259,9 +260,10 @@ TEST_F(ContentViewTest, tab_visits_every_control_in_reading_order_and_enter_pres
     view.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     column().importButton()->setFocus();
-    const QList<QWidget*> order = {column().exportButton(), panel().closeButton(),
-                                   panel().textView(),      panel().copyButton(),
-                                   panel().saveButton(),    column().importButton()};
+    // The preview takes the keyboard too: Space on a cell chooses its column's use.
+    const QList<QWidget*> order = {
+        column().exportButton(), panel().closeButton(), panel().preview(),      panel().textView(),
+        panel().copyButton(),    panel().saveButton(),  column().importButton()};
     for (QWidget* expected : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), expected)
