@@ -6,9 +6,8 @@
 #include "conversion/FastaStream.h"
 #include "readers/ChoiceError.h"
 #include "readers/ReadCancelled.h"
+#include "tests/files/Gzipped.h"
 #include "tests/readers/HostileInput.h"
-
-#include <zlib.h>
 
 using namespace pellacor;
 using namespace pellacor::hostile;
@@ -48,19 +47,7 @@ protected:
     ScratchFolder folder;
 };
 
-std::string gzipped(std::string_view text) {
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, text.size()) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    z.avail_in = static_cast<uInt>(text.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(out.size() - z.avail_out);
-    deflateEnd(&z);
-    return out;
-}
+using testdata::gzipped;
 
 std::string utf16(std::u16string_view text, bool bigEndian) {
     std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";

@@ -4,6 +4,8 @@
 
 #include "files/FileError.h"
 
+#include "tests/files/Gzipped.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -14,19 +16,7 @@ using namespace pellacor;
 
 namespace {
 
-std::string gzipped(std::string_view text, int level = 6) {
-    z_stream z{};
-    deflateInit2(&z, level, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, text.size()) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    z.avail_in = static_cast<uInt>(text.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(out.size() - z.avail_out);
-    deflateEnd(&z);
-    return out;
-}
+using testdata::gzipped;
 
 // What reading `data` gives: its text, or "error: " and the message.
 using Outcome = std::string;
