@@ -6,6 +6,7 @@
 #include "readers/delimited/CSVRowScanner.h"
 #include "readers/delimited/DelimiterGuess.h"
 #include "readers/delimited/ParserError.h"
+#include "readers/delimited/StretchSurvey.h"
 
 #include <algorithm>
 #include <cstring>
@@ -118,6 +119,11 @@ public:
             builder.addRow(scanner.fields(), scanner.rowNumber(), scanner.sequenceNeedsCleaning(),
                            sink);
         }
+        // The stretch may end between the comment and the first row, and its text goes.
+        if (!sawRow_ && !scanner.lastComment().empty()) {
+            heldComment_.assign(scanner.lastComment());
+            heldCommentRow_ = scanner.lastCommentRow();
+        }
     }
     // After the last stretch: the rows still held go out; a table of no row, or no record,
     // fails.
@@ -155,7 +161,8 @@ private:
     }
     // The comment right above the first row, cut as the table's rows are, may name its columns.
     void noteComment(const CSVRowScanner& scanner, RecordBuilder& builder) const {
-        const std::string_view line = scanner.lastComment();
+        const bool inStretch = !scanner.lastComment().empty();
+        const std::string_view line = inStretch ? scanner.lastComment() : heldComment_;
         if (line.empty() || line.front() != '#')
             return;
         std::vector<std::string_view> fields;
@@ -167,7 +174,7 @@ private:
                 break;
             start = end + 1;
         }
-        builder.comment(fields, scanner.lastCommentRow());
+        builder.comment(fields, inStretch ? scanner.lastCommentRow() : heldCommentRow_);
     }
 
     // The scanner keeps views of these.
@@ -177,6 +184,9 @@ private:
     char delimiter_;
     Sections sections_;
     bool sawRow_ = false;
+    // The last comment before the first row, from a stretch before the row's own.
+    std::string heldComment_;
+    std::size_t heldCommentRow_ = 0;
 };
 
 // How a builder cuts the fields further: by blanks when asked; where the delimiter was
@@ -235,26 +245,6 @@ std::size_t nulAt(std::string_view text, std::size_t from) noexcept {
                  : std::string_view::npos;
 }
 
-// The line breaks of `text`, which holds no quotation mark, as the row scanner counts them: each
-// of LF, VT, FF, CR, NEL, LS and PS once, CR LF once.
-std::size_t rowBreaks(std::string_view text, bool hasNonAscii) noexcept {
-    std::size_t breaks = 0;
-    std::size_t pairs = 0;
-    const std::size_t size = text.size();
-    for (std::size_t i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        breaks += b >= 0x0A && b <= 0x0D;
-        pairs += b == '\r' && i + 1 < size && text[i + 1] == '\n';
-    }
-    if (hasNonAscii)
-        for (std::size_t i = 0; i < size; ++i) {
-            const auto b = static_cast<unsigned char>(text[i]);
-            if ((b == 0xC2 || b == 0xE2) && UnicodeText::newlineLengthAt(text, i) > 0)
-                ++breaks;
-        }
-    return breaks - pairs;
-}
-
 // Just past the last line break of `text` that surely ends a line: an LF, or a CR with a byte
 // after it (a CR at the very end may be the first half of CR LF); 0 when there is none.
 std::size_t afterLastLineBreak(std::string_view text) noexcept {
@@ -264,45 +254,6 @@ std::size_t afterLastLineBreak(std::string_view text) noexcept {
             return i;
     }
     return 0;
-}
-
-// What one pass over a stretch tells: whether it holds any byte past ASCII (and so needs a
-// closer look for UTF-8), and whether it holds a quotation mark. The loop has no branch, so
-// that the compiler checks many bytes at a time.
-struct StretchBytes {
-    bool hasNonAscii;
-    bool hasQuote;
-};
-
-#if defined(__GNUC__) || defined(__clang__)
-[[gnu::always_inline]]
-#endif
-inline StretchBytes
-surveyBody(std::string_view text) noexcept {
-    unsigned char high = 0;
-    unsigned char quote = 0;
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        high |= b;
-        quote |= static_cast<unsigned char>(b == '"');
-    }
-    return {(high & 0x80) != 0, quote != 0};
-}
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-// The same loop 32 bytes a step where the processor has AVX2.
-__attribute__((target("avx2"))) StretchBytes surveyAvx2(std::string_view text) noexcept {
-    return surveyBody(text);
-}
-const bool hasAvx2 = __builtin_cpu_supports("avx2");
-#endif
-
-StretchBytes surveyStretch(std::string_view text) noexcept {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    if (hasAvx2)
-        return surveyAvx2(text);
-#endif
-    return surveyBody(text);
 }
 
 } // namespace
@@ -403,20 +354,29 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
         };
         // A NUL byte means the input is no text: it fails at once, before a line of zeros of
         // any length has been waited for; bytes before it that are no UTF-8 fail first.
-        if (const std::size_t nul = nulAt(window, lookout.screened);
-            nul != std::string_view::npos) {
-            const std::size_t valid =
-                validated + UnicodeText::validUtf8Length(window.substr(validated, nul - validated));
-            if (valid < nul)
-                failAt(valid, Error::Case::invalidEncoding);
-            failAt(nul, Error::Case::nulByte);
-        }
-        lookout.screened = window.size();
+        const auto screen = [&](std::size_t to) {
+            if (to <= lookout.screened)
+                return;
+            if (const std::size_t nul = nulAt(window.substr(0, to), lookout.screened);
+                nul != std::string_view::npos) {
+                const std::size_t valid =
+                    validated +
+                    UnicodeText::validUtf8Length(window.substr(validated, nul - validated));
+                if (valid < nul)
+                    failAt(valid, Error::Case::invalidEncoding);
+                failAt(nul, Error::Case::nulByte);
+            }
+            lookout.screened = to;
+        };
+        // What has come from a pipe is screened whole. A mapped file shows all of itself at
+        // once: it is screened a stretch ahead, or it would all be paged in at the start.
+        screen(isComplete ? std::min(window.size(), limit) : window.size());
         const std::size_t end = stretchEnd(window, isComplete, limit, lookout.searched);
         if (end == 0) {
             source.readMore();
             continue;
         }
+        screen(end);
         source.willRead(end);
         const std::string_view text = window.substr(0, end);
         // Stretches end on line breaks, so no character is split between two.
@@ -490,7 +450,7 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
         [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
             // One pass tells whether the stretch needs a closer look: only bytes past ASCII can
             // fail to be UTF-8, only a quoted field can fail to end.
-            const StretchBytes survey = surveyStretch(text);
+            const StretchSurvey survey = StretchSurvey::of(text);
             if (survey.hasNonAscii) {
                 const std::size_t valid = UnicodeText::validUtf8Length(text);
                 if (valid < text.size()) {
@@ -506,7 +466,8 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
             // Without quotation marks every line break ends a row: counting them keeps the
             // place right for a fault further on.
             const auto skipped = [&](std::size_t from, Place at) {
-                const std::size_t breaks = rowBreaks(text.substr(from), survey.hasNonAscii);
+                const std::size_t breaks =
+                    from == 0 ? survey.lineBreaks : StretchSurvey::of(text.substr(from)).lineBreaks;
                 return Taken{text.size(), {at.line + breaks, at.row + breaks}};
             };
             if (!survey.hasQuote && builder.records() > 0)

@@ -2,7 +2,9 @@
 // any size, must give the records of reading it whole, and fail where reading it whole fails.
 #include "readers/delimited/DelimitedTable.h"
 
+#include "files/MappedText.h"
 #include "files/MemoryText.h"
+#include "files/TruncationGuard.h"
 #include "files/StreamedText.h"
 #include "readers/delimited/CSVParser.h"
 
@@ -10,6 +12,8 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
+#include <fstream>
 #include <fcntl.h>
 #include <random>
 #include <string>
@@ -268,4 +272,75 @@ TEST(DelimitedTable, one_line_of_many_megabytes_in_small_pieces_is_read_in_one_p
     const std::string lines = readInPieces(table, 1 << 16);
     ASSERT_EQ(lines.size(), residues.size() + 13);
     EXPECT_EQ(lines.substr(0, 5), "chr1|");
+}
+
+TEST(DelimitedTable, a_header_comment_in_the_stretch_before_the_first_row_still_names_columns) {
+    // The "#" line names the columns the other way round; lost, the rows read as s1 of ACGT.
+    const std::string table =
+        "# exported\n# by the lab\n# on Monday\n# from the robot\n#sequence,name\nACGT,s1\nGGCC,s2\n";
+    const std::string whole = readWhole(table);
+    ASSERT_EQ(whole, "s1|ACGT|<none>\ns2|GGCC|<none>\n");
+    for (std::size_t piece = 1; piece <= table.size(); ++piece)
+        EXPECT_EQ(readInPieces(table, piece), whole) << "pieces of " << piece;
+}
+
+namespace {
+
+// The most this process has held in memory since `resetPeak`, in kB; 0 where Linux does not tell.
+std::size_t peakKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stoul(line.substr(6));
+    return 0;
+}
+bool resetPeak() {
+    std::FILE* refs = std::fopen("/proc/self/clear_refs", "w");
+    if (!refs)
+        return false;
+    const bool written = std::fputs("5", refs) >= 0;
+    return std::fclose(refs) == 0 && written;
+}
+
+} // namespace
+
+TEST(DelimitedTable, a_mapped_file_is_checked_and_read_holding_a_few_stretches_of_it) {
+    TruncationGuard::installHandler(); // files are mapped, not read, as the programs do
+    char name[] = "/tmp/pellacor-mapped-XXXXXX";
+    const int fd = ::mkstemp(name);
+    ASSERT_GE(fd, 0);
+    std::string rows;
+    for (int row = 0; rows.size() < (1u << 20); ++row)
+        rows += "s" + std::to_string(row) + "\t" + std::string(100, "ACGT"[row % 4]) + "\n";
+    std::size_t bytes = 0;
+    for (; bytes < (std::size_t(192) << 20); bytes += rows.size())
+        ASSERT_EQ(::write(fd, rows.data(), rows.size()), static_cast<ssize_t>(rows.size()));
+    ::close(fd);
+    const auto heldWhile = [&](auto work) {
+        if (!resetPeak())
+            return std::size_t(0);
+        const std::size_t before = peakKb();
+        work();
+        return peakKb() - before;
+    };
+    std::size_t records = 0;
+    const std::size_t checking = heldWhile([&] {
+        MappedText source{std::filesystem::path(name)};
+        DelimitedTable::check(source, "t.tsv");
+    });
+    const std::size_t reading = heldWhile([&] {
+        MappedText source{std::filesystem::path(name)};
+        RecordBuilder builder(RecordBuilder::delimitedStyle);
+        DelimitedOptions checked; // as a conversion reads a file checked before
+        checked.validates = false;
+        DelimitedTable::read(source, "t.tsv", builder, [&](const RecordView&) { ++records; },
+                             checked);
+    });
+    ::unlink(name);
+    if (peakKb() == 0)
+        GTEST_SKIP() << "this system does not tell a process's peak memory";
+    EXPECT_GT(records, 1'800'000u);
+    // Every byte of the file was once in view; no more than a few stretches at a time.
+    EXPECT_LT(checking, 48u << 10);
+    EXPECT_LT(reading, 48u << 10);
 }
