@@ -3,6 +3,7 @@
 // peak resident memory.
 // Usage: session_import TABLE [RUNS]   (the conversion trace goes to standard output)
 #include "bench/SessionBench.h"
+#include "files/TruncationGuard.h"
 #include "session/ConversionSession.h"
 
 #include <QCoreApplication>
@@ -76,6 +77,8 @@ double peakRssMb() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the app does: files are mapped, not read into memory.
+    TruncationGuard::installHandler();
     QCoreApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: session_import TABLE [RUNS]\n");

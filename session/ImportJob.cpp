@@ -63,12 +63,19 @@ ImportOutcome ImportJob::run(ConversionRequest request) {
         const std::uintmax_t tableBytes = std::filesystem::file_size(request.input, unknown);
         if (!unknown && !TableFormat::of(request.input.string()).isWorkbook())
             outcome.entries.reserve(FastaConverter::tableSizeBound(tableBytes, LineWidth()));
-        outcome.summary = Conversion::run(
-            request, [&entries = outcome.entries](const RecordView& r) { entries.append(r); });
+        // Each record's text is counted for the trace right after it is written, while it is
+        // still in the cache: counted after the last, hundreds of megabytes come from memory.
+        ConversionTrace::FastaCounter counter;
+        outcome.summary =
+            Conversion::run(request, [&entries = outcome.entries, &counter](const RecordView& r) {
+                const auto start = static_cast<std::size_t>(entries.fasta().size());
+                entries.append(r);
+                const QByteArray& fasta = entries.fasta();
+                counter.add(std::string_view(fasta.constData() + start,
+                                             static_cast<std::size_t>(fasta.size()) - start));
+            });
         outcome.summary.encoding = encoding;
-        const QByteArray& fasta = outcome.entries.fasta();
-        outcome.fastaTrace = ConversionTrace::fastaLines(
-            std::string_view(fasta.constData(), static_cast<std::size_t>(fasta.size())));
+        outcome.fastaTrace = counter.lines();
         return outcome;
     } catch (const ReadCancelled&) {
         ImportOutcome outcome;
