@@ -55,6 +55,16 @@ void refuseWhatIsNoTable(const std::filesystem::path& input, const TableFormat& 
                          ", not a table. Choose a CSV, TSV or Excel file.");
 }
 
+// What progress counts the text read against: the file's size, which inflated text outgrows;
+// 0 for a pipe.
+std::uint64_t watchedBytes(const ConversionRequest& request) {
+    std::error_code unknown;
+    const std::uintmax_t size = TableInput::isRegularFile(request.input)
+                                    ? std::filesystem::file_size(request.input, unknown)
+                                    : 0;
+    return unknown ? 0 : size;
+}
+
 } // namespace
 
 std::string ConversionSummary::entryTrace() const {
@@ -100,12 +110,7 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
         return summary;
     }
     const std::unique_ptr<TextSource> opened = TableInput::open(request.input, request.encoding);
-    // Progress counts the text read against the file's size, which inflated text outgrows.
-    std::error_code unknown;
-    const std::uintmax_t size = TableInput::isRegularFile(request.input)
-                                    ? std::filesystem::file_size(request.input, unknown)
-                                    : 0;
-    WatchedSource source(*opened, watch, unknown ? 0 : size);
+    WatchedSource source(*opened, watch, watchedBytes(request));
     RecordBuilder builder(RecordBuilder::delimitedStyle, request.columns);
     const char delimiter = source.readVerified([&] {
         return DelimitedTable::read(source, TableInput::ruleName(request.input), builder, counted,
@@ -118,10 +123,12 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
 }
 
 void Conversion::check(const ConversionRequest& request) {
+    const ConversionWatch watch(request.stop, request.progress);
     refuseWhatIsNoTable(request.input, TableFormat::of(request.input.string()));
-    const std::unique_ptr<TextSource> source = TableInput::open(request.input, request.encoding);
-    source->readVerified([&] {
-        DelimitedTable::check(*source, TableInput::ruleName(request.input), request.columns,
+    const std::unique_ptr<TextSource> opened = TableInput::open(request.input, request.encoding);
+    WatchedSource source(*opened, watch, watchedBytes(request));
+    source.readVerified([&] {
+        DelimitedTable::check(source, TableInput::ruleName(request.input), request.columns,
                               optionsOf(request, true));
         return 0;
     });

@@ -90,7 +90,8 @@ public:
     static ConversionSummary run(const ConversionRequest& request, const RecordSink& sink);
     /// Reads a delimited table that is a regular file for everything `run` could fail on after
     /// its first record, and throws what `run` would throw then: run after it, a conversion
-    /// fails before any record or not at all (unless the file changes in between).
+    /// fails before any record or not at all (unless the file changes in between). Honours
+    /// the request's stop and progress as `run` does.
     static void check(const ConversionRequest& request);
 };
 

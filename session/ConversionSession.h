@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -215,8 +216,17 @@ private:
     // Commits a successful import of `path`: records, type label, trace, FASTA text, panel
     // shown.
     void applyImportedEntries(ImportOutcome&& outcome, const QByteArray& path);
-    // Converts `request` on a worker, then commits or fails; `isProcessing` is set.
+    // Converts `request` on a worker, then commits or fails; `isProcessing` is set. A result
+    // held is given up once the new table is checked, before it is built.
     void startConversion(ConversionRequest request);
+    // Runs `work` on a worker, then `then` with its outcome on this thread.
+    void runOnWorker(std::function<ImportOutcome()> work,
+                     std::function<void(ImportOutcome&&)> then);
+    // Ends the import of `path` with `outcome`: commits, fails or, stopped, ends quietly.
+    void concludeImport(ImportOutcome&& outcome, const QByteArray& path);
+    // Gives up the records and text held and tells the window, which lets go of its share:
+    // what is returned is then their last holder.
+    EntryTable releaseResult();
     void finishImport();
     void pollProgress();
     // Raises the error; `mendable` is the failed table's layout where a choice may mend it.

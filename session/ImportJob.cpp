@@ -1,15 +1,18 @@
 #include "session/ImportJob.h"
 
 #include "conversion/TableFormat.h"
+#include "conversion/TableInput.h"
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
 #include "files/EncodedText.h"
 #include "readers/ReadCancelled.h"
 #include "readers/TableError.h"
 #include "readers/delimited/ParserError.h"
+#include "session/PagesAhead.h"
 
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -45,38 +48,11 @@ ImportOutcome failedTable(const TableError& error) {
     return outcome;
 }
 
-} // namespace
-
-ImportOutcome ImportJob::run(ConversionRequest request) {
+// Runs `job`, which returns the outcome of a success; a failure comes back as the outcome's
+// message, a stop as `isCancelled`.
+template <typename Job> ImportOutcome guarded(Job job) {
     try {
-        ImportOutcome outcome;
-        // A delimited table's text is known not to outgrow this, so it is never moved while it
-        // grows; a workbook's grows as it must.
-        std::error_code unknown;
-        // UTF-8 chosen back is read as no encoding at all, and stays in view as chosen.
-        std::string encoding;
-        if (request.encoding) {
-            encoding = *request.encoding;
-            if (EncodedText::isUtf8(encoding))
-                request.encoding.reset();
-        }
-        const std::uintmax_t tableBytes = std::filesystem::file_size(request.input, unknown);
-        if (!unknown && !TableFormat::of(request.input.string()).isWorkbook())
-            outcome.entries.reserve(FastaConverter::tableSizeBound(tableBytes, LineWidth()));
-        // Each record's text is counted for the trace right after it is written, while it is
-        // still in the cache: counted after the last, hundreds of megabytes come from memory.
-        ConversionTrace::FastaCounter counter;
-        outcome.summary =
-            Conversion::run(request, [&entries = outcome.entries, &counter](const RecordView& r) {
-                const auto start = static_cast<std::size_t>(entries.fasta().size());
-                entries.append(r);
-                const QByteArray& fasta = entries.fasta();
-                counter.add(std::string_view(fasta.constData() + start,
-                                             static_cast<std::size_t>(fasta.size()) - start));
-            });
-        outcome.summary.encoding = encoding;
-        outcome.fastaTrace = counter.lines();
-        return outcome;
+        return job();
     } catch (const ReadCancelled&) {
         ImportOutcome outcome;
         outcome.isCancelled = true;
@@ -100,6 +76,66 @@ ImportOutcome ImportJob::run(ConversionRequest request) {
     } catch (const std::exception& e) {
         return failed(e.what());
     }
+}
+
+// UTF-8 chosen back is read as no encoding at all; the name chosen is returned, to stay in view.
+std::string takeEncoding(ConversionRequest& request) {
+    std::string encoding;
+    if (request.encoding) {
+        encoding = *request.encoding;
+        if (EncodedText::isUtf8(encoding))
+            request.encoding.reset();
+    }
+    return encoding;
+}
+
+} // namespace
+
+bool ImportJob::canCheck(const ConversionRequest& request) {
+    // A workbook is vouched for only once unpacked, and gzip text would be inflated twice.
+    return !TableFormat::of(request.input.string()).isWorkbook() &&
+           TableInput::isRegularFile(request.input) && !TableInput::isGzipFile(request.input);
+}
+
+ImportOutcome ImportJob::check(ConversionRequest request) {
+    return guarded([&] {
+        takeEncoding(request);
+        Conversion::check(request);
+        return ImportOutcome();
+    });
+}
+
+ImportOutcome ImportJob::run(ConversionRequest request) {
+    return guarded([&] {
+        ImportOutcome outcome;
+        const std::string encoding = takeEncoding(request);
+        // A delimited table's text is known not to outgrow this, so it is never moved while it
+        // grows; a workbook's grows as it must.
+        std::error_code unknown;
+        const std::uintmax_t tableBytes = std::filesystem::file_size(request.input, unknown);
+        if (!unknown && !TableFormat::of(request.input.string()).isWorkbook())
+            outcome.entries.reserve(FastaConverter::tableSizeBound(tableBytes, LineWidth()));
+        // Each record's text is counted for the trace right after it is written, while it is
+        // still in the cache: counted after the last, hundreds of megabytes come from memory.
+        ConversionTrace::FastaCounter counter;
+        // The text's pages are faulted in on the other core, ahead of the writer.
+        const QByteArray& text = outcome.entries.fasta();
+        std::optional<PagesAhead> ahead;
+        if (text.capacity() > 0)
+            ahead.emplace(text.constData(), static_cast<std::size_t>(text.capacity()));
+        outcome.summary = Conversion::run(request, [&](const RecordView& r) {
+            const auto start = static_cast<std::size_t>(text.size());
+            outcome.entries.append(r);
+            const auto end = static_cast<std::size_t>(text.size());
+            counter.add(std::string_view(text.constData() + start, end - start));
+            if (ahead)
+                ahead->reached(end);
+        });
+        ahead.reset();
+        outcome.summary.encoding = encoding;
+        outcome.fastaTrace = counter.lines();
+        return outcome;
+    });
 }
 
 } // namespace pellacor

@@ -40,6 +40,13 @@ public:
     /// as it comes. Never throws: a failure comes back as `ImportOutcome::failure` with the
     /// reader's message, a stop as `ImportOutcome::isCancelled`.
     static ImportOutcome run(ConversionRequest request);
+    /// Reads `request`'s table for everything `run` could fail on, keeping nothing: the
+    /// outcome holds no records, and a failure or a stop as `run` gives them. After it passes,
+    /// `run` with `isChecked` fails only if the file changes in between.
+    static ImportOutcome check(ConversionRequest request);
+    /// True when `check` can vouch for `request`'s table: a delimited table in a regular file,
+    /// not compressed.
+    static bool canCheck(const ConversionRequest& request);
 };
 
 } // namespace pellacor

@@ -537,3 +537,47 @@ TEST_F(ImportTest, a_failure_no_choice_can_mend_offers_no_columns_and_leaves_the
 
 } // namespace
 } // namespace pellacor
+
+namespace pellacor {
+namespace {
+
+// ---- A re-import holds one result at a time ----
+
+TEST_F(HostileImport, a_reimport_gives_up_the_result_once_the_new_table_is_checked_not_before) {
+    // The old result goes before the new one is built: each change of the records is logged
+    // with the text the session and the process still hold.
+    std::vector<qsizetype> counts;
+    QObject::connect(&session, &ConversionSession::parsedEntriesChanged, [&] {
+        counts.push_back(session.parsedEntryCount());
+        EXPECT_EQ(session.fastaContent().isEmpty(), session.parsedEntryCount() == 0);
+    });
+    QByteArray next = "id,sequence\n";
+    for (int row = 0; row < 3000; ++row)
+        next += "n" + QByteArray::number(row) + ",ACGT\n";
+    CaptureStdout();
+    importFile(write("next.csv", next));
+    const std::string trace = GetCapturedStdout();
+    EXPECT_EQ(counts, (std::vector<qsizetype>{0, 3000}));
+    EXPECT_FALSE(session.showError());
+    EXPECT_EQ(session.detectedFileType(), "CSV");
+    EXPECT_NE(trace.find("DEBUG: Total entries: 3000\n"), std::string::npos);
+    EXPECT_NE(trace.find("DEBUG: FASTA output length: " +
+                         std::to_string(session.fastaContent().size())),
+              std::string::npos);
+
+    // A table that fails far past its first record fails in the check: nothing was given up.
+    counts.clear();
+    QByteArray late = next;
+    late += "bad,AC\xFF\n";
+    session.dismissError();
+    CaptureStdout();
+    importFile(write("late.csv", late));
+    GetCapturedStdout();
+    EXPECT_TRUE(session.showError());
+    EXPECT_TRUE(session.offersWindows1252()) << "the check's failure is told as the build's";
+    EXPECT_TRUE(counts.empty());
+    EXPECT_EQ(session.parsedEntryCount(), 3000);
+}
+
+} // namespace
+} // namespace pellacor

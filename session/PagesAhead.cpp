@@ -1,0 +1,80 @@
+#include "session/PagesAhead.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace pellacor {
+namespace {
+
+std::size_t pageSize() noexcept {
+#if defined(__linux__)
+    return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+#else
+    return 4096;
+#endif
+}
+
+// The offset of the first whole page at or after `offset` from `base`.
+std::size_t pageAfter(const char* base, std::size_t offset) noexcept {
+    const std::size_t page = pageSize();
+    const auto address = reinterpret_cast<std::uintptr_t>(base) + offset;
+    return (address + page - 1) / page * page - reinterpret_cast<std::uintptr_t>(base);
+}
+
+} // namespace
+
+PagesAhead::PagesAhead(const char* base, std::size_t bytes, std::size_t lead)
+    : base_(base), bytes_(bytes), lead_(std::max<std::size_t>(lead, 2 * pageSize())) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    if (base_ && bytes_ > lead_)
+        thread_ = std::thread([this] { run(); });
+#endif
+}
+
+PagesAhead::~PagesAhead() {
+    if (!thread_.joinable())
+        return;
+    target_.store(stopped, std::memory_order_release);
+    target_.notify_one();
+    thread_.join();
+#if defined(__linux__)
+    // Pages faulted in past the end of what was written hold nothing: they go back.
+    const std::size_t from = pageAfter(base_, written_);
+    const std::size_t to = faulted_.load(std::memory_order_acquire);
+    if (to > from)
+        ::madvise(const_cast<char*>(base_) + from, to - from, MADV_DONTNEED);
+#endif
+}
+
+void PagesAhead::run() noexcept {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    // The page the buffer starts in may be shared with other memory: the writer faults it.
+    std::size_t done = pageAfter(base_, 0);
+    const std::size_t page = pageSize();
+    const std::size_t end =
+        (reinterpret_cast<std::uintptr_t>(base_) + bytes_) / page * page -
+        reinterpret_cast<std::uintptr_t>(base_);
+    for (;;) {
+        const std::size_t target = target_.load(std::memory_order_acquire);
+        if (target == stopped)
+            break;
+        const std::size_t to = std::min(end, pageAfter(base_, target));
+        if (to <= done) {
+            target_.wait(target, std::memory_order_acquire);
+            continue;
+        }
+        // Faults the pages in as a write would, without writing: the content stays as it is.
+        if (::madvise(const_cast<char*>(base_) + done, to - done, MADV_POPULATE_WRITE) != 0)
+            break;
+        done = to;
+        faulted_.store(done, std::memory_order_release);
+    }
+#endif
+}
+
+} // namespace pellacor
