@@ -85,7 +85,8 @@ std::vector<std::string> ConversionSummary::warnings() const {
     return all;
 }
 
-ConversionSummary Conversion::run(const ConversionRequest& request, const RecordSink& sink) {
+ConversionSummary Conversion::run(const ConversionRequest& request, const RecordSink& sink,
+                                  const PieceWork* pieces) {
     ConversionSummary summary;
     const auto counted = [&](const RecordView& record) {
         if (request.isTraced && summary.firstRecords.size() < ConversionTrace::detailedEntries)
@@ -112,9 +113,19 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
     const std::unique_ptr<TextSource> opened = TableInput::open(request.input, request.encoding);
     WatchedSource source(*opened, watch, watchedBytes(request));
     RecordBuilder builder(RecordBuilder::delimitedStyle, request.columns);
+    // Records rendered in pieces are counted as they go on.
+    std::optional<PieceWork> counting;
+    if (pieces) {
+        counting = *pieces;
+        counting->deliver = [&summary, pieces](std::string_view bytes, std::size_t records) {
+            summary.records += records;
+            pieces->deliver(bytes, records);
+        };
+    }
     const char delimiter = source.readVerified([&] {
         return DelimitedTable::read(source, TableInput::ruleName(request.input), builder, counted,
-                                    optionsOf(request, !request.isChecked));
+                                    optionsOf(request, !request.isChecked),
+                                    counting ? &*counting : nullptr);
     });
     summary.fileType = format.label(delimiter);
     summary.layout = builder.layout();

@@ -6,6 +6,7 @@
 #include "readers/ColumnChoice.h"
 #include "readers/ColumnLayout.h"
 #include "readers/TableFindings.h"
+#include "readers/delimited/DelimitedTable.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -87,7 +88,11 @@ public:
     /// Reads the table of `request`, handing each record to `sink`. Throws what the reader
     /// throws (`TableError`, `FileError`), and `ReadCancelled`; the sink may then have
     /// seen records.
-    static ConversionSummary run(const ConversionRequest& request, const RecordSink& sink);
+    ///
+    /// With `pieces`, a large delimited file may be read on several threads: past its first
+    /// rows its records then reach `pieces` rendered, in order, instead of `sink`.
+    static ConversionSummary run(const ConversionRequest& request, const RecordSink& sink,
+                                 const PieceWork* pieces = nullptr);
     /// Reads a delimited table that is a regular file for everything `run` could fail on after
     /// its first record, and throws what `run` would throw then: run after it, a conversion
     /// fails before any record or not at all (unless the file changes in between). Honours

@@ -65,6 +65,15 @@ void FastaStream::reserve(std::size_t bytes) {
     capacity_ = bytes;
 }
 
+void FastaStream::addRendered(std::string_view bytes) {
+    handOn();
+    if (bytes.empty())
+        return;
+    if (counting_)
+        counter_.add(bytes);
+    output_(bytes);
+}
+
 void FastaStream::finish() {
     handOn();
 }

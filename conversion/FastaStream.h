@@ -27,6 +27,9 @@ public:
 
     /// Renders `record` after the ones before.
     void add(const RecordView& record);
+    /// Hands on `bytes`, records rendered elsewhere at this stream's width, after the ones
+    /// before.
+    void addRendered(std::string_view bytes);
     /// Hands on what is left; call once, after the last record.
     void finish();
     /// The counts of everything handed on (with `counting`).

@@ -153,6 +153,30 @@ void RecordBuilder::addRow(std::span<const std::string_view> input, std::uint64_
     }
 }
 
+RecordBuilder RecordBuilder::continued() const {
+    // Member by member: the findings' table of identifiers is megabytes, and each piece has
+    // one of its own.
+    RecordBuilder piece(style_, choice_, holdingLimit_);
+    piece.layout_ = layout_;
+    piece.findings_ = findings_.forLaterPiece();
+    piece.leadingEmpty_ = leadingEmpty_;
+    piece.split_ = split_;
+    piece.guessesTabRuns_ = guessesTabRuns_;
+    piece.dropsEmptyFields_ = dropsEmptyFields_;
+    piece.commentNames_ = commentNames_;
+    piece.commentRow_ = commentRow_;
+    return piece;
+}
+
+void RecordBuilder::absorb(
+    const RecordBuilder& piece,
+    std::span<const std::pair<std::string_view, std::uint64_t>> identifiers) {
+    records_ += piece.records_;
+    for (const auto& [identifier, row] : identifiers)
+        findings_.identifier(identifier, row);
+    findings_.append(piece.findings_);
+}
+
 void RecordBuilder::finish(const RecordSink& sink) {
     if (!layout_ && !held_.empty())
         settle(nullptr, sink);

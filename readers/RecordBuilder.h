@@ -72,6 +72,19 @@ public:
     }
 
     /// How many records were made.
+    /// A builder for a later piece of the same table, read on another thread: the layout
+    /// decided here, no records yet, findings as `TableFindings::forLaterPiece`. Only once
+    /// `isSettled`.
+    RecordBuilder continued() const;
+    /// True once the layout is decided and no row waits: the rows to come can be read in
+    /// pieces, each by a builder `continued` from this one.
+    bool isSettled() const noexcept { return layout_.has_value() && held_.empty(); }
+    /// Takes in what `piece`, continued from this builder over the rows right after these,
+    /// made and found; `identifiers` are its records' identifiers with their rows, in order,
+    /// for the repeats this builder's findings still look for.
+    void absorb(const RecordBuilder& piece,
+                std::span<const std::pair<std::string_view, std::uint64_t>> identifiers);
+
     std::size_t records() const noexcept { return records_; }
     /// The columns used, once the first row has decided them.
     const std::optional<ColumnLayout>& layout() const noexcept { return layout_; }

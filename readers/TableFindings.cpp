@@ -43,6 +43,21 @@ void TableFindings::skipped(std::uint64_t row) {
         skippedRows_.push_back(row);
 }
 
+TableFindings TableFindings::forLaterPiece() const {
+    TableFindings piece;
+    piece.sequenceColumn_ = sequenceColumn_;
+    piece.judged_ = judgedValues;
+    piece.stoppedLooking_ = true;
+    return piece;
+}
+
+void TableFindings::append(const TableFindings& later) {
+    skippedCount_ += later.skippedCount_;
+    for (const std::uint64_t row : later.skippedRows_)
+        if (skippedRows_.size() < namedRows)
+            skippedRows_.push_back(row);
+}
+
 std::optional<std::string> TableFindings::skippedMessage() const {
     if (skippedCount_ == 0)
         return std::nullopt;

@@ -42,6 +42,16 @@ public:
     /// The warnings about the sequence column and repeated identifiers.
     std::vector<std::string> warnings() const;
 
+    /// Findings for a piece of the same table read on another thread, past the rows judged:
+    /// they note skipped rows only, `append` replaying the rest in order.
+    TableFindings forLaterPiece() const;
+    /// Adds what `later`, made by `forLaterPiece` over the rows after these, noted.
+    void append(const TableFindings& later);
+    /// True once as many sequence values were judged as ever will be.
+    bool judgedEnough() const noexcept { return judged_ >= judgedValues; }
+    /// True while identifiers are still looked at for repeats.
+    bool looksForRepeats() const noexcept { return !stoppedLooking_; }
+
     /// True when `value`, a cell as written, cannot be residues: a number, words parted by
     /// spaces, or characters other than letters for nucleotides and amino acids, gaps and
     /// stops.

@@ -10,6 +10,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <future>
+#include <stdexcept>
 
 namespace pellacor {
 namespace {
@@ -125,6 +129,11 @@ public:
             heldCommentRow_ = scanner.lastCommentRow();
         }
     }
+    // True once the first row was read and the file has no sections: every line to come is
+    // a row, or a comment `laterMarkers` begins.
+    bool isPlain() const noexcept { return sawRow_ && !sections_.isSectioned(); }
+    std::string_view laterMarkers() const noexcept { return afterFirstRow_; }
+
     // After the last stretch: the rows still held go out; a table of no row, or no record,
     // fails.
     void finish(RecordBuilder& builder, const RecordSink& sink) const {
@@ -256,6 +265,137 @@ std::size_t afterLastLineBreak(std::string_view text) noexcept {
     return 0;
 }
 
+// What a worker made of one piece of a table.
+struct PieceOutcome {
+    explicit PieceOutcome(RecordBuilder continued) : builder(std::move(continued)) {}
+    RecordBuilder builder;
+    std::size_t textBytes = 0; // of the table
+    std::string bytes;         // rendered
+    // The records' identifiers, one after the other, with where each ends and its row.
+    std::string identifierText;
+    std::vector<std::pair<std::size_t, std::uint64_t>> identifiers;
+    // What the piece failed with, after the records before the fault's line.
+    std::exception_ptr failure;
+};
+
+// Converts `piece`, whole lines of a table without quotation marks standing at `place`, as
+// reading it in order would: the same records, the same fault at the same row.
+PieceOutcome convertPiece(std::string_view piece, bool isLast, Place place,
+                          RecordBuilder continued, char delimiter, std::string_view markers,
+                          bool validates, bool notesIdentifiers, const PieceWork& work,
+                          std::string buffer) {
+    PieceOutcome outcome(std::move(continued));
+    outcome.textBytes = piece.size();
+    // A buffer an earlier piece used: its pages are in memory already.
+    outcome.bytes = std::move(buffer);
+    outcome.bytes.clear();
+    outcome.bytes.reserve(piece.size() + piece.size() / 32 + 64);
+    try {
+        // Text checked before holds neither NUL nor bytes that are no UTF-8; changed since,
+        // the file fails as changed.
+        std::size_t fault = validates ? nulAt(piece, 0) : std::string_view::npos;
+        Error::Case kind = Error::Case::nulByte;
+        if (validates) {
+            const std::size_t clean = std::min(fault, piece.size());
+            if (const std::size_t valid = UnicodeText::validUtf8Length(piece.substr(0, clean));
+                valid < clean) {
+                fault = valid;
+                kind = Error::Case::invalidEncoding;
+            }
+        }
+        const bool faulty = fault != std::string_view::npos;
+        const std::string_view rows =
+            faulty ? piece.substr(0, afterLastLineBreak(piece.substr(0, fault))) : piece;
+        CSVRowScanner scanner(rows, delimiter, isLast && !faulty, place);
+        scanner.skipLinesStartingWith(markers);
+        const RecordSink sink = [&](const RecordView& record) {
+            work.render(record, outcome.bytes);
+            if (notesIdentifiers) {
+                outcome.identifierText.append(record.identifier);
+                outcome.identifiers.emplace_back(outcome.identifierText.size(),
+                                                 scanner.rowNumber());
+            }
+        };
+        while (scanner.nextRow())
+            outcome.builder.addRow(scanner.fields(), scanner.rowNumber(),
+                                   scanner.sequenceNeedsCleaning(), sink);
+        if (faulty) {
+            if (kind == Error::Case::invalidEncoding)
+                throw Error(kind, scanner.place().row, static_cast<unsigned char>(piece[fault]));
+            throw Error(kind, scanner.place().row);
+        }
+        if (scanner.position() != rows.size())
+            throw std::logic_error("a piece of the table was cut inside a row");
+    } catch (...) {
+        outcome.failure = std::current_exception();
+    }
+    return outcome;
+}
+
+// Reads the window of `source`, which is complete and stands at `place`, in pieces converted
+// on worker threads and handed on in order; `builder` takes in what each made. Returns at its
+// end, or where the text cannot be cut safely (a quotation mark, a line longer than a piece):
+// the window then starts there, at the place returned.
+Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder& builder,
+                 std::string_view markers, bool validates, const PieceWork& work) {
+    const std::string_view rest = source.window();
+    std::deque<std::future<PieceOutcome>> running;
+    std::vector<std::string> spare;
+    std::size_t cut = 0;
+    bool cutting = true;
+    for (;;) {
+        while (cutting && cut < rest.size() && running.size() < 2 * std::max(1u, work.threads)) {
+            std::size_t end = std::min(rest.size(), cut + work.pieceBytes);
+            if (end < rest.size()) {
+                const std::size_t lineEnd = rest.substr(cut, end - cut).rfind('\n');
+                if (lineEnd == std::string_view::npos) {
+                    cutting = false;
+                    break;
+                }
+                end = cut + lineEnd + 1;
+            }
+            const std::string_view piece = rest.substr(cut, end - cut);
+            // A quoted field may hold line ends: from the first quotation mark on, the text is
+            // read in one thread.
+            const StretchSurvey survey = StretchSurvey::of(piece);
+            if (survey.hasQuote) {
+                cutting = false;
+                break;
+            }
+            std::string buffer;
+            if (!spare.empty()) {
+                buffer = std::move(spare.back());
+                spare.pop_back();
+            }
+            running.push_back(std::async(std::launch::async, convertPiece, piece,
+                                         end == rest.size(), place, builder.continued(),
+                                         delimiter, markers, validates,
+                                         builder.findings().looksForRepeats(), std::cref(work),
+                                         std::move(buffer)));
+            place = {place.line + survey.lineBreaks, place.row + survey.lineBreaks};
+            cut = end;
+        }
+        if (running.empty())
+            return place;
+        PieceOutcome done = running.front().get();
+        running.pop_front();
+        work.deliver(done.bytes, done.builder.records());
+        std::vector<std::pair<std::string_view, std::uint64_t>> identifiers;
+        identifiers.reserve(done.identifiers.size());
+        std::size_t from = 0;
+        for (const auto& [end, row] : done.identifiers) {
+            identifiers.emplace_back(std::string_view(done.identifierText).substr(from, end - from),
+                                     row);
+            from = end;
+        }
+        builder.absorb(done.builder, identifiers);
+        if (done.failure)
+            std::rethrow_exception(done.failure);
+        source.drop(done.textBytes);
+        spare.push_back(std::move(done.bytes));
+    }
+}
+
 } // namespace
 
 char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookout& lookout,
@@ -332,19 +472,22 @@ std::size_t DelimitedTable::stretchEnd(std::string_view window, bool isComplete,
     return isComplete ? window.size() : 0;
 }
 
-void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool validates,
-                          Lookout lookout) {
-    CSVRowScanner::Place place;
+CSVRowScanner::Place DelimitedTable::walk(TextSource& source, const StretchScan& scan,
+                                          bool validates, Lookout lookout,
+                                          CSVRowScanner::Place start, HandOff* handOff) {
+    CSVRowScanner::Place place = start;
     std::size_t validated = 0; // bytes at the front of the window known to be UTF-8
     std::size_t limit = stretchBytes;
     for (;;) {
         const std::string_view window = source.window();
         const bool isComplete = source.isComplete();
         if (window.empty() && isComplete)
-            return;
+            return place;
         // The rows before the line that holds a fault are read first, as far as they go: a
         // stream's records go out up to the fault, and the place tells its row.
         const auto failAt = [&](std::size_t fault, Error::Case kind) {
+            if (handOff)
+                handOff->allowed = false;
             const std::size_t before = afterLastLineBreak(window.substr(0, fault));
             if (before > 0)
                 place = scan(window.substr(0, before), false, place).next;
@@ -393,8 +536,8 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
         source.drop(taken.bytes);
         validated -= taken.bytes;
         lookout.dropped(taken.bytes);
-        if (isLast)
-            return;
+        if (isLast || (handOff && handOff->done))
+            return place;
         if (taken.bytes == end) {
             limit = stretchBytes;
             continue;
@@ -408,20 +551,37 @@ void DelimitedTable::walk(TextSource& source, const StretchScan& scan, bool vali
 }
 
 char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
-                          const RecordSink& sink, Options options) {
+                          const RecordSink& sink, Options options, const PieceWork* pieces) {
     Lookout lookout;
     const char delimiter = start(source, fileName, lookout, options);
     RowFeed rows(options, delimiter);
     setSplit(builder, options, delimiter);
+    // Pieces are worth their threads once the layout is settled and the rows to come are
+    // plain, and only where several pieces are left.
+    HandOff handOff;
+    handOff.allowed = pieces && pieces->pieceBytes > 0;
+    const auto readyForPieces = [&](const CSVRowScanner& scanner) {
+        return handOff.allowed && source.isComplete() && rows.isPlain() && builder.isSettled() &&
+               builder.findings().judgedEnough() && scanner.place().row > options.skipLines &&
+               source.window().size() - scanner.position() > 2 * pieces->pieceBytes;
+    };
+    const StretchScan scan = [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
+        CSVRowScanner scanner(text, delimiter, isLast, place);
+        rows.feed(scanner, builder, sink,
+                  [&] { return !(handOff.done = readyForPieces(scanner)); });
+        return Taken{scanner.position(), scanner.place()};
+    };
     try {
-        walk(
-            source,
-            [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
-                CSVRowScanner scanner(text, delimiter, isLast, place);
-                rows.feed(scanner, builder, sink, [] { return true; });
-                return Taken{scanner.position(), scanner.place()};
-            },
-            options.validates, lookout);
+        const CSVRowScanner::Place place =
+            walk(source, scan, options.validates, lookout, {}, &handOff);
+        if (handOff.done) {
+            handOff.allowed = false;
+            const CSVRowScanner::Place left = readPieces(source, delimiter, place, builder,
+                                                         rows.laterMarkers(), options.validates,
+                                                         *pieces);
+            if (!source.window().empty())
+                walk(source, scan, options.validates, Lookout(), left);
+        }
     } catch (const Error&) {
         // A stream's records go out up to its fault, the rows still waiting to be looked at
         // among them; the fault is what is told.

@@ -29,6 +29,21 @@ struct DelimitedOptions {
     std::string section;
 };
 
+/// How a large file may be read on several threads: records become bytes in pieces of the
+/// table, on worker threads, and the pieces' bytes go on in the table's order.
+struct PieceWork {
+    /// Renders `record` at the end of `out`. Called on worker threads: it may touch nothing
+    /// shared.
+    std::function<void(const RecordView& record, std::string& out)> render;
+    /// Takes the bytes of a piece's records and how many they are; called in order, on the
+    /// thread that reads.
+    std::function<void(std::string_view bytes, std::size_t records)> deliver;
+    /// Bytes of text a piece holds, cut back to a line end.
+    std::size_t pieceBytes = std::size_t(1) << 20;
+    /// Pieces converted at once.
+    unsigned threads = 2;
+};
+
 /// Reads delimited text from a source in one pass, a stretch of whole lines at a time, handing
 /// its rows to a record builder: the memory it needs does not grow with the table.
 class DelimitedTable {
@@ -46,8 +61,14 @@ public:
     /// `ParserError` (`emptyFile`, `missingRequiredColumns`,
     /// `unterminatedQuotedField`, `invalidEncoding`, `nulByte`) or `FileError`; the builder may
     /// then have handed records on.
+    ///
+    /// With `pieces`, a table that shows itself whole (a mapped file) and holds no quotation
+    /// mark past its first rows is read on several threads once its layout is settled: its
+    /// records then reach `pieces` as rendered bytes instead of `sink`, and the bytes are those
+    /// that rendering them in order would give, the findings and failures those of one thread.
     static char read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
-                     const RecordSink& sink, Options options = {});
+                     const RecordSink& sink, Options options = {},
+                     const PieceWork* pieces = nullptr);
     /// Reads all of `source` for everything `read` could fail on (no row, no record, bytes that
     /// are not UTF-8, a quoted field that never closes), without handing records on: a file
     /// checked so before its records go out fails whole or not at all. At memory speed past
@@ -80,7 +101,16 @@ private:
                       const Options& options);
     // Hands `scan` the whole input, a stretch of whole lines at a time, each checked to be
     // UTF-8 first when it `validates`. Throws `ParserError` (`nulByte`) at once for a NUL.
-    static void walk(TextSource& source, const StretchScan& scan, bool validates, Lookout lookout);
+    // Whether the scan may stop to hand the rest of the text to pieces, and whether it did.
+    struct HandOff {
+        bool allowed = true; // not while the rows before a fault are scanned for its row
+        bool done = false;
+    };
+    // With `handOff`, returns after the stretch once it is done. Returns where the text left
+    // in the window stands, `start` for its front.
+    static CSVRowScanner::Place walk(TextSource& source, const StretchScan& scan, bool validates,
+                                     Lookout lookout, CSVRowScanner::Place start = {},
+                                     HandOff* handOff = nullptr);
     // Where the next stretch of `window` ends: after its last line break within `limit`
     // bytes, or the first beyond; 0 when the window holds no whole line yet. The first
     // `searched` bytes are known to hold none; the count grows by what this search covered.

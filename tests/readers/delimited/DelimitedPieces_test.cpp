@@ -1,0 +1,144 @@
+// A table read in pieces on several threads must give, byte for byte, the records, findings
+// and failures of reading it on one, wherever the pieces are cut.
+#include "readers/delimited/DelimitedTable.h"
+
+#include "files/MemoryText.h"
+#include "readers/delimited/ParserError.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+using namespace pellacor;
+
+namespace {
+
+std::string rendered(const RecordView& r) {
+    return std::string(r.identifier) + "|" + std::string(r.sequence) + "|" +
+           (r.description ? std::string(*r.description) : "<none>") + "\n";
+}
+
+// Everything a reading gives: its records, what it found, and how it failed.
+struct Reading {
+    std::string records;
+    std::size_t count = 0;
+    std::string findings;
+    std::string failure;
+    std::size_t piecesDelivered = 0;
+    bool operator==(const Reading& other) const {
+        return records == other.records && count == other.count && findings == other.findings &&
+               failure == other.failure;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Reading& r) {
+    return out << r.count << " records, findings {" << r.findings << "}, failure {" << r.failure
+               << "}, " << r.records.size() << " bytes";
+}
+
+// Reads `text` on one thread, or in pieces of `pieceBytes`.
+Reading readOf(const std::string& text, std::size_t pieceBytes, DelimitedOptions options = {}) {
+    Reading reading;
+    MemoryText source(text);
+    RecordBuilder builder(RecordBuilder::delimitedStyle);
+    PieceWork work;
+    work.pieceBytes = pieceBytes;
+    work.render = [](const RecordView& r, std::string& out) { out += rendered(r); };
+    work.deliver = [&](std::string_view bytes, std::size_t records) {
+        reading.records += bytes;
+        reading.count += records;
+        ++reading.piecesDelivered;
+    };
+    try {
+        DelimitedTable::read(
+            source, "t.csv", builder,
+            [&](const RecordView& r) {
+                reading.records += rendered(r);
+                ++reading.count;
+            },
+            options, pieceBytes > 0 ? &work : nullptr);
+    } catch (const ParserError& e) {
+        reading.failure = e.what();
+    }
+    reading.findings = builder.findings().skippedMessage().value_or("");
+    for (const std::string& warning : builder.findings().warnings())
+        reading.findings += " / " + warning;
+    return reading;
+}
+
+// Rows of every plain shape: CR LF, lone CR and NEL line ends, blank lines, rows without
+// an identifier, repeated identifiers, non-ASCII, blanks in sequences to clean, comment lines.
+std::string plainTable(std::size_t rows, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string table = "id,sequence,description\n";
+    for (std::size_t row = 0; row < rows; ++row) {
+        const std::string residues(1 + random() % 60, "ACGT-"[random() % 5]);
+        std::string id = "s";
+        id += std::to_string(row % 2900);
+        switch (random() % 9) {
+        case 0: table += id + "," + residues + ",crlf\r\n"; break;
+        case 1: table += id + "," + residues + "\r"; break;
+        case 2: table += std::string("caf\u00E9") + id + "," + residues + ",nel\u0085"; break;
+        case 3: table += "," + residues + ",no identifier\n"; break;
+        case 4: table += "\n \n"; break;
+        case 5: table += id + ",AC GT " + residues + ",blanks\n"; break;
+        case 6: table += "; a comment line\n"; break;
+        default: table += id + "," + residues + ",plain\n"; break;
+        }
+    }
+    return table;
+}
+
+} // namespace
+
+TEST(DelimitedPieces, any_piece_size_gives_the_records_and_findings_of_one_thread) {
+    for (const unsigned seed : {1u, 2u}) {
+        const std::string table = plainTable(6000, seed);
+        DelimitedOptions commented;
+        commented.commentMarker = ';';
+        for (const DelimitedOptions& options : {DelimitedOptions(), commented}) {
+            const Reading whole = readOf(table, 0, options);
+            ASSERT_GT(whole.count, 1500u);
+            ASSERT_NE(whole.findings.find("identifiers repeat"), std::string::npos);
+            // Pieces of a byte hold no whole line: the text is then read on one thread.
+            for (const std::size_t piece : {1, 200, 333, 1000, 4096}) {
+                const Reading pieces = readOf(table, piece, options);
+                EXPECT_EQ(pieces, whole) << "pieces of " << piece << ", seed " << seed;
+                if (piece >= 200) {
+                    EXPECT_GT(pieces.piecesDelivered, 1u) << "pieces of " << piece;
+                }
+            }
+        }
+    }
+}
+
+TEST(DelimitedPieces, quoted_fields_over_lines_are_never_cut_wherever_they_fall) {
+    // From the first quotation mark the rest is read on one thread; before it, in pieces.
+    const std::string plain = plainTable(6000, 3);
+    for (std::size_t at = 0; at < 6; ++at) {
+        std::string table = plain;
+        std::size_t line = table.size() / 2 + at * 997;
+        line = table.find('\n', line) + 1;
+        table.insert(line, "q1,\"AC\nGT\n\",\"two\nlines\"\n");
+        const Reading whole = readOf(table, 0);
+        ASSERT_NE(whole.records.find("q1|ACGT|two\nlines\n"), std::string::npos);
+        for (const std::size_t piece : {5, 100, 1000, 3000})
+            EXPECT_EQ(readOf(table, piece), whole) << "pieces of " << piece << ", at " << at;
+    }
+}
+
+TEST(DelimitedPieces, a_late_fault_fails_as_one_thread_fails_after_the_same_records) {
+    const std::string plain = plainTable(6000, 4);
+    const std::size_t late = plain.find('\n', plain.size() * 3 / 4) + 1;
+    const std::string faults[] = {std::string("bad,AC\xFF\n"), std::string("nul,A\0C\n", 8),
+                                  std::string("both,A\xFE\0\n", 10)};
+    for (const std::string& fault : faults) {
+        std::string table = plain;
+        table.insert(late, fault);
+        const Reading whole = readOf(table, 0);
+        ASSERT_FALSE(whole.failure.empty());
+        for (const std::size_t piece : {3, 256, 5000})
+            EXPECT_EQ(readOf(table, piece), whole) << "pieces of " << piece;
+    }
+}
