@@ -175,7 +175,12 @@ void ConvertCommand::run() {
                 convert(i, [&spool](std::string_view piece) { spool->write(piece); });
                 spooled[i] = std::move(spool);
             } else if (!TableInput::isStandardInput(input) || TableInput::isRegularFile(input)) {
-                forInput(input, [&] { Conversion::check(requestFor(i, false)); });
+                forInput(input, [&] {
+                    PieceWork pieces;
+                    pieces.pieceBytes = pieceBytes();
+                    pieces.threads = std::max(2u, std::thread::hardware_concurrency());
+                    Conversion::check(requestFor(i, false), pieces.pieceBytes > 0 ? &pieces : nullptr);
+                });
                 checked[i] = true;
             }
         }

@@ -133,14 +133,14 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
     return summary;
 }
 
-void Conversion::check(const ConversionRequest& request) {
+void Conversion::check(const ConversionRequest& request, const PieceWork* pieces) {
     const ConversionWatch watch(request.stop, request.progress);
     refuseWhatIsNoTable(request.input, TableFormat::of(request.input.string()));
     const std::unique_ptr<TextSource> opened = TableInput::open(request.input, request.encoding);
     WatchedSource source(*opened, watch, watchedBytes(request));
     source.readVerified([&] {
         DelimitedTable::check(source, TableInput::ruleName(request.input), request.columns,
-                              optionsOf(request, true));
+                              optionsOf(request, true), pieces);
         return 0;
     });
 }

@@ -96,8 +96,9 @@ public:
     /// Reads a delimited table that is a regular file for everything `run` could fail on after
     /// its first record, and throws what `run` would throw then: run after it, a conversion
     /// fails before any record or not at all (unless the file changes in between). Honours
-    /// the request's stop and progress as `run` does.
-    static void check(const ConversionRequest& request);
+    /// the request's stop and progress as `run` does. With `pieces`, a large file is checked
+    /// on several threads.
+    static void check(const ConversionRequest& request, const PieceWork* pieces = nullptr);
 };
 
 } // namespace pellacor

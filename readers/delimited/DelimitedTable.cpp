@@ -396,6 +396,75 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
     }
 }
 
+// What a worker found checking one piece of a table.
+struct CheckedPiece {
+    std::size_t bytes = 0;
+    StretchSurvey survey;
+    std::size_t fault = std::string_view::npos; // the first NUL, or byte that is no UTF-8
+    Error::Case kind = Error::Case::nulByte;
+};
+
+CheckedPiece checkPiece(std::string_view piece) {
+    CheckedPiece checked;
+    checked.bytes = piece.size();
+    checked.survey = StretchSurvey::of(piece);
+    checked.fault = nulAt(piece, 0);
+    if (checked.survey.hasNonAscii) {
+        const std::size_t clean = std::min(checked.fault, piece.size());
+        if (const std::size_t valid = UnicodeText::validUtf8Length(piece.substr(0, clean));
+            valid < clean) {
+            checked.fault = valid;
+            checked.kind = Error::Case::invalidEncoding;
+        }
+    }
+    return checked;
+}
+
+// Checks the window of `source`, complete and standing at `place` past the table's first
+// record, in pieces on worker threads, for what reading it could fail on: a NUL, bytes that
+// are no UTF-8. Returns at its end, or at the first piece that holds a quotation mark (or a
+// line longer than a piece), where the window then starts.
+Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
+    const std::string_view rest = source.window();
+    std::deque<std::future<CheckedPiece>> running;
+    std::size_t cut = 0;
+    bool cutting = true;
+    for (;;) {
+        while (cutting && cut < rest.size() && running.size() < 2 * std::max(1u, work.threads)) {
+            std::size_t end = std::min(rest.size(), cut + work.pieceBytes);
+            if (end < rest.size()) {
+                const std::size_t lineEnd = rest.substr(cut, end - cut).rfind('\n');
+                if (lineEnd == std::string_view::npos) {
+                    cutting = false;
+                    break;
+                }
+                end = cut + lineEnd + 1;
+            }
+            running.push_back(std::async(std::launch::async, checkPiece, rest.substr(cut, end - cut)));
+            cut = end;
+        }
+        if (running.empty())
+            return place;
+        const CheckedPiece done = running.front().get();
+        running.pop_front();
+        const std::string_view piece = source.window().substr(0, done.bytes);
+        if (done.survey.hasQuote) {
+            // Read in order from here on; the pieces after it wait to be dropped unread.
+            running.clear();
+            return place;
+        }
+        if (done.fault != std::string_view::npos) {
+            const std::size_t before = afterLastLineBreak(piece.substr(0, done.fault));
+            const std::size_t row = place.row + StretchSurvey::of(piece.substr(0, before)).lineBreaks;
+            if (done.kind == Error::Case::invalidEncoding)
+                throw Error(done.kind, row, static_cast<unsigned char>(piece[done.fault]));
+            throw Error(done.kind, row);
+        }
+        place = {place.line + done.survey.lineBreaks, place.row + done.survey.lineBreaks};
+        source.drop(done.bytes);
+    }
+}
+
 } // namespace
 
 char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookout& lookout,
@@ -596,7 +665,7 @@ char DelimitedTable::read(TextSource& source, std::string_view fileName, RecordB
 }
 
 void DelimitedTable::check(TextSource& source, std::string_view fileName,
-                           const ColumnChoice& choice, Options options) {
+                           const ColumnChoice& choice, Options options, const PieceWork* pieces) {
     Lookout lookout;
     const char delimiter = start(source, fileName, lookout, options);
     // Rows are made into records until the first one: a table that would give none, or lacks a
@@ -605,9 +674,15 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
     setSplit(builder, options, delimiter);
     RowFeed rows(options, delimiter);
     const RecordSink noted = [](const RecordView&) {};
-    walk(
-        source,
-        [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
+    HandOff handOff;
+    handOff.allowed = pieces && pieces->pieceBytes > 0;
+    const StretchScan scan = [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
+            // Past the first record, a whole window left of several pieces is checked in them.
+            if (handOff.allowed && builder.records() > 0 && rows.isPlain() &&
+                source.isComplete() && source.window().size() > 2 * pieces->pieceBytes) {
+                handOff.done = true;
+                return Taken{0, place};
+            }
             // One pass tells whether the stretch needs a closer look: only bytes past ASCII can
             // fail to be UTF-8, only a quoted field can fail to end.
             const StretchSurvey survey = StretchSurvey::of(text);
@@ -635,13 +710,25 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
             CSVRowScanner scanner(text, delimiter, isLast, place);
             // Rows count until the first record; past it, only quotation marks matter.
             rows.feed(scanner, builder, noted, [&] { return builder.records() == 0; });
+            if (handOff.allowed && builder.records() > 0 && rows.isPlain() &&
+                source.isComplete() &&
+                source.window().size() - scanner.position() > 2 * pieces->pieceBytes) {
+                handOff.done = true;
+                return Taken{scanner.position(), scanner.place()};
+            }
             if (builder.records() > 0 && !survey.hasQuote)
                 return skipped(scanner.position(), scanner.place());
             while (scanner.nextRow()) {
             }
             return Taken{scanner.position(), scanner.place()};
-        },
-        false, lookout);
+        };
+    const CSVRowScanner::Place place = walk(source, scan, false, lookout, {}, &handOff);
+    if (handOff.done) {
+        handOff.allowed = false;
+        const CSVRowScanner::Place left = checkPieces(source, place, *pieces);
+        if (!source.window().empty())
+            walk(source, scan, false, Lookout(), left);
+    }
     rows.finish(builder, noted);
 }
 

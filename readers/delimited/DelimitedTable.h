@@ -73,8 +73,12 @@ public:
     /// are not UTF-8, a quoted field that never closes), without handing records on: a file
     /// checked so before its records go out fails whole or not at all. At memory speed past
     /// the first record where the text holds no quotation mark.
+    /// With `pieces`, a table that shows itself whole is checked past its first record in
+    /// pieces on several threads (only their size and threads count), up to its first
+    /// quotation mark.
     static void check(TextSource& source, std::string_view fileName,
-                      const ColumnChoice& choice = {}, Options options = {});
+                      const ColumnChoice& choice = {}, Options options = {},
+                      const PieceWork* pieces = nullptr);
 
 private:
     // What scanning one stretch took: the bytes (whole rows; fewer than the stretch when a

@@ -115,22 +115,35 @@ TEST(DelimitedPieces, any_piece_size_gives_the_records_and_findings_of_one_threa
 
 TEST(DelimitedPieces, quoted_fields_over_lines_are_never_cut_wherever_they_fall) {
     // From the first quotation mark the rest is read on one thread; before it, in pieces.
-    const std::string plain = plainTable(6000, 3);
-    for (std::size_t at = 0; at < 6; ++at) {
-        std::string table = plain;
-        std::size_t line = table.size() / 2 + at * 997;
-        line = table.find('\n', line) + 1;
-        table.insert(line, "q1,\"AC\nGT\n\",\"two\nlines\"\n");
-        const Reading whole = readOf(table, 0);
-        ASSERT_NE(whole.records.find("q1|ACGT|two\nlines\n"), std::string::npos);
-        for (const std::size_t piece : {5, 100, 1000, 3000})
-            EXPECT_EQ(readOf(table, piece), whole) << "pieces of " << piece << ", at " << at;
+    // Fields of many lines all through the second half: some line end in one of them is
+    // where a piece would be cut.
+    std::string table = plainTable(6000, 3);
+    for (std::size_t at = table.size() / 2; at < table.size(); at += 397) {
+        const std::size_t line = table.find('\n', at);
+        if (line == std::string::npos)
+            break;
+        table.insert(line + 1, "q1,\"AC\nGT\n\",\"two\nlines\"\n");
     }
+    const Reading whole = readOf(table, 0);
+    ASSERT_NE(whole.records.find("q1|ACGT|two\nlines\n"), std::string::npos);
+    for (const std::size_t piece : {5, 100, 1000, 3000})
+        EXPECT_EQ(readOf(table, piece), whole) << "pieces of " << piece;
+}
+
+// A table longer than the stretch that is checked before it is read, so that a late fault is
+// met in a piece.
+std::string longTable(unsigned seed) {
+    std::string table = plainTable(6000, seed);
+    std::string filler;
+    for (int row = 0; table.size() + filler.size() < DelimitedTable::stretchBytes + (1 << 20);
+         ++row)
+        filler.append("f").append(std::to_string(row)).append(",ACGTACGTACGTACGTACGT,filler\n");
+    return table.insert(table.size() / 3, filler);
 }
 
 TEST(DelimitedPieces, a_late_fault_fails_as_one_thread_fails_after_the_same_records) {
-    const std::string plain = plainTable(6000, 4);
-    const std::size_t late = plain.find('\n', plain.size() * 3 / 4) + 1;
+    const std::string plain = longTable(4);
+    const std::size_t late = plain.find('\n', plain.size() - 20000) + 1;
     const std::string faults[] = {std::string("bad,AC\xFF\n"), std::string("nul,A\0C\n", 8),
                                   std::string("both,A\xFE\0\n", 10)};
     for (const std::string& fault : faults) {
@@ -138,7 +151,39 @@ TEST(DelimitedPieces, a_late_fault_fails_as_one_thread_fails_after_the_same_reco
         table.insert(late, fault);
         const Reading whole = readOf(table, 0);
         ASSERT_FALSE(whole.failure.empty());
-        for (const std::size_t piece : {3, 256, 5000})
+        for (const std::size_t piece : {3, 4096, 65536})
             EXPECT_EQ(readOf(table, piece), whole) << "pieces of " << piece;
+    }
+}
+
+namespace {
+
+std::string checkOf(const std::string& text, std::size_t pieceBytes) {
+    MemoryText source(text);
+    PieceWork work;
+    work.pieceBytes = pieceBytes;
+    try {
+        DelimitedTable::check(source, "t.csv", {}, {}, pieceBytes > 0 ? &work : nullptr);
+    } catch (const ParserError& e) {
+        return e.what();
+    }
+    return "passed";
+}
+
+} // namespace
+
+TEST(DelimitedPieces, a_check_in_pieces_fails_where_and_as_the_check_in_order_fails) {
+    const std::string plain = longTable(5);
+    const std::size_t late = plain.find('\n', plain.size() - 20000) + 1;
+    const std::string faults[] = {"", std::string("bad,AC\xFF\n"), std::string("nul,A\0C\n", 8),
+                                  std::string("b\xC3,x\0\n", 7), "q,\"AC\nGT\",x\n",
+                                  "q,\"AC\nGT\n"};
+    for (const std::string& fault : faults) {
+        std::string table = plain;
+        table.insert(late, fault);
+        const std::string inOrder = checkOf(table, 0);
+        EXPECT_EQ(inOrder == "passed", fault.empty() || fault.ends_with(",x\n")) << inOrder;
+        for (const std::size_t piece : {2, 4096, 65536})
+            EXPECT_EQ(checkOf(table, piece), inOrder) << "pieces of " << piece;
     }
 }
