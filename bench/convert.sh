@@ -1,6 +1,8 @@
 #!/bin/bash
 # The converter on large tables, from a file and from a pipe, against seqkit tab2fx -b 4M -w 80
-# (the tool a user would pick instead) and against cat (the floor), and its peak memory.
+# (the tool a user would pick instead) and against cat (the floor), and its peak memory. From a
+# file it reads on every core; "one thread" is the same conversion with PELLACOR_PIECE_BYTES=0,
+# and "-o" writes a file, which is not checked first.
 #
 #   bench/convert.sh [build-dir] [--no-10g]     (default build/release; needs seqkit, hyperfine)
 #
@@ -43,6 +45,9 @@ for table in 200k.tsv 1m.tsv; do
     hyperfine --warmup 2 --runs 9 --export-json "$data/$table.json" \
         -n "cat, file" "cat $data/$table > /dev/null" \
         -n "pellacor-convert, file" "$convert $data/$table > /dev/null" \
+        -n "pellacor-convert, file, one thread" \
+        "env PELLACOR_PIECE_BYTES=0 $convert $data/$table > /dev/null" \
+        -n "pellacor-convert -o, file (no check)" "$convert $data/$table -o /dev/null" \
         -n "seqkit, file" "seqkit tab2fx -b 4M -w 80 $data/$table > /dev/null" \
         -n "pellacor-convert, pipe" "cat $data/$table | $convert - > /dev/null" \
         -n "seqkit, pipe" "cat $data/$table | seqkit tab2fx -b 4M -w 80 > /dev/null" > /dev/null
