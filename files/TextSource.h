@@ -19,7 +19,9 @@ public:
     virtual bool readMore() = 0;
     /// True when the window holds everything that is left of the input.
     virtual bool isComplete() const noexcept = 0;
-    /// Drops the first `bytes` of the window; views into the window become invalid.
+    /// Drops the first `bytes` of the window; views into the window become invalid, except
+    /// once the source `isComplete`: nothing moves then, and what was dropped stays readable
+    /// while the source lives (readers that cut the rest into pieces rely on it).
     virtual void drop(std::size_t bytes) = 0;
     /// Tells that the first `bytes` of the window are about to be read, front to back.
     virtual void willRead(std::size_t /*bytes*/) {}

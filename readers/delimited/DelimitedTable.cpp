@@ -396,20 +396,22 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
     }
 }
 
-// What a worker found checking one piece of a table.
+// What a worker found checking one piece of a table: its marks and, where they call for a
+// closer look, its first NUL or byte that is no UTF-8.
 struct CheckedPiece {
     std::size_t bytes = 0;
-    StretchSurvey survey;
-    std::size_t fault = std::string_view::npos; // the first NUL, or byte that is no UTF-8
+    StretchSurvey::Marks marks;
+    std::size_t fault = std::string_view::npos;
     Error::Case kind = Error::Case::nulByte;
 };
 
 CheckedPiece checkPiece(std::string_view piece) {
     CheckedPiece checked;
     checked.bytes = piece.size();
-    checked.survey = StretchSurvey::of(piece);
-    checked.fault = nulAt(piece, 0);
-    if (checked.survey.hasNonAscii) {
+    checked.marks = StretchSurvey::marksOf(piece);
+    if (checked.marks.hasNul)
+        checked.fault = nulAt(piece, 0);
+    if (checked.marks.hasNonAscii) {
         const std::size_t clean = std::min(checked.fault, piece.size());
         if (const std::size_t valid = UnicodeText::validUtf8Length(piece.substr(0, clean));
             valid < clean) {
@@ -423,11 +425,18 @@ CheckedPiece checkPiece(std::string_view piece) {
 // Checks the window of `source`, complete and standing at `place` past the table's first
 // record, in pieces on worker threads, for what reading it could fail on: a NUL, bytes that
 // are no UTF-8. Returns at its end, or at the first piece that holds a quotation mark (or a
-// line longer than a piece), where the window then starts.
+// line longer than a piece), where the window then starts. Line ends are counted only where a
+// row must be named: at a fault, or where reading goes on in order.
 Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
     const std::string_view rest = source.window();
     std::deque<std::future<CheckedPiece>> running;
     std::size_t cut = 0;
+    std::size_t checked = 0; // bytes passed and dropped
+    // Dropped text stays readable (the file is mapped): its line ends are counted only here.
+    const auto placeAt = [&](std::size_t end) {
+        const std::size_t breaks = StretchSurvey::of(rest.substr(0, end)).lineBreaks;
+        return Place{place.line + breaks, place.row + breaks};
+    };
     bool cutting = true;
     for (;;) {
         while (cutting && cut < rest.size() && running.size() < 2 * std::max(1u, work.threads)) {
@@ -440,29 +449,32 @@ Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
                 }
                 end = cut + lineEnd + 1;
             }
-            running.push_back(std::async(std::launch::async, checkPiece, rest.substr(cut, end - cut)));
+            running.push_back(
+                std::async(std::launch::async, checkPiece, rest.substr(cut, end - cut)));
             cut = end;
         }
         if (running.empty())
-            return place;
+            break;
         const CheckedPiece done = running.front().get();
         running.pop_front();
-        const std::string_view piece = source.window().substr(0, done.bytes);
-        if (done.survey.hasQuote) {
+        if (done.marks.hasQuote) {
             // Read in order from here on; the pieces after it wait to be dropped unread.
             running.clear();
-            return place;
+            break;
         }
         if (done.fault != std::string_view::npos) {
+            const std::string_view piece = rest.substr(checked, done.bytes);
             const std::size_t before = afterLastLineBreak(piece.substr(0, done.fault));
-            const std::size_t row = place.row + StretchSurvey::of(piece.substr(0, before)).lineBreaks;
+            const std::size_t row = placeAt(checked + before).row;
             if (done.kind == Error::Case::invalidEncoding)
                 throw Error(done.kind, row, static_cast<unsigned char>(piece[done.fault]));
             throw Error(done.kind, row);
         }
-        place = {place.line + done.survey.lineBreaks, place.row + done.survey.lineBreaks};
+        checked += done.bytes;
         source.drop(done.bytes);
     }
+    // All checked, the place is not asked for.
+    return source.window().empty() ? place : placeAt(checked);
 }
 
 } // namespace

@@ -71,9 +71,55 @@ __attribute__((target("avx2"))) StretchSurvey avx2Survey(std::string_view text) 
     survey.lineBreaks = breaks;
     return scalarSurvey(text, blocks * 32, crBefore != 0, survey);
 }
+
+__attribute__((target("avx2"))) StretchSurvey::Marks avx2Marks(std::string_view text) noexcept {
+    const auto* data = reinterpret_cast<const __m256i*>(text.data());
+    const std::size_t blocks = text.size() / 32;
+    const __m256i quoteMark = _mm256_set1_epi8('"');
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i high = zero;
+    __m256i quotes = zero;
+    __m256i nuls = zero;
+    for (std::size_t i = 0; i < blocks; ++i) {
+        const __m256i block = _mm256_loadu_si256(data + i);
+        high = _mm256_or_si256(high, block);
+        quotes = _mm256_or_si256(quotes, _mm256_cmpeq_epi8(block, quoteMark));
+        nuls = _mm256_or_si256(nuls, _mm256_cmpeq_epi8(block, zero));
+    }
+    StretchSurvey::Marks found;
+    found.hasNonAscii = _mm256_movemask_epi8(high) != 0;
+    found.hasQuote = !_mm256_testz_si256(quotes, quotes);
+    found.hasNul = !_mm256_testz_si256(nuls, nuls);
+    for (std::size_t i = blocks * 32; i < text.size(); ++i) {
+        found.hasNonAscii |= (static_cast<unsigned char>(text[i]) & 0x80) != 0;
+        found.hasQuote |= text[i] == '"';
+        found.hasNul |= text[i] == '\0';
+    }
+    return found;
+}
 #endif
 
 } // namespace
+
+StretchSurvey::Marks StretchSurvey::marksOf(std::string_view text) noexcept {
+#if defined(PELLACOR_SURVEY_AVX2)
+    if (hasAvx2)
+        return avx2Marks(text);
+#endif
+    Marks found;
+    unsigned char high = 0;
+    unsigned char quote = 0;
+    unsigned char nul = 0;
+    for (const char c : text) {
+        high |= static_cast<unsigned char>(c);
+        quote |= static_cast<unsigned char>(c == '"');
+        nul |= static_cast<unsigned char>(c == '\0');
+    }
+    found.hasNonAscii = (high & 0x80) != 0;
+    found.hasQuote = quote != 0;
+    found.hasNul = nul != 0;
+    return found;
+}
 
 StretchSurvey StretchSurvey::of(std::string_view text) noexcept {
     StretchSurvey survey;

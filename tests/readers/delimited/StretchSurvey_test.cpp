@@ -31,7 +31,8 @@ std::size_t breaksByHand(const std::string& text) {
 
 TEST(StretchSurvey, counts_what_a_byte_by_byte_reading_counts_at_every_length_and_place) {
     const std::string pieces[] = {"\r\n", "\r", "\n", "\v", "\f", "ACGT", "\t", ",",
-                                  "\"",   "\xC3\xA9", "\xC2\x85", "\xE2\x80\xA8", "\x7F"};
+                                  "\"",   "\xC3\xA9", "\xC2\x85", "\xE2\x80\xA8", "\x7F",
+                                  std::string(1, '\0')};
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {
         std::string text;
@@ -45,9 +46,13 @@ TEST(StretchSurvey, counts_what_a_byte_by_byte_reading_counts_at_every_length_an
         const StretchSurvey survey = StretchSurvey::of(text);
         EXPECT_EQ(survey.lineBreaks, breaksByHand(text)) << round;
         EXPECT_EQ(survey.hasQuote, text.find('"') != std::string::npos) << round;
-        EXPECT_EQ(survey.hasNonAscii,
-                  text.find_first_of("\xC3\xC2\xE2\x80\x85\xA8\xA9") != std::string::npos)
-            << round;
+        const bool nonAscii =
+            text.find_first_of("\xC3\xC2\xE2\x80\x85\xA8\xA9") != std::string::npos;
+        EXPECT_EQ(survey.hasNonAscii, nonAscii) << round;
+        const StretchSurvey::Marks marks = StretchSurvey::marksOf(text);
+        EXPECT_EQ(marks.hasNonAscii, nonAscii) << round;
+        EXPECT_EQ(marks.hasQuote, survey.hasQuote) << round;
+        EXPECT_EQ(marks.hasNul, text.find('\0') != std::string::npos) << round;
     }
 }
 
