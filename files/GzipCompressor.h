@@ -1,16 +1,20 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
-#include <memory>
+#include <future>
+#include <string>
 #include <string_view>
-
-struct isal_zstream;
 
 namespace pellacor {
 
 /// Compresses text into one gzip member as it is written, with ISA-L's deflate, handing the
-/// compressed bytes on a piece at a time: memory stays at a few megabytes whatever the size.
+/// compressed bytes on in order. The text is compressed a megabyte at a time on worker threads,
+/// each piece ended by a full flush so that the pieces join into one deflate stream (the way
+/// parallel gzip tools write it: any gzip reader reads it): memory stays at a few megabytes
+/// whatever the size, and compressing takes every core.
 class GzipCompressor {
 public:
     /// Where compressed bytes go; it may throw, which `write` and `finish` then throw.
@@ -20,9 +24,13 @@ public:
     /// default, level 6, but over 20 times as fast (bench/deflate_levels: 210 MB in 1.1 s
     /// against 45 s); zlib would make saving a large result take minutes.
     static constexpr int defaultLevel = 2;
+    /// Text compressed as one piece.
+    static constexpr std::size_t pieceBytes = std::size_t(1) << 20;
 
-    /// Compresses at `level` (0 to 3) into `output`.
-    explicit GzipCompressor(Output output, int level = defaultLevel);
+    /// Compresses at `level` (0 to 3) into `output`, on `threads` workers (0: as many as
+    /// the machine has cores).
+    explicit GzipCompressor(Output output, int level = defaultLevel, unsigned threads = 0);
+    /// Waits for the workers; what they made is dropped unless `finish` was called.
     ~GzipCompressor();
     GzipCompressor(const GzipCompressor&) = delete;
     GzipCompressor& operator=(const GzipCompressor&) = delete;
@@ -37,12 +45,18 @@ public:
     static bool namesGzip(std::string_view path) noexcept;
 
 private:
-    void run(std::string_view text, bool ends);
+    // Hands `pending_` to a worker, the last piece when `isLast`.
+    void submit(bool isLast);
+    // Hands on the oldest piece's compressed bytes.
+    void handOnOldest();
 
     Output output_;
-    std::unique_ptr<isal_zstream> stream_;
-    std::unique_ptr<unsigned char[]> levelBuffer_;
-    std::unique_ptr<char[]> out_;
+    int level_;
+    std::size_t inFlight_;
+    std::string pending_;
+    std::deque<std::future<std::string>> running_;
+    std::uint32_t crc_ = 0;
+    std::uint64_t size_ = 0;
 };
 
 } // namespace pellacor
