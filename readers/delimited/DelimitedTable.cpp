@@ -265,6 +265,15 @@ std::size_t afterLastLineBreak(std::string_view text) noexcept {
     return 0;
 }
 
+// Where the piece of `text` from `start` ends: after its last LF within `bytes`, or at the end
+// of the text; npos when a line runs longer (a CR LF is never split, as the cut is after LF).
+std::size_t pieceEnd(std::string_view text, std::size_t start, std::size_t bytes) noexcept {
+    if (text.size() - start <= bytes)
+        return text.size();
+    const std::size_t lineEnd = text.substr(start, bytes).rfind('\n');
+    return lineEnd == std::string_view::npos ? lineEnd : start + lineEnd + 1;
+}
+
 // What a worker made of one piece of a table.
 struct PieceOutcome {
     explicit PieceOutcome(RecordBuilder continued) : builder(std::move(continued)) {}
@@ -345,14 +354,10 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
     bool cutting = true;
     for (;;) {
         while (cutting && cut < rest.size() && running.size() < 2 * std::max(1u, work.threads)) {
-            std::size_t end = std::min(rest.size(), cut + work.pieceBytes);
-            if (end < rest.size()) {
-                const std::size_t lineEnd = rest.substr(cut, end - cut).rfind('\n');
-                if (lineEnd == std::string_view::npos) {
-                    cutting = false;
-                    break;
-                }
-                end = cut + lineEnd + 1;
+            const std::size_t end = pieceEnd(rest, cut, work.pieceBytes);
+            if (end == std::string_view::npos) {
+                cutting = false;
+                break;
             }
             const std::string_view piece = rest.substr(cut, end - cut);
             // A quoted field may hold line ends: from the first quotation mark on, the text is
@@ -440,14 +445,10 @@ Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
     bool cutting = true;
     for (;;) {
         while (cutting && cut < rest.size() && running.size() < 2 * std::max(1u, work.threads)) {
-            std::size_t end = std::min(rest.size(), cut + work.pieceBytes);
-            if (end < rest.size()) {
-                const std::size_t lineEnd = rest.substr(cut, end - cut).rfind('\n');
-                if (lineEnd == std::string_view::npos) {
-                    cutting = false;
-                    break;
-                }
-                end = cut + lineEnd + 1;
+            const std::size_t end = pieceEnd(rest, cut, work.pieceBytes);
+            if (end == std::string_view::npos) {
+                cutting = false;
+                break;
             }
             running.push_back(
                 std::async(std::launch::async, checkPiece, rest.substr(cut, end - cut)));

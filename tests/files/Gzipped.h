@@ -23,4 +23,25 @@ inline std::string gzipped(std::string_view text, int level = 6) {
     return out;
 }
 
+/// `data` inflated with zlib, every member; "<not gzip>" when it is no whole gzip data.
+inline std::string gunzipped(const std::string& data) {
+    z_stream z{};
+    inflateInit2(&z, 16 + MAX_WBITS);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    std::string text;
+    char out[65536];
+    int status = Z_OK;
+    while (status == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(out);
+        z.avail_out = sizeof out;
+        status = inflate(&z, Z_NO_FLUSH);
+        text.append(out, sizeof out - z.avail_out);
+        if (status == Z_STREAM_END && z.avail_in > 0 && inflateReset(&z) == Z_OK)
+            status = Z_OK;
+    }
+    inflateEnd(&z);
+    return status == Z_STREAM_END ? text : "<not gzip>";
+}
+
 } // namespace pellacor::testdata
