@@ -40,7 +40,8 @@ struct PieceWork {
     std::function<void(std::string_view bytes, std::size_t records)> deliver;
     /// Bytes of text a piece holds, cut back to a line end.
     std::size_t pieceBytes = std::size_t(1) << 20;
-    /// Pieces converted at once.
+    /// Cores to convert on: twice as many pieces are in flight, so that none idles while the
+    /// oldest goes on.
     unsigned threads = 2;
 };
 
@@ -62,10 +63,10 @@ public:
     /// `unterminatedQuotedField`, `invalidEncoding`, `nulByte`) or `FileError`; the builder may
     /// then have handed records on.
     ///
-    /// With `pieces`, a table that shows itself whole (a mapped file) and holds no quotation
-    /// mark past its first rows is read on several threads once its layout is settled: its
-    /// records then reach `pieces` as rendered bytes instead of `sink`, and the bytes are those
-    /// that rendering them in order would give, the findings and failures those of one thread.
+    /// With `pieces`, a table that shows itself whole (a mapped file) is read on several
+    /// threads once its layout is settled, up to its first quotation mark: those records reach
+    /// `pieces` as rendered bytes instead of `sink`, the bytes those that rendering them in
+    /// order gives, the findings and failures those of one thread.
     static char read(TextSource& source, std::string_view fileName, RecordBuilder& builder,
                      const RecordSink& sink, Options options = {},
                      const PieceWork* pieces = nullptr);
