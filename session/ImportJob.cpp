@@ -123,13 +123,22 @@ ImportOutcome ImportJob::run(ConversionRequest request) {
         std::optional<PagesAhead> ahead;
         if (text.capacity() > 0)
             ahead.emplace(text.constData(), static_cast<std::size_t>(text.capacity()));
+        const char* aheadOf = text.constData();
         outcome.summary = Conversion::run(request, [&](const RecordView& r) {
             const auto start = static_cast<std::size_t>(text.size());
             outcome.entries.append(r);
             const auto end = static_cast<std::size_t>(text.size());
             counter.add(std::string_view(text.constData() + start, end - start));
-            if (ahead)
-                ahead->reached(end);
+            if (!ahead)
+                return;
+            // Text that outgrew the room made for it (inflated, or re-encoded into more bytes)
+            // has moved: the pages behind the old place are no longer its own.
+            if (text.constData() != aheadOf) {
+                ahead->abandon();
+                ahead.reset();
+                return;
+            }
+            ahead->reached(end);
         });
         ahead.reset();
         outcome.summary.encoding = encoding;

@@ -36,6 +36,14 @@ PagesAhead::PagesAhead(const char* base, std::size_t bytes, std::size_t lead)
 #endif
 }
 
+void PagesAhead::abandon() noexcept {
+    if (!thread_.joinable())
+        return;
+    target_.store(stopped, std::memory_order_release);
+    target_.notify_one();
+    thread_.join();
+}
+
 PagesAhead::~PagesAhead() {
     if (!thread_.joinable())
         return;

@@ -31,6 +31,10 @@ public:
         target_.notify_one();
     }
 
+    /// The buffer was moved away (grown elsewhere), and what was behind it may belong to
+    /// another now: the thread stops, and nothing is given back.
+    void abandon() noexcept;
+
 private:
     static constexpr std::size_t stopped = ~std::size_t(0);
     void run() noexcept;

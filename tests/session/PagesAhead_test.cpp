@@ -69,3 +69,24 @@ TEST(PagesAhead, what_was_written_stays_and_the_pages_never_reached_go_back) {
         << "pages past the last record were kept";
     ::munmap(mapped, bytes);
 }
+
+TEST(PagesAhead, a_buffer_abandoned_is_left_as_it_is) {
+    // Once the writer's buffer has moved, what stood behind it may hold another's data: none
+    // of it may be given back (zeroed).
+    const std::size_t bytes = 32 * mb;
+    void* mapped = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    char* buffer = static_cast<char*>(mapped);
+    std::memset(buffer, 'x', bytes);
+    {
+        PagesAhead ahead(buffer, bytes, 4 * mb);
+        ahead.reached(mb);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ahead.abandon();
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < bytes; i += 4096)
+        kept += buffer[i] == 'x';
+    EXPECT_EQ(kept, bytes / 4096);
+    ::munmap(mapped, bytes);
+}
