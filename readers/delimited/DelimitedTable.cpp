@@ -265,6 +265,34 @@ std::size_t afterLastLineBreak(std::string_view text) noexcept {
     return 0;
 }
 
+// The first fault of a text as reading it would meet it: a NUL, or a byte that is no UTF-8
+// before it.
+struct TextFault {
+    std::size_t at = std::string_view::npos;
+    Error::Case kind = Error::Case::nulByte;
+
+    // The fault of `text`, looked for only where it may hold a NUL or bytes past ASCII.
+    static TextFault in(std::string_view text, bool mayHoldNul, bool mayBeInvalid) {
+        TextFault fault;
+        if (mayHoldNul)
+            fault.at = nulAt(text, 0);
+        if (mayBeInvalid) {
+            const std::size_t clean = std::min(fault.at, text.size());
+            if (const std::size_t valid = UnicodeText::validUtf8Length(text.substr(0, clean));
+                valid < clean)
+                fault = {valid, Error::Case::invalidEncoding};
+        }
+        return fault;
+    }
+    bool found() const noexcept { return at != std::string_view::npos; }
+    // Fails naming `row`, and the byte of `text` at the fault where it is no UTF-8.
+    [[noreturn]] void raise(std::uint64_t row, std::string_view text) const {
+        if (kind == Error::Case::invalidEncoding)
+            throw Error(kind, row, static_cast<unsigned char>(text[at]));
+        throw Error(kind, row);
+    }
+};
+
 // Where the piece of `text` from `start` ends: after its last LF within `bytes`, or at the end
 // of the text; npos when a line runs longer (a CR LF is never split, as the cut is after LF).
 std::size_t pieceEnd(std::string_view text, std::size_t start, std::size_t bytes) noexcept {
@@ -302,19 +330,10 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, Place place,
     try {
         // Text checked before holds neither NUL nor bytes that are no UTF-8; changed since,
         // the file fails as changed.
-        std::size_t fault = validates ? nulAt(piece, 0) : std::string_view::npos;
-        Error::Case kind = Error::Case::nulByte;
-        if (validates) {
-            const std::size_t clean = std::min(fault, piece.size());
-            if (const std::size_t valid = UnicodeText::validUtf8Length(piece.substr(0, clean));
-                valid < clean) {
-                fault = valid;
-                kind = Error::Case::invalidEncoding;
-            }
-        }
-        const bool faulty = fault != std::string_view::npos;
+        const TextFault fault = TextFault::in(piece, validates, validates);
+        const bool faulty = fault.found();
         const std::string_view rows =
-            faulty ? piece.substr(0, afterLastLineBreak(piece.substr(0, fault))) : piece;
+            faulty ? piece.substr(0, afterLastLineBreak(piece.substr(0, fault.at))) : piece;
         CSVRowScanner scanner(rows, delimiter, isLast && !faulty, place);
         scanner.skipLinesStartingWith(markers);
         const RecordSink sink = [&](const RecordView& record) {
@@ -328,11 +347,8 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, Place place,
         while (scanner.nextRow())
             outcome.builder.addRow(scanner.fields(), scanner.rowNumber(),
                                    scanner.sequenceNeedsCleaning(), sink);
-        if (faulty) {
-            if (kind == Error::Case::invalidEncoding)
-                throw Error(kind, scanner.place().row, static_cast<unsigned char>(piece[fault]));
-            throw Error(kind, scanner.place().row);
-        }
+        if (faulty)
+            fault.raise(scanner.place().row, piece);
         if (scanner.position() != rows.size())
             throw std::logic_error("a piece of the table was cut inside a row");
     } catch (...) {
@@ -406,24 +422,14 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
 struct CheckedPiece {
     std::size_t bytes = 0;
     StretchSurvey::Marks marks;
-    std::size_t fault = std::string_view::npos;
-    Error::Case kind = Error::Case::nulByte;
+    TextFault fault;
 };
 
 CheckedPiece checkPiece(std::string_view piece) {
     CheckedPiece checked;
     checked.bytes = piece.size();
     checked.marks = StretchSurvey::marksOf(piece);
-    if (checked.marks.hasNul)
-        checked.fault = nulAt(piece, 0);
-    if (checked.marks.hasNonAscii) {
-        const std::size_t clean = std::min(checked.fault, piece.size());
-        if (const std::size_t valid = UnicodeText::validUtf8Length(piece.substr(0, clean));
-            valid < clean) {
-            checked.fault = valid;
-            checked.kind = Error::Case::invalidEncoding;
-        }
-    }
+    checked.fault = TextFault::in(piece, checked.marks.hasNul, checked.marks.hasNonAscii);
     return checked;
 }
 
@@ -463,13 +469,10 @@ Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
             running.clear();
             break;
         }
-        if (done.fault != std::string_view::npos) {
+        if (done.fault.found()) {
             const std::string_view piece = rest.substr(checked, done.bytes);
-            const std::size_t before = afterLastLineBreak(piece.substr(0, done.fault));
-            const std::size_t row = placeAt(checked + before).row;
-            if (done.kind == Error::Case::invalidEncoding)
-                throw Error(done.kind, row, static_cast<unsigned char>(piece[done.fault]));
-            throw Error(done.kind, row);
+            const std::size_t before = afterLastLineBreak(piece.substr(0, done.fault.at));
+            done.fault.raise(placeAt(checked + before).row, piece);
         }
         checked += done.bytes;
         source.drop(done.bytes);
@@ -573,9 +576,7 @@ CSVRowScanner::Place DelimitedTable::walk(TextSource& source, const StretchScan&
             const std::size_t before = afterLastLineBreak(window.substr(0, fault));
             if (before > 0)
                 place = scan(window.substr(0, before), false, place).next;
-            if (kind == Error::Case::invalidEncoding)
-                throw Error(kind, place.row, static_cast<unsigned char>(window[fault]));
-            throw Error(kind, place.row);
+            TextFault{fault, kind}.raise(place.row, window);
         };
         // A NUL byte means the input is no text: it fails at once, before a line of zeros of
         // any length has been waited for; bytes before it that are no UTF-8 fail first.
@@ -689,13 +690,17 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
     const RecordSink noted = [](const RecordView&) {};
     HandOff handOff;
     handOff.allowed = pieces && pieces->pieceBytes > 0;
+    // Past the first record, a whole window left of several pieces from `at` is checked in
+    // them.
+    const auto handsOffAt = [&](std::size_t at) {
+        handOff.done = handOff.allowed && builder.records() > 0 && rows.isPlain() &&
+                       source.isComplete() &&
+                       source.window().size() - at > 2 * pieces->pieceBytes;
+        return handOff.done;
+    };
     const StretchScan scan = [&](std::string_view text, bool isLast, CSVRowScanner::Place place) {
-            // Past the first record, a whole window left of several pieces is checked in them.
-            if (handOff.allowed && builder.records() > 0 && rows.isPlain() &&
-                source.isComplete() && source.window().size() > 2 * pieces->pieceBytes) {
-                handOff.done = true;
+            if (handsOffAt(0))
                 return Taken{0, place};
-            }
             // One pass tells whether the stretch needs a closer look: only bytes past ASCII can
             // fail to be UTF-8, only a quoted field can fail to end.
             const StretchSurvey survey = StretchSurvey::of(text);
@@ -707,8 +712,7 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
                     CSVRowScanner scanner(text.substr(0, before), delimiter, false, place);
                     while (scanner.nextRow()) {
                     }
-                    throw Error(Error::Case::invalidEncoding, scanner.place().row,
-                                static_cast<unsigned char>(text[valid]));
+                    TextFault{valid, Error::Case::invalidEncoding}.raise(scanner.place().row, text);
                 }
             }
             // Without quotation marks every line break ends a row: counting them keeps the
@@ -723,12 +727,8 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
             CSVRowScanner scanner(text, delimiter, isLast, place);
             // Rows count until the first record; past it, only quotation marks matter.
             rows.feed(scanner, builder, noted, [&] { return builder.records() == 0; });
-            if (handOff.allowed && builder.records() > 0 && rows.isPlain() &&
-                source.isComplete() &&
-                source.window().size() - scanner.position() > 2 * pieces->pieceBytes) {
-                handOff.done = true;
+            if (handsOffAt(scanner.position()))
                 return Taken{scanner.position(), scanner.place()};
-            }
             if (builder.records() > 0 && !survey.hasQuote)
                 return skipped(scanner.position(), scanner.place());
             while (scanner.nextRow()) {
