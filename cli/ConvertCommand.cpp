@@ -55,13 +55,17 @@ std::unique_ptr<SpoolFile> spoolFor(const std::string& input) {
     }
 }
 
-// How many bytes of a large file each thread converts at a time: PELLACOR_PIECE_BYTES when
-// set (0 keeps the conversion on one thread, as the tests compare), 1 MB otherwise; 0 on a
-// machine of one core.
-std::size_t pieceBytes() {
+// How a large file is read on this machine's cores, for checking or converting: each thread
+// takes PELLACOR_PIECE_BYTES at a time when set (0 keeps one thread, as the tests compare),
+// 1 MB otherwise; a machine of one core keeps one thread.
+PieceWork piecesHere() {
+    PieceWork pieces;
     if (const char* set = std::getenv("PELLACOR_PIECE_BYTES"); set && *set)
-        return static_cast<std::size_t>(std::strtoull(set, nullptr, 10));
-    return std::thread::hardware_concurrency() > 1 ? PieceWork().pieceBytes : 0;
+        pieces.pieceBytes = static_cast<std::size_t>(std::strtoull(set, nullptr, 10));
+    else if (std::thread::hardware_concurrency() < 2)
+        pieces.pieceBytes = 0;
+    pieces.threads = std::max(2u, std::thread::hardware_concurrency());
+    return pieces;
 }
 
 void writeToStandardOutput(std::string_view piece) {
@@ -122,9 +126,7 @@ void ConvertCommand::run() {
     const auto convert = [&](std::size_t index, const FastaStream::Output& output) {
         const std::string& input = options_.inputs[index];
         FastaStream stream(options_.lineWidth, output, options_.trace);
-        PieceWork pieces;
-        pieces.pieceBytes = pieceBytes();
-        pieces.threads = std::max(2u, std::thread::hardware_concurrency());
+        PieceWork pieces = piecesHere();
         pieces.render = [width = options_.lineWidth](const RecordView& r, std::string& out) {
             // Written in place, as the stream writes: room first, then the record.
             const std::size_t at = out.size();
@@ -176,10 +178,9 @@ void ConvertCommand::run() {
                 spooled[i] = std::move(spool);
             } else if (!TableInput::isStandardInput(input) || TableInput::isRegularFile(input)) {
                 forInput(input, [&] {
-                    PieceWork pieces;
-                    pieces.pieceBytes = pieceBytes();
-                    pieces.threads = std::max(2u, std::thread::hardware_concurrency());
-                    Conversion::check(requestFor(i, false), pieces.pieceBytes > 0 ? &pieces : nullptr);
+                    const PieceWork pieces = piecesHere();
+                    Conversion::check(requestFor(i, false),
+                                      pieces.pieceBytes > 0 ? &pieces : nullptr);
                 });
                 checked[i] = true;
             }
