@@ -110,12 +110,14 @@ void MappedFile::release(std::size_t end) noexcept {
     if (!mapping_)
         return;
     // Whole pages only, all of them before `end`: the bytes stay readable (from the file
-    // again), but no longer count against this process.
+    // again), but no longer count against this process. Only the pages not given back before
+    // are named: walking the whole front of a large file every time costs more than reading.
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     const std::size_t offsetInMapping = static_cast<std::size_t>(data_ - mapping_) + end;
     const std::size_t bytes = std::min(offsetInMapping, mapSize_) / page * page;
-    if (bytes > 0)
-        ::madvise(const_cast<char*>(mapping_), bytes, MADV_DONTNEED);
+    if (bytes > released_)
+        ::madvise(const_cast<char*>(mapping_) + released_, bytes - released_, MADV_DONTNEED);
+    released_ = std::max(released_, bytes);
 }
 
 void MappedFile::verifyUnchanged() const {

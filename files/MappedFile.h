@@ -47,6 +47,7 @@ private:
     FileDescriptor fd_;
     const char* mapping_ = nullptr; // starts on a page, at most a page before `data_`
     std::size_t mapSize_ = 0;
+    std::size_t released_ = 0; // bytes at the front of the mapping given back
     std::size_t fileSize_ = 0;
     const char* data_ = nullptr;
     std::size_t size_ = 0;

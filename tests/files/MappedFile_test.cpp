@@ -18,6 +18,7 @@
 #include <fstream>
 #include <memory>
 #include <numeric>
+#include <string>
 #include <vector>
 
 namespace pellacor {
@@ -115,6 +116,28 @@ TEST_F(MappedFileTest, memory_behind_the_reader_is_given_back_and_reads_again_fr
     EXPECT_EQ(sum(file.bytes()), expected);
     file.prepare(4096, 8192);
     EXPECT_EQ(sum(file.bytes()), expected);
+}
+
+// Kilobytes of mapped files this process holds in memory.
+std::size_t residentFileKilobytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("RssFile:", 0) == 0)
+            return std::stoul(line.substr(8));
+    return 0;
+}
+
+TEST_F(MappedFileTest, memory_is_given_back_in_steps_each_step_from_where_the_last_ended) {
+    MappedFile file(path_);
+    ASSERT_EQ(sum(file.bytes()), std::size_t('A') << 20);
+    // The kernel's counts lag by up to 64 pages a thread.
+    const std::size_t whole = residentFileKilobytes();
+    file.release(file.bytes().size() / 4);
+    file.release(file.bytes().size() / 4 + 100); // within a page: nothing more
+    file.release(file.bytes().size() / 2);
+    EXPECT_NEAR(static_cast<double>(whole - residentFileKilobytes()), 512, 100);
+    file.release(file.bytes().size());
+    EXPECT_NEAR(static_cast<double>(whole - residentFileKilobytes()), 1024, 100);
 }
 
 TEST_F(MappedFileTest, a_descriptor_read_instead_of_mapped_is_left_where_it_stood) {
