@@ -70,7 +70,8 @@ std::string deflatePiece(std::string text, int level, bool isLast) {
 
 GzipCompressor::GzipCompressor(Output output, int level, unsigned threads)
     : output_(std::move(output)), level_(std::clamp(level, 0, 3)),
-      inFlight_(2 * std::max(1u, threads ? threads : std::thread::hardware_concurrency())) {
+      inFlight_(2 * std::max(1u, threads ? threads : std::thread::hardware_concurrency())),
+      workers_(static_cast<unsigned>(inFlight_ / 2)) {
     static_assert(pieceBytes <= std::numeric_limits<std::uint32_t>::max());
     pending_.reserve(pieceBytes);
 }
@@ -108,7 +109,9 @@ void GzipCompressor::submit(bool isLast) {
     std::string piece = std::move(pending_);
     pending_ = std::string();
     pending_.reserve(pieceBytes);
-    running_.push_back(std::async(std::launch::async, deflatePiece, std::move(piece), level_, isLast));
+    running_.push_back(workers_.run([piece = std::move(piece), level = level_, isLast]() mutable {
+        return deflatePiece(std::move(piece), level, isLast);
+    }));
     while (running_.size() >= inFlight_)
         handOnOldest();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/WorkerPool.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -54,6 +56,7 @@ private:
     int level_;
     std::size_t inFlight_;
     std::string pending_;
+    WorkerPool workers_;
     std::deque<std::future<std::string>> running_;
     std::uint32_t crc_ = 0;
     std::uint64_t size_ = 0;

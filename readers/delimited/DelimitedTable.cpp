@@ -1,6 +1,7 @@
 #include "readers/delimited/DelimitedTable.h"
 
 #include "core/UnicodeText.h"
+#include "core/WorkerPool.h"
 #include "files/DisplayName.h"
 #include "readers/ChoiceError.h"
 #include "readers/delimited/CSVRowScanner.h"
@@ -13,6 +14,7 @@
 #include <deque>
 #include <exception>
 #include <future>
+#include <optional>
 #include <stdexcept>
 
 namespace pellacor {
@@ -302,10 +304,18 @@ std::size_t pieceEnd(std::string_view text, std::size_t start, std::size_t bytes
     return lineEnd == std::string_view::npos ? lineEnd : start + lineEnd + 1;
 }
 
+// Where the text after a piece stands, known once the piece has been surveyed and the place
+// before it is known; empty from the first piece that holds a quotation mark on, for those
+// are read in order.
+using PlaceAfter = std::promise<std::optional<Place>>;
+using PlaceBefore = std::shared_future<std::optional<Place>>;
+
 // What a worker made of one piece of a table.
 struct PieceOutcome {
     explicit PieceOutcome(RecordBuilder continued) : builder(std::move(continued)) {}
     RecordBuilder builder;
+    bool isRead = false;       // false when the piece is left to be read in order
+    Place after;               // where the text after the piece stands
     std::size_t textBytes = 0; // of the table
     std::string bytes;         // rendered
     // The records' identifiers, one after the other, with where each ends and its row.
@@ -315,13 +325,30 @@ struct PieceOutcome {
     std::exception_ptr failure;
 };
 
-// Converts `piece`, whole lines of a table without quotation marks standing at `place`, as
-// reading it in order would: the same records, the same fault at the same row.
-PieceOutcome convertPiece(std::string_view piece, bool isLast, Place place,
-                          RecordBuilder continued, char delimiter, std::string_view markers,
-                          bool validates, bool notesIdentifiers, const PieceWork& work,
-                          std::string buffer) {
+// Converts `piece`, whole lines of a table, as reading it in order would: the same records,
+// the same fault at the same row. One pass of survey tells its line breaks, so that the
+// pieces after it learn where they stand without the reading thread looking at every byte,
+// and whether it needs a closer look for faults. A piece with a quotation mark is not read:
+// a quoted field may hold line ends.
+PieceOutcome convertPiece(std::string_view piece, bool isLast, PlaceBefore before,
+                          PlaceAfter after, RecordBuilder continued, char delimiter,
+                          std::string_view markers, bool validates, bool notesIdentifiers,
+                          const PieceWork& work, std::string buffer) {
     PieceOutcome outcome(std::move(continued));
+    const StretchSurvey survey = StretchSurvey::of(piece);
+    std::optional<Place> place;
+    try {
+        place = before.get();
+    } catch (const std::future_error&) {
+        // The piece before never came to be: this one is not read either.
+    }
+    if (!place || survey.hasQuote) {
+        after.set_value(std::nullopt);
+        return outcome;
+    }
+    outcome.isRead = true;
+    outcome.after = {place->line + survey.lineBreaks, place->row + survey.lineBreaks};
+    after.set_value(outcome.after);
     outcome.textBytes = piece.size();
     // A buffer an earlier piece used: its pages are in memory already.
     outcome.bytes = std::move(buffer);
@@ -330,11 +357,12 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, Place place,
     try {
         // Text checked before holds neither NUL nor bytes that are no UTF-8; changed since,
         // the file fails as changed.
-        const TextFault fault = TextFault::in(piece, validates, validates);
+        const TextFault fault =
+            TextFault::in(piece, validates && survey.hasNul, validates && survey.hasNonAscii);
         const bool faulty = fault.found();
         const std::string_view rows =
             faulty ? piece.substr(0, afterLastLineBreak(piece.substr(0, fault.at))) : piece;
-        CSVRowScanner scanner(rows, delimiter, isLast && !faulty, place);
+        CSVRowScanner scanner(rows, delimiter, isLast && !faulty, *place);
         scanner.skipLinesStartingWith(markers);
         const RecordSink sink = [&](const RecordView& record) {
             work.render(record, outcome.bytes);
@@ -364,8 +392,12 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, Place place,
 Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder& builder,
                  std::string_view markers, bool validates, const PieceWork& work) {
     const std::string_view rest = source.window();
+    WorkerPool workers(work.threads);
     std::deque<std::future<PieceOutcome>> running;
     std::vector<std::string> spare;
+    PlaceAfter first;
+    first.set_value(place);
+    PlaceBefore before = first.get_future().share();
     std::size_t cut = 0;
     bool cutting = true;
     for (;;) {
@@ -375,31 +407,34 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
                 cutting = false;
                 break;
             }
-            const std::string_view piece = rest.substr(cut, end - cut);
-            // A quoted field may hold line ends: from the first quotation mark on, the text is
-            // read in one thread.
-            const StretchSurvey survey = StretchSurvey::of(piece);
-            if (survey.hasQuote) {
-                cutting = false;
-                break;
-            }
             std::string buffer;
             if (!spare.empty()) {
                 buffer = std::move(spare.back());
                 spare.pop_back();
             }
-            running.push_back(std::async(std::launch::async, convertPiece, piece,
-                                         end == rest.size(), place, builder.continued(),
-                                         delimiter, markers, validates,
-                                         builder.findings().looksForRepeats(), std::cref(work),
-                                         std::move(buffer)));
-            place = {place.line + survey.lineBreaks, place.row + survey.lineBreaks};
+            PlaceAfter after;
+            PlaceBefore next = after.get_future().share();
+            running.push_back(workers.run(
+                [=, &work, after = std::move(after), continued = builder.continued(),
+                 notesIdentifiers = builder.findings().looksForRepeats(),
+                 buffer = std::move(buffer)]() mutable {
+                    return convertPiece(rest.substr(cut, end - cut), end == rest.size(), before,
+                                        std::move(after), std::move(continued), delimiter,
+                                        markers, validates, notesIdentifiers, work,
+                                        std::move(buffer));
+                }));
+            before = std::move(next);
             cut = end;
         }
         if (running.empty())
             return place;
         PieceOutcome done = running.front().get();
         running.pop_front();
+        if (!done.isRead) {
+            // From its quotation mark on, the text is read in one thread; the pieces after it
+            // end unread as soon as they learn so.
+            return place;
+        }
         work.deliver(done.bytes, done.builder.records());
         std::vector<std::pair<std::string_view, std::uint64_t>> identifiers;
         identifiers.reserve(done.identifiers.size());
@@ -413,41 +448,36 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
         if (done.failure)
             std::rethrow_exception(done.failure);
         source.drop(done.textBytes);
+        place = done.after;
         spare.push_back(std::move(done.bytes));
     }
 }
 
-// What a worker found checking one piece of a table: its marks and, where they call for a
+// What a worker found checking one piece of a table: its survey and, where that calls for a
 // closer look, its first NUL or byte that is no UTF-8.
 struct CheckedPiece {
     std::size_t bytes = 0;
-    StretchSurvey::Marks marks;
+    StretchSurvey survey;
     TextFault fault;
 };
 
 CheckedPiece checkPiece(std::string_view piece) {
     CheckedPiece checked;
     checked.bytes = piece.size();
-    checked.marks = StretchSurvey::marksOf(piece);
-    checked.fault = TextFault::in(piece, checked.marks.hasNul, checked.marks.hasNonAscii);
+    checked.survey = StretchSurvey::of(piece);
+    checked.fault = TextFault::in(piece, checked.survey.hasNul, checked.survey.hasNonAscii);
     return checked;
 }
 
 // Checks the window of `source`, complete and standing at `place` past the table's first
 // record, in pieces on worker threads, for what reading it could fail on: a NUL, bytes that
 // are no UTF-8. Returns at its end, or at the first piece that holds a quotation mark (or a
-// line longer than a piece), where the window then starts. Line ends are counted only where a
-// row must be named: at a fault, or where reading goes on in order.
+// line longer than a piece), where the window then starts, at the place returned.
 Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
     const std::string_view rest = source.window();
+    WorkerPool workers(work.threads);
     std::deque<std::future<CheckedPiece>> running;
     std::size_t cut = 0;
-    std::size_t checked = 0; // bytes passed and dropped
-    // Dropped text stays readable (the file is mapped): its line ends are counted only here.
-    const auto placeAt = [&](std::size_t end) {
-        const std::size_t breaks = StretchSurvey::of(rest.substr(0, end)).lineBreaks;
-        return Place{place.line + breaks, place.row + breaks};
-    };
     bool cutting = true;
     for (;;) {
         while (cutting && cut < rest.size() && running.size() < 2 * std::max(1u, work.threads)) {
@@ -457,28 +487,26 @@ Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
                 break;
             }
             running.push_back(
-                std::async(std::launch::async, checkPiece, rest.substr(cut, end - cut)));
+                workers.run([piece = rest.substr(cut, end - cut)] { return checkPiece(piece); }));
             cut = end;
         }
         if (running.empty())
-            break;
+            return place;
         const CheckedPiece done = running.front().get();
         running.pop_front();
-        if (done.marks.hasQuote) {
-            // Read in order from here on; the pieces after it wait to be dropped unread.
-            running.clear();
-            break;
-        }
+        // From a quotation mark on, the rest is read in order; the pieces after it are
+        // dropped unread.
+        if (done.survey.hasQuote)
+            return place;
         if (done.fault.found()) {
-            const std::string_view piece = rest.substr(checked, done.bytes);
+            const std::string_view piece = source.window().substr(0, done.bytes);
             const std::size_t before = afterLastLineBreak(piece.substr(0, done.fault.at));
-            done.fault.raise(placeAt(checked + before).row, piece);
+            done.fault.raise(place.row + StretchSurvey::of(piece.substr(0, before)).lineBreaks,
+                             piece);
         }
-        checked += done.bytes;
+        place = {place.line + done.survey.lineBreaks, place.row + done.survey.lineBreaks};
         source.drop(done.bytes);
     }
-    // All checked, the place is not asked for.
-    return source.window().empty() ? place : placeAt(checked);
 }
 
 } // namespace
