@@ -127,14 +127,11 @@ void ConvertCommand::run() {
         const std::string& input = options_.inputs[index];
         FastaStream stream(options_.lineWidth, output, options_.trace);
         PieceWork pieces = piecesHere();
-        pieces.render = [width = options_.lineWidth](const RecordView& r, std::string& out) {
-            // Written in place, as the stream writes: room first, then the record.
-            const std::size_t at = out.size();
-            const std::size_t bound = FastaConverter::recordSizeBound(r, width);
-            if (at + bound > out.capacity())
-                out.reserve(std::max(at + bound, 2 * out.capacity()));
-            out.resize(at + bound);
-            out.resize(at + FastaConverter::writeRecord(out.data() + at, r, width).end);
+        pieces.sizeBound = [width = options_.lineWidth](const RecordView& r) {
+            return FastaConverter::recordSizeBound(r, width);
+        };
+        pieces.render = [width = options_.lineWidth](const RecordView& r, char* out) {
+            return FastaConverter::writeRecord(out, r, width).end;
         };
         pieces.deliver = [&stream](std::string_view bytes, std::size_t) {
             stream.addRendered(bytes);

@@ -14,6 +14,7 @@
 #include <deque>
 #include <exception>
 #include <future>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -310,6 +311,31 @@ std::size_t pieceEnd(std::string_view text, std::size_t start, std::size_t bytes
 using PlaceAfter = std::promise<std::optional<Place>>;
 using PlaceBefore = std::shared_future<std::optional<Place>>;
 
+// A piece's rendered records, written in place: no byte is cleared before it is written.
+class RenderedBytes {
+public:
+    std::string_view view() const noexcept { return {data_.get(), size_}; }
+    void clear() noexcept { size_ = 0; }
+    // Room for `bytes` more at the end, to be taken with `grow`.
+    char* room(std::size_t bytes) {
+        if (bytes > capacity_ - size_) {
+            const std::size_t capacity = std::max(size_ + bytes, 2 * capacity_);
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+            if (size_ > 0)
+                std::memcpy(grown.get(), data_.get(), size_);
+            data_ = std::move(grown);
+            capacity_ = capacity;
+        }
+        return data_.get() + size_;
+    }
+    void grow(std::size_t bytes) noexcept { size_ += bytes; }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // What a worker made of one piece of a table.
 struct PieceOutcome {
     explicit PieceOutcome(RecordBuilder continued) : builder(std::move(continued)) {}
@@ -317,7 +343,7 @@ struct PieceOutcome {
     bool isRead = false;       // false when the piece is left to be read in order
     Place after;               // where the text after the piece stands
     std::size_t textBytes = 0; // of the table
-    std::string bytes;         // rendered
+    RenderedBytes bytes;
     // The records' identifiers, one after the other, with where each ends and its row.
     std::string identifierText;
     std::vector<std::pair<std::size_t, std::uint64_t>> identifiers;
@@ -333,7 +359,7 @@ struct PieceOutcome {
 PieceOutcome convertPiece(std::string_view piece, bool isLast, PlaceBefore before,
                           PlaceAfter after, RecordBuilder continued, char delimiter,
                           std::string_view markers, bool validates, bool notesIdentifiers,
-                          const PieceWork& work, std::string buffer) {
+                          const PieceWork& work, RenderedBytes buffer) {
     PieceOutcome outcome(std::move(continued));
     const StretchSurvey survey = StretchSurvey::of(piece);
     std::optional<Place> place;
@@ -353,7 +379,7 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, PlaceBefore befor
     // A buffer an earlier piece used: its pages are in memory already.
     outcome.bytes = std::move(buffer);
     outcome.bytes.clear();
-    outcome.bytes.reserve(piece.size() + piece.size() / 32 + 64);
+    outcome.bytes.room(piece.size() + piece.size() / 32 + 64);
     try {
         // Text checked before holds neither NUL nor bytes that are no UTF-8; changed since,
         // the file fails as changed.
@@ -365,7 +391,8 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, PlaceBefore befor
         CSVRowScanner scanner(rows, delimiter, isLast && !faulty, *place);
         scanner.skipLinesStartingWith(markers);
         const RecordSink sink = [&](const RecordView& record) {
-            work.render(record, outcome.bytes);
+            char* at = outcome.bytes.room(work.sizeBound(record));
+            outcome.bytes.grow(work.render(record, at));
             if (notesIdentifiers) {
                 outcome.identifierText.append(record.identifier);
                 outcome.identifiers.emplace_back(outcome.identifierText.size(),
@@ -394,7 +421,7 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
     const std::string_view rest = source.window();
     WorkerPool workers(work.threads);
     std::deque<std::future<PieceOutcome>> running;
-    std::vector<std::string> spare;
+    std::vector<RenderedBytes> spare;
     PlaceAfter first;
     first.set_value(place);
     PlaceBefore before = first.get_future().share();
@@ -407,7 +434,7 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
                 cutting = false;
                 break;
             }
-            std::string buffer;
+            RenderedBytes buffer;
             if (!spare.empty()) {
                 buffer = std::move(spare.back());
                 spare.pop_back();
@@ -435,7 +462,7 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
             // end unread as soon as they learn so.
             return place;
         }
-        work.deliver(done.bytes, done.builder.records());
+        work.deliver(done.bytes.view(), done.builder.records());
         std::vector<std::pair<std::string_view, std::uint64_t>> identifiers;
         identifiers.reserve(done.identifiers.size());
         std::size_t from = 0;

@@ -32,9 +32,11 @@ struct DelimitedOptions {
 /// How a large file may be read on several threads: records become bytes in pieces of the
 /// table, on worker threads, and the pieces' bytes go on in the table's order.
 struct PieceWork {
-    /// Renders `record` at the end of `out`. Called on worker threads: it may touch nothing
-    /// shared.
-    std::function<void(const RecordView& record, std::string& out)> render;
+    /// The most bytes `render` writes of `record`.
+    std::function<std::size_t(const RecordView& record)> sizeBound;
+    /// Writes `record` at `out`, which has room for `sizeBound(record)` bytes, and returns how
+    /// many it wrote. Both are called on worker threads: they may touch nothing shared.
+    std::function<std::size_t(const RecordView& record, char* out)> render;
     /// Takes the bytes of a piece's records and how many they are; called in order, on the
     /// thread that reads.
     std::function<void(std::string_view bytes, std::size_t records)> deliver;

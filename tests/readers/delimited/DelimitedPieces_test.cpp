@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -44,7 +45,12 @@ Reading readOf(const std::string& text, std::size_t pieceBytes, DelimitedOptions
     RecordBuilder builder(RecordBuilder::delimitedStyle);
     PieceWork work;
     work.pieceBytes = pieceBytes;
-    work.render = [](const RecordView& r, std::string& out) { out += rendered(r); };
+    work.sizeBound = [](const RecordView& r) { return rendered(r).size(); };
+    work.render = [](const RecordView& r, char* out) {
+        const std::string text = rendered(r);
+        std::memcpy(out, text.data(), text.size());
+        return text.size();
+    };
     work.deliver = [&](std::string_view bytes, std::size_t records) {
         reading.records += bytes;
         reading.count += records;
