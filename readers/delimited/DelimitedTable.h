@@ -53,8 +53,9 @@ class DelimitedTable {
 public:
     DelimitedTable() = delete;
 
-    /// Bytes scanned at a time, cut back to the last line break.
-    static constexpr std::size_t stretchBytes = std::size_t(8) << 20;
+    /// Bytes scanned at a time, cut back to the last line break: few enough that every pass
+    /// over a stretch after the first finds it in the processor's cache.
+    static constexpr std::size_t stretchBytes = std::size_t(1) << 19;
 
     using Options = DelimitedOptions;
 
