@@ -60,6 +60,8 @@ for name, t in runs.items():
 for how in ("file", "pipe"):
     print(f"  pellacor-convert is {runs['seqkit, ' + how] / runs['pellacor-convert, ' + how]:.2f}x "
           f"seqkit from a {how}")
+print(f"  pellacor-convert -o is {runs['seqkit, file'] / runs['pellacor-convert -o, file (no check)']:.2f}x "
+      "seqkit from a file")
 PY
 done
 
