@@ -7,6 +7,7 @@
 #include "files/EncodedText.h"
 #include "readers/ReadCancelled.h"
 #include "readers/TableError.h"
+#include "readers/delimited/DelimitedTable.h"
 #include "readers/delimited/ParserError.h"
 #include "session/PagesAhead.h"
 
@@ -14,6 +15,7 @@
 #include <new>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 namespace pellacor {
@@ -100,7 +102,10 @@ bool ImportJob::canCheck(const ConversionRequest& request) {
 ImportOutcome ImportJob::check(ConversionRequest request) {
     return guarded([&] {
         takeEncoding(request);
-        Conversion::check(request);
+        // The check only looks: it runs on every core, in pieces of the file.
+        PieceWork pieces;
+        pieces.threads = std::thread::hardware_concurrency();
+        Conversion::check(request, pieces.threads >= 2 ? &pieces : nullptr);
         return ImportOutcome();
     });
 }

@@ -577,6 +577,21 @@ TEST_F(HostileImport, a_reimport_gives_up_the_result_once_the_new_table_is_check
     EXPECT_TRUE(session.offersWindows1252()) << "the check's failure is told as the build's";
     EXPECT_TRUE(counts.empty());
     EXPECT_EQ(session.parsedEntryCount(), 3000);
+
+    // So does one whose fault lies megabytes on, where the check goes in pieces: at its row.
+    QByteArray far = next;
+    const QByteArray filler = "f,ACGT" + QByteArray(200, 'A') + "\n";
+    int rows = 3002;
+    for (; far.size() < (5 << 20); ++rows)
+        far += filler;
+    far += "bad,AC\xFF\n";
+    session.dismissError();
+    importFile(write("far.csv", far));
+    EXPECT_TRUE(session.errorMessage().value_or(QString()).contains(
+        QStringLiteral("Row %1 holds the byte 0xFF").arg(rows)))
+        << session.errorMessage().value_or(QString()).toStdString();
+    EXPECT_TRUE(counts.empty());
+    EXPECT_EQ(session.parsedEntryCount(), 3000);
 }
 
 } // namespace
