@@ -6,6 +6,7 @@
 #include "files/MappedText.h"
 #include "readers/TableError.h"
 #include "readers/delimited/DelimitedTable.h"
+#include "tests/files/ProcessStatus.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,6 @@
 #include <fstream>
 #include <memory>
 #include <numeric>
-#include <string>
 #include <vector>
 
 namespace pellacor {
@@ -119,13 +119,7 @@ TEST_F(MappedFileTest, memory_behind_the_reader_is_given_back_and_reads_again_fr
 }
 
 // Kilobytes of mapped files this process holds in memory.
-std::size_t residentFileKilobytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("RssFile:", 0) == 0)
-            return std::stoul(line.substr(8));
-    return 0;
-}
+std::size_t residentFileKilobytes() { return testdata::statusKilobytes("RssFile"); }
 
 TEST_F(MappedFileTest, memory_is_given_back_in_steps_each_step_from_where_the_last_ended) {
     MappedFile file(path_);

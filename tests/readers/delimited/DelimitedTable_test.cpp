@@ -7,6 +7,7 @@
 #include "files/TruncationGuard.h"
 #include "files/StreamedText.h"
 #include "readers/delimited/CSVParser.h"
+#include "tests/files/ProcessStatus.h"
 
 #include <gtest/gtest.h>
 
@@ -287,13 +288,7 @@ TEST(DelimitedTable, a_header_comment_in_the_stretch_before_the_first_row_still_
 namespace {
 
 // The most this process has held in memory since `resetPeak`, in kB; 0 where Linux does not tell.
-std::size_t peakKb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stoul(line.substr(6));
-    return 0;
-}
+std::size_t peakKb() { return testdata::statusKilobytes("VmHWM"); }
 bool resetPeak() {
     std::FILE* refs = std::fopen("/proc/self/clear_refs", "w");
     if (!refs)
