@@ -296,6 +296,12 @@ struct TextFault {
     }
 };
 
+// Where text of `lineBreaks` line breaks and no quotation mark ends, when it starts at `at`:
+// each line break ends a row.
+Place passed(Place at, std::size_t lineBreaks) noexcept {
+    return {at.line + lineBreaks, at.row + lineBreaks};
+}
+
 // Where the piece of `text` from `start` ends: after its last LF within `bytes`, or at the end
 // of the text; npos when a line runs longer (a CR LF is never split, as the cut is after LF).
 std::size_t pieceEnd(std::string_view text, std::size_t start, std::size_t bytes) noexcept {
@@ -373,7 +379,7 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, PlaceBefore befor
         return outcome;
     }
     outcome.isRead = true;
-    outcome.after = {place->line + survey.lineBreaks, place->row + survey.lineBreaks};
+    outcome.after = passed(*place, survey.lineBreaks);
     after.set_value(outcome.after);
     outcome.textBytes = piece.size();
     // A buffer an earlier piece used: its pages are in memory already.
@@ -531,7 +537,7 @@ Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
             done.fault.raise(place.row + StretchSurvey::of(piece.substr(0, before)).lineBreaks,
                              piece);
         }
-        place = {place.line + done.survey.lineBreaks, place.row + done.survey.lineBreaks};
+        place = passed(place, done.survey.lineBreaks);
         source.drop(done.bytes);
     }
 }
@@ -775,7 +781,7 @@ void DelimitedTable::check(TextSource& source, std::string_view fileName,
             const auto skipped = [&](std::size_t from, Place at) {
                 const std::size_t breaks =
                     from == 0 ? survey.lineBreaks : StretchSurvey::of(text.substr(from)).lineBreaks;
-                return Taken{text.size(), {at.line + breaks, at.row + breaks}};
+                return Taken{text.size(), passed(at, breaks)};
             };
             if (!survey.hasQuote && builder.records() > 0)
                 return skipped(0, place);
