@@ -20,7 +20,6 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <thread>
 #include <unistd.h>
 
 namespace pellacor {
@@ -59,12 +58,9 @@ std::unique_ptr<SpoolFile> spoolFor(const std::string& input) {
 // takes PELLACOR_PIECE_BYTES at a time when set (0 keeps one thread, as the tests compare),
 // 1 MB otherwise; a machine of one core keeps one thread.
 PieceWork piecesHere() {
-    PieceWork pieces;
+    PieceWork pieces = PieceWork::onThisMachine();
     if (const char* set = std::getenv("PELLACOR_PIECE_BYTES"); set && *set)
         pieces.pieceBytes = static_cast<std::size_t>(std::strtoull(set, nullptr, 10));
-    else if (std::thread::hardware_concurrency() < 2)
-        pieces.pieceBytes = 0;
-    pieces.threads = std::max(2u, std::thread::hardware_concurrency());
     return pieces;
 }
 

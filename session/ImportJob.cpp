@@ -15,7 +15,6 @@
 #include <new>
 #include <optional>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 namespace pellacor {
@@ -103,9 +102,8 @@ ImportOutcome ImportJob::check(ConversionRequest request) {
     return guarded([&] {
         takeEncoding(request);
         // The check only looks: it runs on every core, in pieces of the file.
-        PieceWork pieces;
-        pieces.threads = std::thread::hardware_concurrency();
-        Conversion::check(request, pieces.threads >= 2 ? &pieces : nullptr);
+        const PieceWork pieces = PieceWork::onThisMachine();
+        Conversion::check(request, pieces.pieceBytes > 0 ? &pieces : nullptr);
         return ImportOutcome();
     });
 }

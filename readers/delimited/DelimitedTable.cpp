@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 namespace pellacor {
 namespace {
@@ -543,6 +544,15 @@ Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
 }
 
 } // namespace
+
+PieceWork PieceWork::onThisMachine() {
+    PieceWork pieces;
+    const unsigned cores = std::thread::hardware_concurrency();
+    if (cores < 2)
+        pieces.pieceBytes = 0;
+    pieces.threads = std::max(2u, cores);
+    return pieces;
+}
 
 char DelimitedTable::start(TextSource& source, std::string_view fileName, Lookout& lookout,
                            const Options& options) {

@@ -45,6 +45,9 @@ struct PieceWork {
     /// Cores to convert on: twice as many pieces are in flight, so that none idles while the
     /// oldest goes on.
     unsigned threads = 2;
+
+    /// Pieces for this machine's cores: none (`pieceBytes` 0) on a machine of one core.
+    static PieceWork onThisMachine();
 };
 
 /// Reads delimited text from a source in one pass, a stretch of whole lines at a time, handing
