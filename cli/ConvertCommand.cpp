@@ -126,10 +126,10 @@ void ConvertCommand::run() {
         pieces.sizeBound = [width = options_.lineWidth](const RecordView& r) {
             return FastaConverter::recordSizeBound(r, width);
         };
-        pieces.render = [width = options_.lineWidth](const RecordView& r, char* out) {
+        pieces.render = [width = options_.lineWidth](const RecordView& r, char* out, std::string&) {
             return FastaConverter::writeRecord(out, r, width).end;
         };
-        pieces.deliver = [&stream](std::string_view bytes, std::size_t) {
+        pieces.deliver = [&stream](std::string_view bytes, std::size_t, std::string_view) {
             stream.addRendered(bytes);
         };
         const ConversionSummary summary = forInput(input, [&] {

@@ -117,9 +117,10 @@ ConversionSummary Conversion::run(const ConversionRequest& request, const Record
     std::optional<PieceWork> counting;
     if (pieces) {
         counting = *pieces;
-        counting->deliver = [&summary, pieces](std::string_view bytes, std::size_t records) {
+        counting->deliver = [&summary, pieces](std::string_view bytes, std::size_t records,
+                                               std::string_view notes) {
             summary.records += records;
-            pieces->deliver(bytes, records);
+            pieces->deliver(bytes, records, notes);
         };
     }
     const char delimiter = source.readVerified([&] {

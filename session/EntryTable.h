@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -28,9 +29,25 @@ public:
 
     /// Makes room for about `textBytes` of FASTA text, so that appending never moves it.
     void reserve(std::size_t textBytes);
+    /// Empties the table but keeps its text's memory, when nothing else holds a share of it, for
+    /// the records appended next: those pages are in memory already, where fresh ones would
+    /// each be cleared by the kernel first. Returns how many bytes of text the memory kept
+    /// held: 0 when it was shared, and let go.
+    std::size_t clear();
     /// Renders `record` at the end of the text and notes where it went.
     void append(const RecordView& record);
+    /// Writes `record` at `out`, which has room for `FastaConverter::recordSizeBound` bytes of
+    /// it, as `append` would, adding to `notes` where it went; returns the bytes written.
+    /// Touches no table: records of a large table are rendered so on worker threads, and
+    /// their bytes and notes taken in order by `appendRendered`.
+    static std::size_t render(const RecordView& record, char* out, LineWidth width,
+                              std::string& notes);
+    /// Takes records that `render` wrote one after the other, with their notes, at the end of
+    /// the text, as if each had been appended.
+    void appendRendered(std::string_view bytes, std::string_view notes);
 
+    /// How long its sequence lines are.
+    LineWidth width() const noexcept { return width_; }
     std::size_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
     /// Record `index` (below `size()`), as it was appended.
@@ -49,6 +66,13 @@ private:
         std::uint32_t description; // its byte count, with `hasDescription` set when present
     };
     static constexpr std::uint32_t hasDescription = 0x8000'0000u;
+    // In a note, set in `identifierBytes` for a record kept whole: the record follows the note.
+    static constexpr std::uint32_t isKeptWhole = 0x8000'0000u;
+    // The row of `record`, written at `start` as `layout` tells; false for a record that the
+    // text cannot give back, whose row then holds only whether it has a description.
+    static bool rowOf(const RecordView& record, const FastaConverter::RecordLayout& layout,
+                      std::size_t start, Row& row) noexcept;
+    void addRow(const Row& row);
     // Rows are stored in blocks of fixed size, so growing never copies them all nor leaves
     // half of a doubled array unused.
     static constexpr unsigned blockBits = 16;

@@ -11,6 +11,7 @@
 #include "readers/delimited/ParserError.h"
 #include "session/PagesAhead.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -108,7 +109,8 @@ ImportOutcome ImportJob::check(ConversionRequest request) {
     });
 }
 
-ImportOutcome ImportJob::run(ConversionRequest request) {
+ImportOutcome ImportJob::run(ConversionRequest request, EntryTable previous,
+                             const PieceWork& cores) {
     return guarded([&] {
         ImportOutcome outcome;
         const std::string encoding = takeEncoding(request);
@@ -116,22 +118,33 @@ ImportOutcome ImportJob::run(ConversionRequest request) {
         // grows; a workbook's grows as it must.
         std::error_code unknown;
         const std::uintmax_t tableBytes = std::filesystem::file_size(request.input, unknown);
-        if (!unknown && !TableFormat::of(request.input.string()).isWorkbook())
-            outcome.entries.reserve(FastaConverter::tableSizeBound(tableBytes, LineWidth()));
+        // What the previous text held, where its pages are still in memory.
+        std::size_t previousBytes = 0;
+        if (!unknown && !TableFormat::of(request.input.string()).isWorkbook()) {
+            const std::size_t bound = FastaConverter::tableSizeBound(tableBytes, LineWidth());
+            // Writing into the previous text's pages spares clearing as many fresh ones (a
+            // third of a re-import's time), unless it held more than this one may fill.
+            if (static_cast<std::size_t>(previous.fasta().size()) <= bound) {
+                outcome.entries = std::move(previous);
+                previousBytes = outcome.entries.clear();
+            }
+            outcome.entries.reserve(bound);
+        }
+        previous = EntryTable();
         // Each record's text is counted for the trace right after it is written, while it is
         // still in the cache: counted after the last, hundreds of megabytes come from memory.
         ConversionTrace::FastaCounter counter;
-        // The text's pages are faulted in on the other core, ahead of the writer.
+        // The text's pages are faulted in on the other core, ahead of the writer, past those
+        // the previous text left in memory.
         const QByteArray& text = outcome.entries.fasta();
+        const auto room = static_cast<std::size_t>(text.capacity());
+        const std::size_t aheadFrom = std::min(previousBytes, room);
         std::optional<PagesAhead> ahead;
-        if (text.capacity() > 0)
-            ahead.emplace(text.constData(), static_cast<std::size_t>(text.capacity()));
+        if (room > aheadFrom)
+            ahead.emplace(text.constData() + aheadFrom, room - aheadFrom);
         const char* aheadOf = text.constData();
-        outcome.summary = Conversion::run(request, [&](const RecordView& r) {
-            const auto start = static_cast<std::size_t>(text.size());
-            outcome.entries.append(r);
-            const auto end = static_cast<std::size_t>(text.size());
-            counter.add(std::string_view(text.constData() + start, end - start));
+        // After each write: the pages ahead of the text's new end.
+        const auto wrote = [&] {
             if (!ahead)
                 return;
             // Text that outgrew the room made for it (inflated, or re-encoded into more bytes)
@@ -141,9 +154,39 @@ ImportOutcome ImportJob::run(ConversionRequest request) {
                 ahead.reset();
                 return;
             }
-            ahead->reached(end);
-        });
+            if (const auto end = static_cast<std::size_t>(text.size()); end > aheadFrom)
+                ahead->reached(end - aheadFrom);
+        };
+        // Past its first rows, a large file's records are rendered on every core, and their
+        // text copied in order.
+        PieceWork pieces = cores;
+        pieces.sizeBound = [width = outcome.entries.width()](const RecordView& r) {
+            return FastaConverter::recordSizeBound(r, width);
+        };
+        pieces.render = [width = outcome.entries.width()](const RecordView& r, char* out,
+                                                          std::string& notes) {
+            return EntryTable::render(r, out, width, notes);
+        };
+        pieces.deliver = [&](std::string_view bytes, std::size_t, std::string_view notes) {
+            outcome.entries.appendRendered(bytes, notes);
+            counter.add(bytes);
+            wrote();
+        };
+        outcome.summary = Conversion::run(
+            request,
+            [&](const RecordView& r) {
+                const auto start = static_cast<std::size_t>(text.size());
+                outcome.entries.append(r);
+                const auto end = static_cast<std::size_t>(text.size());
+                counter.add(std::string_view(text.constData() + start, end - start));
+                wrote();
+            },
+            pieces.pieceBytes > 0 ? &pieces : nullptr);
         ahead.reset();
+        // What the previous text left past the end of this one holds nothing now.
+        if (text.constData() == aheadOf && previousBytes > static_cast<std::size_t>(text.size()))
+            PagesAhead::giveBack(text.constData(), static_cast<std::size_t>(text.size()),
+                                 previousBytes);
         outcome.summary.encoding = encoding;
         outcome.fastaTrace = counter.lines();
         return outcome;

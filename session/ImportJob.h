@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/Conversion.h"
+#include "readers/delimited/DelimitedTable.h"
 #include "session/EntryTable.h"
 
 #include <QByteArray>
@@ -38,8 +39,12 @@ public:
 
     /// Converts `request` with the reader its input's file name picks, rendering each record
     /// as it comes. Never throws: a failure comes back as `ImportOutcome::failure` with the
-    /// reader's message, a stop as `ImportOutcome::isCancelled`.
-    static ImportOutcome run(ConversionRequest request);
+    /// reader's message, a stop as `ImportOutcome::isCancelled`. `previous`, a result given up,
+    /// is freed first, or its memory written into when the new text may fill as much. A large
+    /// delimited file is rendered in pieces of the size and on the threads `cores` tells (none
+    /// when its `pieceBytes` is 0).
+    static ImportOutcome run(ConversionRequest request, EntryTable previous = EntryTable(),
+                             const PieceWork& cores = PieceWork::onThisMachine());
     /// Reads `request`'s table for everything `run` could fail on, keeping nothing: the
     /// outcome holds no records, and a failure or a stop as `run` gives them. After it passes,
     /// `run` with `isChecked` fails only if the file changes in between.

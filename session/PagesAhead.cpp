@@ -50,12 +50,20 @@ PagesAhead::~PagesAhead() {
     target_.store(stopped, std::memory_order_release);
     target_.notify_one();
     thread_.join();
-#if defined(__linux__)
     // Pages faulted in past the end of what was written hold nothing: they go back.
-    const std::size_t from = pageAfter(base_, written_);
-    const std::size_t to = faulted_.load(std::memory_order_acquire);
-    if (to > from)
-        ::madvise(const_cast<char*>(base_) + from, to - from, MADV_DONTNEED);
+    giveBack(base_, written_, faulted_.load(std::memory_order_acquire));
+}
+
+void PagesAhead::giveBack(const char* base, std::size_t from, std::size_t to) noexcept {
+#if defined(__linux__)
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(base);
+    const std::size_t page = pageSize();
+    const std::uintptr_t first = (start + from + page - 1) / page * page;
+    const std::uintptr_t last = (start + to) / page * page;
+    if (last > first)
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+#else
+    (void)base, (void)from, (void)to;
 #endif
 }
 

@@ -31,6 +31,10 @@ public:
         target_.notify_one();
     }
 
+    /// Gives the whole pages of [`base` + `from`, `base` + `to`) back to the system, which
+    /// clears them if they are touched again: for memory that holds nothing of value.
+    static void giveBack(const char* base, std::size_t from, std::size_t to) noexcept;
+
     /// The buffer was moved away (grown elsewhere), and what was behind it may belong to
     /// another now: the thread stops, and nothing is given back.
     void abandon() noexcept;

@@ -351,6 +351,7 @@ struct PieceOutcome {
     Place after;               // where the text after the piece stands
     std::size_t textBytes = 0; // of the table
     RenderedBytes bytes;
+    std::string notes; // what `PieceWork::render` noted of the records
     // The records' identifiers, one after the other, with where each ends and its row.
     std::string identifierText;
     std::vector<std::pair<std::size_t, std::uint64_t>> identifiers;
@@ -399,7 +400,7 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, PlaceBefore befor
         scanner.skipLinesStartingWith(markers);
         const RecordSink sink = [&](const RecordView& record) {
             char* at = outcome.bytes.room(work.sizeBound(record));
-            outcome.bytes.grow(work.render(record, at));
+            outcome.bytes.grow(work.render(record, at, outcome.notes));
             if (notesIdentifiers) {
                 outcome.identifierText.append(record.identifier);
                 outcome.identifiers.emplace_back(outcome.identifierText.size(),
@@ -469,7 +470,7 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
             // end unread as soon as they learn so.
             return place;
         }
-        work.deliver(done.bytes.view(), done.builder.records());
+        work.deliver(done.bytes.view(), done.builder.records(), done.notes);
         std::vector<std::pair<std::string_view, std::uint64_t>> identifiers;
         identifiers.reserve(done.identifiers.size());
         std::size_t from = 0;

@@ -35,11 +35,14 @@ struct PieceWork {
     /// The most bytes `render` writes of `record`.
     std::function<std::size_t(const RecordView& record)> sizeBound;
     /// Writes `record` at `out`, which has room for `sizeBound(record)` bytes, and returns how
-    /// many it wrote. Both are called on worker threads: they may touch nothing shared.
-    std::function<std::size_t(const RecordView& record, char* out)> render;
-    /// Takes the bytes of a piece's records and how many they are; called in order, on the
-    /// thread that reads.
-    std::function<void(std::string_view bytes, std::size_t records)> deliver;
+    /// many it wrote; it may add to the piece's `notes` what else a taker of the bytes is to
+    /// know of the record (where its parts lie, say). Both are called on worker threads: they
+    /// may touch nothing shared.
+    std::function<std::size_t(const RecordView& record, char* out, std::string& notes)> render;
+    /// Takes the bytes of a piece's records, how many they are, and their notes one after the
+    /// other; called in order, on the thread that reads.
+    std::function<void(std::string_view bytes, std::size_t records, std::string_view notes)>
+        deliver;
     /// Bytes of text a piece holds, cut back to a line end.
     std::size_t pieceBytes = std::size_t(1) << 20;
     /// Cores to convert on: twice as many pieces are in flight, so that none idles while the

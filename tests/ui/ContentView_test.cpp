@@ -254,6 +254,29 @@ TEST_F(ContentViewTest, copy_leaves_the_ui_thread_free_by_lending_the_clipboard_
     EXPECT_EQ(copied->text(), QString::fromUtf8(session().fastaContent()));
 }
 
+TEST_F(ContentViewTest, a_reimport_writes_into_the_shown_texts_memory_but_never_under_a_copy) {
+    // Once the window has let go of the shown text, a re-import writes into its pages, which
+    // spares clearing as many new ones; text still on the clipboard is never written over.
+    QByteArray table = "id,sequence\n";
+    for (int row = 0; row < 3000; ++row)
+        table += "s" + QByteArray::number(row) + "," + QByteArray(100 + row % 200, 'A') + "\n";
+    const QString file = write("t.csv", table);
+    import(file);
+    waitForPanel(true);
+    const QByteArray expected(session().fastaContent().constData(),
+                              session().fastaContent().size());
+    const char* memory = session().fastaContent().constData();
+    import(file);
+    EXPECT_EQ(session().fastaContent().constData(), memory);
+    EXPECT_EQ(panel().textView()->text(), expected);
+
+    panel().copyButton()->click();
+    import(file);
+    EXPECT_NE(session().fastaContent().constData(), memory);
+    EXPECT_EQ(QApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")), expected);
+    EXPECT_EQ(panel().textView()->text(), expected);
+}
+
 TEST_F(ContentViewTest, tab_visits_every_control_in_reading_order_and_enter_presses_the_focused) {
     import(write("one.csv", oneRecord));
     waitForPanel(true);

@@ -46,12 +46,12 @@ Reading readOf(const std::string& text, std::size_t pieceBytes, DelimitedOptions
     PieceWork work;
     work.pieceBytes = pieceBytes;
     work.sizeBound = [](const RecordView& r) { return rendered(r).size(); };
-    work.render = [](const RecordView& r, char* out) {
+    work.render = [](const RecordView& r, char* out, std::string&) {
         const std::string text = rendered(r);
         std::memcpy(out, text.data(), text.size());
         return text.size();
     };
-    work.deliver = [&](std::string_view bytes, std::size_t records) {
+    work.deliver = [&](std::string_view bytes, std::size_t records, std::string_view) {
         reading.records += bytes;
         reading.count += records;
         ++reading.piecesDelivered;
