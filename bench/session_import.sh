@@ -1,6 +1,7 @@
 #!/bin/bash
-# Times a session import of the large benchmark tables against pellacor-convert on the same files.
-# Usage: bench/session_import.sh [build-dir]   (default build/release; needs hyperfine)
+# Times first imports of the large benchmark tables, each in a fresh process right after a run of
+# pellacor-convert on the same file, and imports in one session, against the converter.
+# Usage: bench/session_import.sh [build-dir]   (default build/release)
 set -euo pipefail
 # Timed output goes to /dev/null; where that is a plain file, writing it costs real time.
 if [ ! -c /dev/null ]; then
@@ -19,17 +20,32 @@ mkdir -p "$data"
     { split($1, id, " "); print id[1] "," $2 "," substr($1, length(id[1]) + 2) }' \
     "$data/200k.tsv" > "$data/200k-described.csv"
 
+# The machine's pace drifts between runs: each first import, in a fresh process, is timed right
+# after a run of the converter, and the ratios are of medians over the same rounds.
+rounds=9
 for table in 200k.tsv 200k-described.csv; do
-    echo "== $table: pellacor-convert"
-    hyperfine --warmup 2 --runs 9 --export-json "$data/session-$table.json" \
-        "$build/cli/pellacor-convert $data/$table > /dev/null" > /dev/null
-    python3 - "$data/session-$table.json" <<'PY'
-import json, sys
-r = json.load(open(sys.argv[1]))["results"][0]
-print(f"  median {r['median'] * 1000:.1f} ms, fastest {r['min'] * 1000:.1f} ms")
+    echo "== $table: $rounds rounds of pellacor-convert, then a first import in a fresh process"
+    : > "$data/session-rounds"
+    for _ in $(seq $rounds); do
+        start=$(date +%s%N)
+        "$build/cli/pellacor-convert" "$data/$table" > /dev/null
+        end=$(date +%s%N)
+        first=$("$build/bench/session_import" "$data/$table" 1 2>&1 > /dev/null |
+                sed -n 's/^import .*median \([0-9.]*\) ms.*/\1/p')
+        echo "$(( (end - start) / 1000 )) $first" >> "$data/session-rounds"
+    done
+    echo "== $table: $rounds imports in one session, the first of them fresh"
+    "$build/bench/session_import" "$data/$table" $rounds 2>&1 > /dev/null | grep -v "^run " |
+        tee "$data/session-one"
+    python3 - "$data/session-rounds" "$data/session-one" <<'PY'
+import re, statistics, sys
+rounds = [line.split() for line in open(sys.argv[1])]
+convert = statistics.median(float(c) / 1000 for c, _ in rounds)
+first = statistics.median(float(f) for _, f in rounds)
+again = float(re.search(r"^import .*median ([0-9.]+) ms", open(sys.argv[2]).read(), re.M)[1])
+print(f"  pellacor-convert to stdout: median {convert:.1f} ms")
+print(f"  first import: median {first:.1f} ms, {first / convert:.2f}x the converter")
+print(f"  imports in one session: median {again:.1f} ms, {again / convert:.2f}x the converter")
 PY
-    echo "== $table: session import, first in a fresh process"
-    "$build/bench/session_import" "$data/$table" 1 2>&1 > /dev/null | grep -E "^(import|peak RSS after)"
-    echo "== $table: session import, 9 runs in one session"
-    "$build/bench/session_import" "$data/$table" 9 2>&1 > /dev/null | grep -v "^run "
 done
+rm -f "$data/session-rounds" "$data/session-one"
