@@ -6,8 +6,11 @@
 #include "core/ConversionTrace.h"
 #include "core/FastaConverter.h"
 #include "readers/delimited/CSVParser.h"
+#include "tests/files/ProcessStatus.h"
 
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -181,6 +184,31 @@ TEST_F(ImportJobTest, a_re_import_writes_into_the_old_text_only_when_nothing_els
     EXPECT_NE(third.entries.fasta().constData(), held.constData());
     EXPECT_EQ(held, expected);
     EXPECT_EQ(third.entries.fasta(), expected);
+
+    // A table of as many bytes whose text is shorter (half its rows are skipped) takes the
+    // memory, and what the old text held past the new one's end goes back.
+    std::string halfSkipped = "id,sequence\n";
+    for (int row = 0; row < 4000; ++row) {
+        halfSkipped.append("s").append(std::to_string(row)).append(",").append(1000, 'C') += '\n';
+        halfSkipped.append(",").append(1000, 'G') += '\n'; // no identifier
+    }
+    std::string longTable = "id,sequence\n";
+    for (int row = 0; row < 8000; ++row)
+        longTable.append("s").append(std::to_string(row)).append(",").append(1000, 'A') += '\n';
+    ConversionRequest shorter;
+    shorter.input = write("half.csv", halfSkipped);
+    request.input = write("long.csv", longTable);
+    ImportOutcome longer = ImportJob::run(request);
+    const char* base = longer.entries.fasta().constData();
+    const auto longBytes = static_cast<std::size_t>(longer.entries.fasta().size());
+    const ImportOutcome half = ImportJob::run(shorter, std::move(longer.entries));
+    ASSERT_EQ(half.entries.fasta().constData(), base);
+    ASSERT_EQ(half.entries.size(), 4000u);
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto halfEnd = reinterpret_cast<std::uintptr_t>(base) + half.entries.fasta().size();
+    const std::uintptr_t from = (halfEnd + page - 1) / page * page;
+    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(base) + longBytes) / page * page;
+    EXPECT_EQ(testdata::residentPages(reinterpret_cast<const char*>(from), to - from), 0u);
 
     // A small table after a large one does not keep the large one's memory.
     ConversionRequest small;

@@ -2,6 +2,8 @@
 // reached go back when the writing ends.
 #include "session/PagesAhead.h"
 
+#include "tests/files/ProcessStatus.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/mman.h>
@@ -13,22 +15,11 @@
 #include <vector>
 
 using namespace pellacor;
+using pellacor::testdata::residentPages;
 
 namespace {
 
 constexpr std::size_t mb = std::size_t(1) << 20;
-
-// How many of the pages of [`at`, `at` + `bytes`) are in memory.
-std::size_t residentPages(const char* at, std::size_t bytes) {
-    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    std::vector<unsigned char> flags((bytes + page - 1) / page);
-    if (::mincore(const_cast<char*>(at), bytes, flags.data()) != 0)
-        return 0;
-    std::size_t resident = 0;
-    for (const unsigned char flag : flags)
-        resident += flag & 1;
-    return resident;
-}
 
 } // namespace
 
