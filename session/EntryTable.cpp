@@ -47,11 +47,16 @@ void EntryTable::addRow(const Row& row) {
     ++size_;
 }
 
+void EntryTable::makeRoom(std::size_t bytes) {
+    const auto size = static_cast<std::size_t>(text_.size());
+    if (size + bytes > static_cast<std::size_t>(text_.capacity()))
+        reserve(std::max(size + bytes, 2 * size));
+}
+
 void EntryTable::append(const RecordView& record) {
     const std::size_t bound = FastaConverter::recordSizeBound(record, width_);
     const auto start = static_cast<std::size_t>(text_.size());
-    if (start + bound > static_cast<std::size_t>(text_.capacity()))
-        reserve(std::max(start + bound, 2 * start));
+    makeRoom(bound);
     // Growing a QByteArray leaves the new bytes unset; the record fills them.
     text_.resize(static_cast<qsizetype>(start + bound));
     const FastaConverter::RecordLayout layout =
@@ -109,9 +114,8 @@ std::size_t EntryTable::render(const RecordView& record, char* out, LineWidth wi
 }
 
 void EntryTable::appendRendered(std::string_view bytes, std::string_view notes) {
-    std::size_t start = static_cast<std::size_t>(text_.size());
-    if (start + bytes.size() > static_cast<std::size_t>(text_.capacity()))
-        reserve(std::max(start + bytes.size(), 2 * start));
+    auto start = static_cast<std::size_t>(text_.size());
+    makeRoom(bytes.size());
     text_.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
     while (!notes.empty()) {
         Row row = take<Row>(notes);

@@ -73,6 +73,8 @@ private:
     static bool rowOf(const RecordView& record, const FastaConverter::RecordLayout& layout,
                       std::size_t start, Row& row) noexcept;
     void addRow(const Row& row);
+    // Room for `bytes` more of text, doubling it at least, so that appending stays linear.
+    void makeRoom(std::size_t bytes);
     // Rows are stored in blocks of fixed size, so growing never copies them all nor leaves
     // half of a doubled array unused.
     static constexpr unsigned blockBits = 16;
