@@ -167,19 +167,23 @@ ImportOutcome ImportJob::run(ConversionRequest request, EntryTable previous,
                                                           std::string& notes) {
             return EntryTable::render(r, out, width, notes);
         };
-        pieces.deliver = [&](std::string_view bytes, std::size_t, std::string_view notes) {
-            outcome.entries.appendRendered(bytes, notes);
-            counter.add(bytes);
+        // Text added from `start` on: counted, and the pages ahead moved on.
+        const auto added = [&](std::size_t start) {
+            counter.add(std::string_view(text.constData() + start,
+                                         static_cast<std::size_t>(text.size()) - start));
             wrote();
+        };
+        pieces.deliver = [&](std::string_view bytes, std::size_t, std::string_view notes) {
+            const auto start = static_cast<std::size_t>(text.size());
+            outcome.entries.appendRendered(bytes, notes);
+            added(start);
         };
         outcome.summary = Conversion::run(
             request,
             [&](const RecordView& r) {
                 const auto start = static_cast<std::size_t>(text.size());
                 outcome.entries.append(r);
-                const auto end = static_cast<std::size_t>(text.size());
-                counter.add(std::string_view(text.constData() + start, end - start));
-                wrote();
+                added(start);
             },
             pieces.pieceBytes > 0 ? &pieces : nullptr);
         ahead.reset();
