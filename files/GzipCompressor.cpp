@@ -30,40 +30,47 @@ std::size_t levelBufferBytes(int level) {
 // A gzip header of no name and no time, from a Unix system.
 constexpr char header[] = {'\x1f', '\x8b', 8, 0, 0, 0, 0, 0, 0, 3};
 
+// A worker's memory for compressing, kept from piece to piece: fresh buffers for every
+// megabyte had the kernel clear and the library zero as many bytes again as it compressed.
+struct Scratch {
+    std::unique_ptr<std::uint8_t[]> level;
+    std::size_t levelBytes = 0;
+    std::unique_ptr<std::uint8_t[]> out;
+    std::size_t outBytes = 0;
+};
+
 // `text` as raw deflate data that ends on a byte with history forgotten (a full flush), so
 // that the next piece can follow it; the end of the stream when `isLast`.
-std::string deflatePiece(std::string text, int level, bool isLast) {
+std::string deflatePiece(std::string_view text, int level, bool isLast) {
+    thread_local Scratch scratch;
     isal_zstream stream;
-    isal_deflate_init(&stream);
+    isal_deflate_stateless_init(&stream);
     stream.gzip_flag = IGZIP_DEFLATE;
     stream.level = static_cast<std::uint32_t>(level);
-    std::unique_ptr<unsigned char[]> levelBuffer;
     if (const std::size_t bytes = levelBufferBytes(level)) {
-        levelBuffer = std::make_unique_for_overwrite<unsigned char[]>(bytes);
-        stream.level_buf = levelBuffer.get();
+        if (scratch.levelBytes < bytes) {
+            scratch.level = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+            scratch.levelBytes = bytes;
+        }
+        stream.level_buf = scratch.level.get();
         stream.level_buf_size = static_cast<std::uint32_t>(bytes);
     }
-    stream.next_in = reinterpret_cast<std::uint8_t*>(text.data());
+    // Room for text that does not compress, stored, and the blocks' headers.
+    const std::size_t room = text.size() + text.size() / 16 + 1024;
+    if (scratch.outBytes < room) {
+        scratch.out = std::make_unique_for_overwrite<std::uint8_t[]>(room);
+        scratch.outBytes = room;
+    }
+    // One call compresses the whole piece: it is all here, and the call need keep no state.
+    stream.next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(text.data()));
     stream.avail_in = static_cast<std::uint32_t>(text.size());
     stream.end_of_stream = isLast;
     stream.flush = isLast ? NO_FLUSH : FULL_FLUSH;
-    // Room for text that does not compress, stored, and the blocks' headers.
-    std::string out(text.size() + text.size() / 16 + 1024, '\0');
-    std::size_t made = 0;
-    for (;;) {
-        stream.next_out = reinterpret_cast<std::uint8_t*>(out.data() + made);
-        stream.avail_out = static_cast<std::uint32_t>(out.size() - made);
-        if (isal_deflate(&stream) != COMP_OK)
-            throw std::logic_error("the gzip compressor was set up wrongly");
-        made = out.size() - stream.avail_out;
-        const bool done = isLast ? stream.internal_state.state == ZSTATE_END
-                                 : stream.avail_in == 0 && stream.avail_out > 0;
-        if (done)
-            break;
-        out.resize(out.size() * 2);
-    }
-    out.resize(made);
-    return out;
+    stream.next_out = scratch.out.get();
+    stream.avail_out = static_cast<std::uint32_t>(room);
+    if (isal_deflate_stateless(&stream) != COMP_OK)
+        throw std::logic_error("the gzip compressor was set up wrongly");
+    return std::string(reinterpret_cast<const char*>(scratch.out.get()), stream.total_out);
 }
 
 } // namespace
@@ -106,20 +113,31 @@ void GzipCompressor::submit(bool isLast) {
     crc_ = crc32_gzip_refl(crc_, reinterpret_cast<const unsigned char*>(pending_.data()),
                            pending_.size());
     size_ += pending_.size();
-    std::string piece = std::move(pending_);
-    pending_ = std::string();
-    pending_.reserve(pieceBytes);
-    running_.push_back(workers_.run([piece = std::move(piece), level = level_, isLast]() mutable {
-        return deflatePiece(std::move(piece), level, isLast);
+    std::string text = std::move(pending_);
+    if (spare_.empty()) {
+        pending_ = std::string();
+        pending_.reserve(pieceBytes);
+    } else {
+        pending_ = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    running_.push_back(workers_.run([text = std::move(text), level = level_, isLast]() mutable {
+        Piece piece;
+        piece.compressed = deflatePiece(text, level, isLast);
+        piece.text = std::move(text);
+        return piece;
     }));
     while (running_.size() >= inFlight_)
         handOnOldest();
 }
 
 void GzipCompressor::handOnOldest() {
-    std::string compressed = running_.front().get();
+    Piece piece = running_.front().get();
     running_.pop_front();
-    output_(compressed);
+    // The text's buffer takes the next piece's: its pages are already the process's.
+    piece.text.clear();
+    spare_.push_back(std::move(piece.text));
+    output_(piece.compressed);
 }
 
 bool GzipCompressor::namesGzip(std::string_view path) noexcept {

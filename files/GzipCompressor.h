@@ -9,6 +9,7 @@
 #include <future>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellacor {
 
@@ -52,12 +53,19 @@ private:
     // Hands on the oldest piece's compressed bytes.
     void handOnOldest();
 
+    // A piece's compressed bytes, and its text's buffer to be filled again.
+    struct Piece {
+        std::string compressed;
+        std::string text;
+    };
+
     Output output_;
     int level_;
     std::size_t inFlight_;
     std::string pending_;
     WorkerPool workers_;
-    std::deque<std::future<std::string>> running_;
+    std::deque<std::future<Piece>> running_;
+    std::vector<std::string> spare_;
     std::uint32_t crc_ = 0;
     std::uint64_t size_ = 0;
 };
