@@ -21,6 +21,7 @@ public:
     void drop(std::size_t bytes) override;
     void willRead(std::size_t bytes) override { inner_.willRead(bytes); }
     void verifyUnchanged() const override { inner_.verifyUnchanged(); }
+    Copier copier() const override { return inner_.copier(); }
 
 private:
     TextSource& inner_;

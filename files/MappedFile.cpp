@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -48,6 +49,7 @@ void MappedFile::map(std::size_t offset, const std::string& name) {
     fileSize_ = static_cast<std::size_t>(info.st_size);
     modified_ = modificationTime(info);
     offset = std::min(offset, fileSize_);
+    offset_ = offset;
     // Mappings start on a page; the bytes wanted may start further in.
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     const std::size_t mapOffset = offset / page * page;
@@ -104,6 +106,28 @@ void MappedFile::prepare(std::size_t start, std::size_t bytes) noexcept {
     (void)start;
     (void)bytes;
 #endif
+}
+
+void MappedFile::copy(std::size_t start, std::size_t bytes, char* out) const {
+    if (!mapping_) {
+        std::memcpy(out, data_ + start, bytes);
+        return;
+    }
+    while (bytes > 0) {
+        const ssize_t got = ::pread(fd_.get(), out, bytes, static_cast<off_t>(offset_ + start));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw FileError("Cannot read " + name_ + ": " + std::strerror(errno) + ".");
+        if (got == 0) {
+            std::memset(out, 0, bytes);
+            return;
+        }
+        const auto read = static_cast<std::size_t>(got);
+        out += read;
+        start += read;
+        bytes -= read;
+    }
 }
 
 void MappedFile::release(std::size_t end) noexcept {

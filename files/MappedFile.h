@@ -38,6 +38,10 @@ public:
     /// Maps the `bytes` bytes from `start` in one go, ahead of reading them: one call instead of
     /// a fault every few pages.
     void prepare(std::size_t start, std::size_t bytes) noexcept;
+    /// Copies the `bytes` bytes from `start` into `out`, read from the file by its descriptor
+    /// (safe from any thread); past where the file now ends, zeros. Throws `FileError` when
+    /// the file cannot be read.
+    void copy(std::size_t start, std::size_t bytes, char* out) const;
 
 private:
     // Maps the file open at `fd_` from `offset` on.
@@ -49,6 +53,7 @@ private:
     std::size_t mapSize_ = 0;
     std::size_t released_ = 0; // bytes at the front of the mapping given back
     std::size_t fileSize_ = 0;
+    std::size_t offset_ = 0; // of `data_` in the file
     const char* data_ = nullptr;
     std::size_t size_ = 0;
     timespec modified_{};

@@ -23,6 +23,11 @@ public:
     void drop(std::size_t bytes) override;
     void willRead(std::size_t bytes) override { file_.prepare(dropped_, bytes); }
     void verifyUnchanged() const override { file_.verifyUnchanged(); }
+    Copier copier() const override {
+        return [this, base = dropped_](std::size_t at, std::size_t bytes, char* out) {
+            file_.copy(base + at, bytes, out);
+        };
+    }
 
 private:
     MappedFile file_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 namespace pellacor {
@@ -28,6 +29,15 @@ public:
     /// Throws `FileError` when the input changed while it was read (a file cut short or
     /// rewritten): what was read may then be a mix of old and new text.
     virtual void verifyUnchanged() const {}
+    /// Copies bytes of the window as it stands now: `copy(at, bytes, out)` puts the `bytes`
+    /// from `at` into `out`, read from the file rather than from the memory the window shows
+    /// it in. On some virtual machines the first touch of each mapped page costs more than a
+    /// copy into memory already touched. Empty where the source has no file to read again; it
+    /// may be called from any thread while the source lives and the bytes are not dropped.
+    /// Bytes of a file cut short come as zeros, as they read in the window; `verifyUnchanged`
+    /// then tells.
+    using Copier = std::function<void(std::size_t at, std::size_t bytes, char* out)>;
+    virtual Copier copier() const { return {}; }
     /// Makes a `readMore` that waits for input in another thread, or the next one, return
     /// false at once, the source not complete. Safe to call from any thread.
     virtual void interrupt() noexcept {}

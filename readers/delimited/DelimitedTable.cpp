@@ -318,8 +318,9 @@ std::size_t pieceEnd(std::string_view text, std::size_t start, std::size_t bytes
 using PlaceAfter = std::promise<std::optional<Place>>;
 using PlaceBefore = std::shared_future<std::optional<Place>>;
 
-// A piece's rendered records, written in place: no byte is cleared before it is written.
-class RenderedBytes {
+// Bytes a piece writes in place (its rendered records, its copy of the text): no byte is
+// cleared before it is written.
+class PieceBuffer {
 public:
     std::string_view view() const noexcept { return {data_.get(), size_}; }
     void clear() noexcept { size_ = 0; }
@@ -343,6 +344,19 @@ private:
     std::size_t capacity_ = 0;
 };
 
+// `piece`, the bytes from `at` in a window, copied by `copier` where the source has one: the
+// copy is then read, in memory this thread's earlier pieces touched already. A piece's text is
+// read on its worker only, and the copy holds until the worker's next piece.
+std::string_view copied(std::string_view piece, std::size_t at, const TextSource::Copier& copier) {
+    if (!copier)
+        return piece;
+    thread_local PieceBuffer buffer;
+    buffer.clear();
+    copier(at, piece.size(), buffer.room(piece.size()));
+    buffer.grow(piece.size());
+    return buffer.view();
+}
+
 // What a worker made of one piece of a table.
 struct PieceOutcome {
     explicit PieceOutcome(RecordBuilder continued) : builder(std::move(continued)) {}
@@ -350,7 +364,7 @@ struct PieceOutcome {
     bool isRead = false;       // false when the piece is left to be read in order
     Place after;               // where the text after the piece stands
     std::size_t textBytes = 0; // of the table
-    RenderedBytes bytes;
+    PieceBuffer bytes;
     std::string notes; // what `PieceWork::render` noted of the records
     // The records' identifiers, one after the other, with where each ends and its row.
     std::string identifierText;
@@ -367,8 +381,10 @@ struct PieceOutcome {
 PieceOutcome convertPiece(std::string_view piece, bool isLast, PlaceBefore before,
                           PlaceAfter after, RecordBuilder continued, char delimiter,
                           std::string_view markers, bool validates, bool notesIdentifiers,
-                          const PieceWork& work, RenderedBytes buffer) {
+                          const PieceWork& work, PieceBuffer buffer, std::size_t at,
+                          const TextSource::Copier& copier) {
     PieceOutcome outcome(std::move(continued));
+    piece = copied(piece, at, copier);
     const StretchSurvey survey = StretchSurvey::of(piece);
     std::optional<Place> place;
     try {
@@ -427,9 +443,10 @@ PieceOutcome convertPiece(std::string_view piece, bool isLast, PlaceBefore befor
 Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder& builder,
                  std::string_view markers, bool validates, const PieceWork& work) {
     const std::string_view rest = source.window();
+    const TextSource::Copier copier = source.copier();
     WorkerPool workers(work.threads);
     std::deque<std::future<PieceOutcome>> running;
-    std::vector<RenderedBytes> spare;
+    std::vector<PieceBuffer> spare;
     PlaceAfter first;
     first.set_value(place);
     PlaceBefore before = first.get_future().share();
@@ -442,7 +459,7 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
                 cutting = false;
                 break;
             }
-            RenderedBytes buffer;
+            PieceBuffer buffer;
             if (!spare.empty()) {
                 buffer = std::move(spare.back());
                 spare.pop_back();
@@ -452,11 +469,11 @@ Place readPieces(TextSource& source, char delimiter, Place place, RecordBuilder&
             running.push_back(workers.run(
                 [=, &work, after = std::move(after), continued = builder.continued(),
                  notesIdentifiers = builder.findings().looksForRepeats(),
-                 buffer = std::move(buffer)]() mutable {
+                 buffer = std::move(buffer), &copier]() mutable {
                     return convertPiece(rest.substr(cut, end - cut), end == rest.size(), before,
                                         std::move(after), std::move(continued), delimiter,
                                         markers, validates, notesIdentifiers, work,
-                                        std::move(buffer));
+                                        std::move(buffer), cut, copier);
                 }));
             before = std::move(next);
             cut = end;
@@ -496,7 +513,8 @@ struct CheckedPiece {
     TextFault fault;
 };
 
-CheckedPiece checkPiece(std::string_view piece) {
+CheckedPiece checkPiece(std::string_view piece, std::size_t at, const TextSource::Copier& copier) {
+    piece = copied(piece, at, copier);
     CheckedPiece checked;
     checked.bytes = piece.size();
     checked.survey = StretchSurvey::of(piece);
@@ -510,6 +528,7 @@ CheckedPiece checkPiece(std::string_view piece) {
 // line longer than a piece), where the window then starts, at the place returned.
 Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
     const std::string_view rest = source.window();
+    const TextSource::Copier copier = source.copier();
     WorkerPool workers(work.threads);
     std::deque<std::future<CheckedPiece>> running;
     std::size_t cut = 0;
@@ -521,8 +540,9 @@ Place checkPieces(TextSource& source, Place place, const PieceWork& work) {
                 cutting = false;
                 break;
             }
-            running.push_back(
-                workers.run([piece = rest.substr(cut, end - cut)] { return checkPiece(piece); }));
+            running.push_back(workers.run([piece = rest.substr(cut, end - cut), cut, &copier] {
+                return checkPiece(piece, cut, copier);
+            }));
             cut = end;
         }
         if (running.empty())

@@ -108,6 +108,25 @@ TEST_F(MappedFileTest, a_reading_that_fails_on_a_changed_file_reports_the_change
     }
 }
 
+TEST_F(MappedFileTest, a_copy_from_the_file_is_the_mapped_bytes_and_zeros_once_it_is_cut) {
+    std::string text(1 << 20, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char>('a' + (i * 7 + i / 4096) % 26);
+    std::ofstream(path_, std::ios::binary) << text;
+    MappedFile file(path_);
+    std::string copy(5000, '-');
+    file.copy(4000, copy.size(), copy.data());
+    EXPECT_EQ(copy, text.substr(4000, copy.size()));
+    // Cut short, the bytes past the new end copy as zeros, as they read in the mapping, and
+    // the check tells the file changed.
+    std::filesystem::resize_file(path_, 10000);
+    file.copy(8000, copy.size(), copy.data());
+    EXPECT_EQ(copy.substr(0, 2000), text.substr(8000, 2000));
+    EXPECT_EQ(copy.substr(2000), std::string(3000, '\0'));
+    EXPECT_EQ(copy.substr(2000), std::string(file.bytes().substr(10000, 3000)));
+    EXPECT_THROW(file.verifyUnchanged(), FileError);
+}
+
 TEST_F(MappedFileTest, memory_behind_the_reader_is_given_back_and_reads_again_from_the_file) {
     MappedFile file(path_);
     const std::size_t expected = std::size_t('A') << 20;

@@ -2,12 +2,19 @@
 // and failures of reading it on one, wherever the pieces are cut.
 #include "readers/delimited/DelimitedTable.h"
 
+#include "files/MappedText.h"
 #include "files/MemoryText.h"
+#include "files/TruncationGuard.h"
 #include "readers/delimited/ParserError.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -38,10 +45,9 @@ std::ostream& operator<<(std::ostream& out, const Reading& r) {
                << "}, " << r.records.size() << " bytes";
 }
 
-// Reads `text` on one thread, or in pieces of `pieceBytes`.
-Reading readOf(const std::string& text, std::size_t pieceBytes, DelimitedOptions options = {}) {
+// Reads `source` on one thread, or in pieces of `pieceBytes`.
+Reading readFrom(TextSource& source, std::size_t pieceBytes, DelimitedOptions options = {}) {
     Reading reading;
-    MemoryText source(text);
     RecordBuilder builder(RecordBuilder::delimitedStyle);
     PieceWork work;
     work.pieceBytes = pieceBytes;
@@ -71,6 +77,11 @@ Reading readOf(const std::string& text, std::size_t pieceBytes, DelimitedOptions
     for (const std::string& warning : builder.findings().warnings())
         reading.findings += " / " + warning;
     return reading;
+}
+
+Reading readOf(const std::string& text, std::size_t pieceBytes, DelimitedOptions options = {}) {
+    MemoryText source(text);
+    return readFrom(source, pieceBytes, options);
 }
 
 // Rows of every plain shape: CR LF, lone CR and NEL line ends, blank lines, rows without
@@ -164,8 +175,7 @@ TEST(DelimitedPieces, a_late_fault_fails_as_one_thread_fails_after_the_same_reco
 
 namespace {
 
-std::string checkOf(const std::string& text, std::size_t pieceBytes) {
-    MemoryText source(text);
+std::string checkFrom(TextSource& source, std::size_t pieceBytes) {
     PieceWork work;
     work.pieceBytes = pieceBytes;
     try {
@@ -174,6 +184,11 @@ std::string checkOf(const std::string& text, std::size_t pieceBytes) {
         return e.what();
     }
     return "passed";
+}
+
+std::string checkOf(const std::string& text, std::size_t pieceBytes) {
+    MemoryText source(text);
+    return checkFrom(source, pieceBytes);
 }
 
 } // namespace
@@ -191,5 +206,56 @@ TEST(DelimitedPieces, a_check_in_pieces_fails_where_and_as_the_check_in_order_fa
         EXPECT_EQ(inOrder == "passed", fault.empty() || fault.ends_with(",x\n")) << inOrder;
         for (const std::size_t piece : {2, 4096, 65536})
             EXPECT_EQ(checkOf(table, piece), inOrder) << "pieces of " << piece;
+    }
+}
+
+namespace {
+
+// A table on disk, for the pieces a mapped file copies from the file instead of its mapping.
+class TableFile {
+public:
+    TableFile(const std::string& name, const std::string& bytes)
+        : path_(std::filesystem::temp_directory_path() /
+                (name + "-" + std::to_string(::getpid()) + ".csv")) {
+        TruncationGuard::installHandler(); // without it the file is read, not mapped
+        std::ofstream(path_, std::ios::binary) << bytes;
+    }
+    ~TableFile() { std::filesystem::remove(path_); }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace
+
+TEST(DelimitedPieces, a_mapped_file_gives_in_pieces_what_its_text_gives_on_one_thread) {
+    // The header and first rows are read from the window before the pieces start, and a
+    // descriptor may stand past the start of its file: each piece's copy starts where the
+    // window does, not where the file does.
+    const std::string plain = "\xEF\xBB\xBF" + longTable(6);
+    const std::size_t late = plain.find('\n', plain.size() - 20000) + 1;
+    for (const std::string& fault : {std::string(), std::string("bad,AC\xFF\n"),
+                                    std::string("nul,A\0C\n", 8)}) {
+        std::string table = plain;
+        table.insert(late, fault);
+        const Reading whole = readOf(table, 0);
+        const std::string checked = checkOf(table, 0);
+        EXPECT_EQ(whole.failure.empty(), fault.empty()) << whole.failure;
+        const std::string skipped = "not,part\nof,it\n";
+        const TableFile file("pieces", table);
+        const TableFile prefixed("pieces-prefixed", skipped + table);
+        for (const std::size_t piece : {4096, 65536}) {
+            MappedText mapped(file.path());
+            EXPECT_EQ(readFrom(mapped, piece), whole) << "pieces of " << piece;
+            MappedText toCheck(file.path());
+            EXPECT_EQ(checkFrom(toCheck, piece), checked) << "pieces of " << piece;
+            const int fd = ::open(prefixed.path().c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_GE(fd, 0);
+            ::lseek(fd, static_cast<off_t>(skipped.size()), SEEK_SET);
+            MappedText standing(fd, "standard input");
+            ::close(fd);
+            EXPECT_EQ(readFrom(standing, piece), whole) << "from a descriptor, pieces of " << piece;
+        }
     }
 }
