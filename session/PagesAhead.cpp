@@ -26,11 +26,33 @@ std::size_t pageAfter(const char* base, std::size_t offset) noexcept {
     return (address + page - 1) / page * page - reinterpret_cast<std::uintptr_t>(base);
 }
 
+// Transparent huge pages: a result of hundreds of megabytes in 4 KB pages costs a fault, and
+// on some virtual machines a trip out of the guest, every page. Faulting a page in ahead may
+// bring in the whole huge page around it.
+constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
+
+// The offset from `base` of the first huge page boundary at or after `offset`.
+std::size_t hugePageAfter(const char* base, std::size_t offset) noexcept {
+    const auto address = reinterpret_cast<std::uintptr_t>(base) + offset;
+    return (address + hugePage - 1) / hugePage * hugePage - reinterpret_cast<std::uintptr_t>(base);
+}
+
 } // namespace
 
 PagesAhead::PagesAhead(const char* base, std::size_t bytes, std::size_t lead)
     : base_(base), bytes_(bytes), lead_(std::max<std::size_t>(lead, 2 * pageSize())) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+#if defined(MADV_HUGEPAGE)
+    // Only huge pages wholly inside the buffer: what lies around it may be another's. The
+    // system may have to compact memory for them, on the thread that faults them in.
+    if (base_ && bytes_ > lead_) {
+        const std::size_t first = hugePageAfter(base_, 0);
+        const auto end = reinterpret_cast<std::uintptr_t>(base_) + bytes_;
+        const std::size_t last = end / hugePage * hugePage - reinterpret_cast<std::uintptr_t>(base_);
+        if (end / hugePage * hugePage > reinterpret_cast<std::uintptr_t>(base_) && last > first)
+            ::madvise(const_cast<char*>(base_) + first, last - first, MADV_HUGEPAGE);
+    }
+#endif
     if (base_ && bytes_ > lead_)
         thread_ = std::thread([this] { run(); });
 #endif
@@ -50,8 +72,11 @@ PagesAhead::~PagesAhead() {
     target_.store(stopped, std::memory_order_release);
     target_.notify_one();
     thread_.join();
-    // Pages faulted in past the end of what was written hold nothing: they go back.
-    giveBack(base_, written_, faulted_.load(std::memory_order_acquire));
+    // Pages faulted in past the end of what was written hold nothing: they go back, to the end
+    // of the huge page the last of them came in with (by this thread or by the writer's own
+    // fault).
+    const std::size_t faulted = std::max(written_, faulted_.load(std::memory_order_acquire));
+    giveBack(base_, written_, std::min(bytes_, hugePageAfter(base_, faulted)));
 }
 
 void PagesAhead::giveBack(const char* base, std::size_t from, std::size_t to) noexcept {
