@@ -19,23 +19,22 @@ std::size_t pageSize() noexcept {
 #endif
 }
 
+// The offset from `base` of the first address at or after `base` + `offset` that is a
+// multiple of `unit`.
+std::size_t boundaryAfter(const char* base, std::size_t offset, std::uintptr_t unit) noexcept {
+    const auto address = reinterpret_cast<std::uintptr_t>(base) + offset;
+    return (address + unit - 1) / unit * unit - reinterpret_cast<std::uintptr_t>(base);
+}
+
 // The offset of the first whole page at or after `offset` from `base`.
 std::size_t pageAfter(const char* base, std::size_t offset) noexcept {
-    const std::size_t page = pageSize();
-    const auto address = reinterpret_cast<std::uintptr_t>(base) + offset;
-    return (address + page - 1) / page * page - reinterpret_cast<std::uintptr_t>(base);
+    return boundaryAfter(base, offset, pageSize());
 }
 
 // Transparent huge pages: a result of hundreds of megabytes in 4 KB pages costs a fault, and
 // on some virtual machines a trip out of the guest, every page. Faulting a page in ahead may
 // bring in the whole huge page around it.
 constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
-
-// The offset from `base` of the first huge page boundary at or after `offset`.
-std::size_t hugePageAfter(const char* base, std::size_t offset) noexcept {
-    const auto address = reinterpret_cast<std::uintptr_t>(base) + offset;
-    return (address + hugePage - 1) / hugePage * hugePage - reinterpret_cast<std::uintptr_t>(base);
-}
 
 } // namespace
 
@@ -46,11 +45,11 @@ PagesAhead::PagesAhead(const char* base, std::size_t bytes, std::size_t lead)
     // Only huge pages wholly inside the buffer: what lies around it may be another's. The
     // system may have to compact memory for them, on the thread that faults them in.
     if (base_ && bytes_ > lead_) {
-        const std::size_t first = hugePageAfter(base_, 0);
-        const auto end = reinterpret_cast<std::uintptr_t>(base_) + bytes_;
-        const std::size_t last = end / hugePage * hugePage - reinterpret_cast<std::uintptr_t>(base_);
-        if (end / hugePage * hugePage > reinterpret_cast<std::uintptr_t>(base_) && last > first)
-            ::madvise(const_cast<char*>(base_) + first, last - first, MADV_HUGEPAGE);
+        const auto start = reinterpret_cast<std::uintptr_t>(base_);
+        const std::uintptr_t first = (start + hugePage - 1) / hugePage * hugePage;
+        const std::uintptr_t last = (start + bytes_) / hugePage * hugePage;
+        if (last > first)
+            ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
     }
 #endif
     if (base_ && bytes_ > lead_)
@@ -76,7 +75,7 @@ PagesAhead::~PagesAhead() {
     // of the huge page the last of them came in with (by this thread or by the writer's own
     // fault).
     const std::size_t faulted = std::max(written_, faulted_.load(std::memory_order_acquire));
-    giveBack(base_, written_, std::min(bytes_, hugePageAfter(base_, faulted)));
+    giveBack(base_, written_, std::min(bytes_, boundaryAfter(base_, faulted, hugePage)));
 }
 
 void PagesAhead::giveBack(const char* base, std::size_t from, std::size_t to) noexcept {
