@@ -1,5 +1,6 @@
 #include "readers/delimited/DelimitedTable.h"
 
+#include "core/PieceBuffer.h"
 #include "core/UnicodeText.h"
 #include "core/WorkerPool.h"
 #include "files/DisplayName.h"
@@ -317,32 +318,6 @@ std::size_t pieceEnd(std::string_view text, std::size_t start, std::size_t bytes
 // are read in order.
 using PlaceAfter = std::promise<std::optional<Place>>;
 using PlaceBefore = std::shared_future<std::optional<Place>>;
-
-// Bytes a piece writes in place (its rendered records, its copy of the text): no byte is
-// cleared before it is written.
-class PieceBuffer {
-public:
-    std::string_view view() const noexcept { return {data_.get(), size_}; }
-    void clear() noexcept { size_ = 0; }
-    // Room for `bytes` more at the end, to be taken with `grow`.
-    char* room(std::size_t bytes) {
-        if (bytes > capacity_ - size_) {
-            const std::size_t capacity = std::max(size_ + bytes, 2 * capacity_);
-            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
-            if (size_ > 0)
-                std::memcpy(grown.get(), data_.get(), size_);
-            data_ = std::move(grown);
-            capacity_ = capacity;
-        }
-        return data_.get() + size_;
-    }
-    void grow(std::size_t bytes) noexcept { size_ += bytes; }
-
-private:
-    std::unique_ptr<char[]> data_;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
-};
 
 // `piece`, the bytes from `at` in a window, copied by `copier` where the source has one: the
 // copy is then read, in memory this thread's earlier pieces touched already. A piece's text is
