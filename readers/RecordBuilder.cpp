@@ -6,6 +6,7 @@
 #include "readers/TableProfile.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pellacor {
 namespace {
@@ -148,7 +149,8 @@ void RecordBuilder::addRow(std::span<const std::string_view> input, std::uint64_
     }
     held_.push_back({heldEnds_.size(), fields.size(), row, sequenceMayNeedCleaning});
     for (const std::string_view field : fields) {
-        heldText_.append(field);
+        std::memcpy(heldText_.room(field.size()), field.data(), field.size());
+        heldText_.grow(field.size());
         heldEnds_.push_back(heldText_.size());
     }
 }
@@ -192,7 +194,7 @@ void RecordBuilder::settle(const Row* last, const RecordSink& sink) {
         std::vector<std::string_view>& fields = rows.emplace_back();
         for (std::size_t i = row.firstField; i < row.firstField + row.fields; ++i) {
             const std::size_t start = i == 0 ? 0 : heldEnds_[i - 1];
-            fields.push_back(std::string_view(heldText_).substr(start, heldEnds_[i] - start));
+            fields.push_back(heldText_.view().substr(start, heldEnds_[i] - start));
         }
         numbers.push_back(row.row);
         cleaning.push_back(row.mayNeedCleaning);

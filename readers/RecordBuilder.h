@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/PieceBuffer.h"
 #include "core/RecordView.h"
 #include "readers/ColumnChoice.h"
 #include "readers/ColumnLayout.h"
@@ -139,7 +140,7 @@ private:
     std::vector<std::string> commentNames_;
     std::uint64_t commentRow_ = 0;
     std::vector<HeldRow> held_;
-    std::string heldText_;
+    PieceBuffer heldText_;
     std::vector<std::size_t> heldEnds_;
     // A cleaned sequence and a made identifier, kept here while the sink looks.
     std::string cleaned_;

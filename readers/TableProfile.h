@@ -32,7 +32,9 @@ public:
         bool isUnique = true;
     };
 
-    /// Notes one row of data (leading empty columns dropped).
+    /// Notes one row of data (leading empty columns dropped). The profile keeps views of the
+    /// values, to tell whether a column repeats one: they must outlive it. (Copies of a
+    /// sample's sequences cost more than judging them.)
     void add(std::span<const std::string_view> row);
 
     std::size_t rows() const noexcept { return rows_; }
@@ -63,7 +65,7 @@ private:
     struct Tally {
         Column column;
         std::optional<long long> last;
-        std::unordered_set<std::string> seen;
+        std::unordered_set<std::string_view> seen;
     };
     std::vector<Tally> columns_;
     std::size_t rows_ = 0;
