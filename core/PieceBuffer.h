@@ -1,23 +1,22 @@
 #pragma once
 
+#include "core/HugePages.h"
+
 #include <cstddef>
+#include <memory>
 #include <string_view>
 
 namespace pellacor {
 
 /// Bytes a worker writes in place, piece after piece (its rendered records, its copy of the
 /// text): no byte is cleared before it is written, and the memory stays from one piece to the
-/// next. A buffer of a megabyte or more is whole transparent huge pages where the system has
-/// them: on some virtual machines the first touch of every 4 KB page is a trip out of the
-/// guest, and one fault brings in 2 MB.
+/// next. From a quarter of a megabyte on, it is `HugePages`.
 class PieceBuffer {
 public:
     PieceBuffer() = default;
+    /// The moved-from buffer is empty, with no memory.
     PieceBuffer(PieceBuffer&& other) noexcept;
     PieceBuffer& operator=(PieceBuffer&& other) noexcept;
-    PieceBuffer(const PieceBuffer&) = delete;
-    PieceBuffer& operator=(const PieceBuffer&) = delete;
-    ~PieceBuffer();
 
     std::string_view view() const noexcept { return {data_, size_}; }
     std::size_t size() const noexcept { return size_; }
@@ -35,10 +34,12 @@ public:
 private:
     void reserve(std::size_t bytes);
 
+    // One of the two holds the bytes.
+    HugePages mapped_;
+    std::unique_ptr<char[]> heap_;
     char* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
-    bool mapped_ = false; // a mapping of its own, rather than from the heap
 };
 
 } // namespace pellacor

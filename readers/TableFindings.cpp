@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 namespace pellacor {
 namespace {
@@ -152,32 +153,25 @@ void TableFindings::identifier(std::string_view identifier, std::uint64_t row) {
         seen_ = {};
         return;
     }
-    // Kept at most half full; grown by doubling.
-    if (2 * (seenCount_ + 1) > seen_.size()) {
-        std::vector<std::uint64_t> grown(std::max<std::size_t>(1024, 2 * seen_.size()), 0);
-        for (const std::uint64_t hash : seen_)
-            if (hash != 0)
-                for (std::size_t slot = (hash & ~repeatMark) & (grown.size() - 1);;
-                     slot = (slot + 1) & (grown.size() - 1))
-                    if (grown[slot] == 0) {
-                        grown[slot] = hash;
-                        break;
-                    }
-        seen_ = std::move(grown);
-    }
+    // Room for every identifier remembered at once, kept at most half full: fresh, its pages
+    // are zeros, and a table grown by doubling paid a fault for each of its pages again.
+    if (seen_.size() == 0)
+        seen_ = HugePages(2 * rememberedIdentifiers * sizeof(std::uint64_t));
+    const std::span<std::uint64_t> slots(reinterpret_cast<std::uint64_t*>(seen_.data()),
+                                         2 * rememberedIdentifiers);
     const std::uint64_t hash = hashOf(identifier);
-    for (std::size_t slot = hash & (seen_.size() - 1);; slot = (slot + 1) & (seen_.size() - 1)) {
-        if ((seen_[slot] & ~repeatMark) == hash) {
-            if (seen_[slot] & repeatMark)
+    for (std::size_t slot = hash & (slots.size() - 1);; slot = (slot + 1) & (slots.size() - 1)) {
+        if ((slots[slot] & ~repeatMark) == hash) {
+            if (slots[slot] & repeatMark)
                 return;
-            seen_[slot] |= repeatMark;
+            slots[slot] |= repeatMark;
             ++repeatedCount_;
             if (repeated_.size() < namedRepeats)
                 repeated_.emplace_back(excerpt(identifier), row);
             return;
         }
-        if (seen_[slot] == 0) {
-            seen_[slot] = hash;
+        if (slots[slot] == 0) {
+            slots[slot] = hash;
             ++seenCount_;
             return;
         }

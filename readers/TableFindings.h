@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/HugePages.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -64,8 +66,8 @@ private:
     std::size_t judged_ = 0;
     std::size_t implausible_ = 0;
     std::optional<std::pair<std::uint64_t, std::string>> implausibleExample_;
-    // Identifier hashes in an open-addressed table (0 marks a free slot).
-    std::vector<std::uint64_t> seen_;
+    // Identifier hashes in an open-addressed table (0 marks a free slot), made at the first.
+    HugePages seen_;
     std::size_t seenCount_ = 0;
     bool stoppedLooking_ = false;
     // Identifiers seen again (each counted once), and the first few with the row of their

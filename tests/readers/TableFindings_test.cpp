@@ -29,6 +29,12 @@ TEST(TableFindings, repeated_identifiers_are_counted_once_each_and_the_first_thr
     EXPECT_TRUE(
         one.warnings()[0].starts_with("The identifier \u201Ca\u201D appears more than once"))
         << one.warnings()[0];
+    // A copy (a workbook's report keeps one) goes on from what was seen, on its own.
+    TableFindings copy = one;
+    copy.identifier("b", 2);
+    ASSERT_EQ(copy.warnings().size(), 1u);
+    EXPECT_TRUE(copy.warnings()[0].starts_with("2 identifiers repeat")) << copy.warnings()[0];
+    EXPECT_TRUE(one.warnings()[0].starts_with("The identifier \u201Ca\u201D")) << one.warnings()[0];
     // Twelve identifiers used twice or more, between others used once.
     TableFindings many;
     std::uint64_t row = 0;
