@@ -174,8 +174,7 @@ void RecordBuilder::absorb(
     const RecordBuilder& piece,
     std::span<const std::pair<std::string_view, std::uint64_t>> identifiers) {
     records_ += piece.records_;
-    for (const auto& [identifier, row] : identifiers)
-        findings_.identifier(identifier, row);
+    findings_.identifiers(identifiers);
     findings_.append(piece.findings_);
 }
 

@@ -146,8 +146,32 @@ void TableFindings::sequenceValue(std::string_view value, std::uint64_t row) {
 }
 
 void TableFindings::identifier(std::string_view identifier, std::uint64_t row) {
-    if (stoppedLooking_)
-        return;
+    if (!stoppedLooking_)
+        note(identifier, hashOf(identifier), row);
+}
+
+void TableFindings::identifiers(
+    std::span<const std::pair<std::string_view, std::uint64_t>> identifiers) {
+    // Each lookup in a table of megabytes misses the cache: the slots of the identifiers a few
+    // ahead are asked for while this one is noted.
+    constexpr std::size_t ahead = 8;
+    std::uint64_t hashes[ahead];
+    const auto hashAhead = [&](std::size_t i) {
+        const std::uint64_t hash = hashOf(identifiers[i].first);
+        hashes[i % ahead] = hash;
+        if (seen_.data())
+            __builtin_prefetch(seen_.data() + (hash & (2 * rememberedIdentifiers - 1)) * 8);
+    };
+    for (std::size_t i = 0; i < std::min(ahead, identifiers.size()); ++i)
+        hashAhead(i);
+    for (std::size_t i = 0; i < identifiers.size() && !stoppedLooking_; ++i) {
+        note(identifiers[i].first, hashes[i % ahead], identifiers[i].second);
+        if (i + ahead < identifiers.size())
+            hashAhead(i + ahead);
+    }
+}
+
+void TableFindings::note(std::string_view identifier, std::uint64_t hash, std::uint64_t row) {
     if (seenCount_ >= rememberedIdentifiers) {
         stoppedLooking_ = true;
         seen_ = {};
@@ -159,7 +183,6 @@ void TableFindings::identifier(std::string_view identifier, std::uint64_t row) {
         seen_ = HugePages(2 * rememberedIdentifiers * sizeof(std::uint64_t));
     const std::span<std::uint64_t> slots(reinterpret_cast<std::uint64_t*>(seen_.data()),
                                          2 * rememberedIdentifiers);
-    const std::uint64_t hash = hashOf(identifier);
     for (std::size_t slot = hash & (slots.size() - 1);; slot = (slot + 1) & (slots.size() - 1)) {
         if ((slots[slot] & ~repeatMark) == hash) {
             if (slots[slot] & repeatMark)

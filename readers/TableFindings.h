@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,8 @@ public:
     void sequenceValue(std::string_view value, std::uint64_t row);
     /// Notes a record's identifier.
     void identifier(std::string_view identifier, std::uint64_t row);
+    /// Notes records' identifiers, with their rows, in order: as `identifier` for each.
+    void identifiers(std::span<const std::pair<std::string_view, std::uint64_t>> identifiers);
     /// Names the sequence column for the warning about it.
     void setSequenceColumn(std::string name) { sequenceColumn_ = std::move(name); }
 
@@ -60,6 +63,8 @@ public:
     static bool isImplausibleSequence(std::string_view value) noexcept;
 
 private:
+    void note(std::string_view identifier, std::uint64_t hash, std::uint64_t row);
+
     std::uint64_t skippedCount_ = 0;
     std::vector<std::uint64_t> skippedRows_;
     std::string sequenceColumn_ = "column 2";

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
+#include <vector>
 
 namespace pellacor {
 namespace {
@@ -56,6 +58,31 @@ TEST(TableFindings, repeated_identifiers_are_counted_once_each_and_the_first_thr
     ASSERT_EQ(longTable.warnings().size(), 1u);
     EXPECT_TRUE(longTable.warnings()[0].starts_with("At least 2 identifiers repeat, such as"))
         << longTable.warnings()[0];
+}
+
+TEST(TableFindings, identifiers_noted_together_find_what_one_at_a_time_finds) {
+    // Repeats near and far, then past the identifiers remembered.
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < TableFindings::rememberedIdentifiers + 50; ++i)
+        names.push_back(i % 1000 == 7 ? "id" + std::to_string(i / 3) : "id" + std::to_string(i));
+    for (const char* late : {"id5", "id1000", "id1"})
+        names.push_back(late);
+    std::vector<std::pair<std::string_view, std::uint64_t>> list;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        list.emplace_back(names[i], i + 2);
+    for (const std::size_t batch : {std::size_t(1), std::size_t(3), std::size_t(1000), names.size()}) {
+        TableFindings each;
+        TableFindings together;
+        for (std::size_t from = 0; from < list.size(); from += batch) {
+            const auto part = std::span(list).subspan(from, std::min(batch, list.size() - from));
+            for (const auto& [identifier, row] : part)
+                each.identifier(identifier, row);
+            together.identifiers(part);
+        }
+        ASSERT_EQ(each.warnings().size(), 1u);
+        EXPECT_EQ(together.warnings(), each.warnings()) << "in batches of " << batch;
+        EXPECT_EQ(together.looksForRepeats(), each.looksForRepeats());
+    }
 }
 
 } // namespace
