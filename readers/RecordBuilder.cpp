@@ -149,8 +149,10 @@ void RecordBuilder::addRow(std::span<const std::string_view> input, std::uint64_
     }
     held_.push_back({heldEnds_.size(), fields.size(), row, sequenceMayNeedCleaning});
     for (const std::string_view field : fields) {
-        std::memcpy(heldText_.room(field.size()), field.data(), field.size());
-        heldText_.grow(field.size());
+        if (!field.empty()) { // an empty field may have no bytes to point at
+            std::memcpy(heldText_.room(field.size()), field.data(), field.size());
+            heldText_.grow(field.size());
+        }
         heldEnds_.push_back(heldText_.size());
     }
 }
