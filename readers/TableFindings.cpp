@@ -160,7 +160,7 @@ void TableFindings::identifiers(
         const std::uint64_t hash = hashOf(identifiers[i].first);
         hashes[i % ahead] = hash;
         if (seen_.data())
-            __builtin_prefetch(seen_.data() + (hash & (2 * rememberedIdentifiers - 1)) * 8);
+            __builtin_prefetch(&slotTable()[hash & (slotCount - 1)]);
     };
     for (std::size_t i = 0; i < std::min(ahead, identifiers.size()); ++i)
         hashAhead(i);
@@ -177,24 +177,23 @@ void TableFindings::note(std::string_view identifier, std::uint64_t hash, std::u
         seen_ = {};
         return;
     }
-    // Room for every identifier remembered at once, kept at most half full: fresh, its pages
-    // are zeros, and a table grown by doubling paid a fault for each of its pages again.
+    // Made whole at once: fresh, its pages are zeros, where a table grown by doubling paid a
+    // fault for each of its pages again.
     if (seen_.size() == 0)
-        seen_ = HugePages(2 * rememberedIdentifiers * sizeof(std::uint64_t));
-    const std::span<std::uint64_t> slots(reinterpret_cast<std::uint64_t*>(seen_.data()),
-                                         2 * rememberedIdentifiers);
-    for (std::size_t slot = hash & (slots.size() - 1);; slot = (slot + 1) & (slots.size() - 1)) {
-        if ((slots[slot] & ~repeatMark) == hash) {
-            if (slots[slot] & repeatMark)
+        seen_ = HugePages(slotCount * sizeof(std::uint64_t));
+    const std::span<std::uint64_t> table = slotTable();
+    for (std::size_t slot = hash & (slotCount - 1);; slot = (slot + 1) & (slotCount - 1)) {
+        if ((table[slot] & ~repeatMark) == hash) {
+            if (table[slot] & repeatMark)
                 return;
-            slots[slot] |= repeatMark;
+            table[slot] |= repeatMark;
             ++repeatedCount_;
             if (repeated_.size() < namedRepeats)
                 repeated_.emplace_back(excerpt(identifier), row);
             return;
         }
-        if (slots[slot] == 0) {
-            slots[slot] = hash;
+        if (table[slot] == 0) {
+            table[slot] = hash;
             ++seenCount_;
             return;
         }

@@ -64,6 +64,9 @@ public:
 
 private:
     void note(std::string_view identifier, std::uint64_t hash, std::uint64_t row);
+    std::span<std::uint64_t> slotTable() const noexcept {
+        return {reinterpret_cast<std::uint64_t*>(seen_.data()), slotCount};
+    }
 
     std::uint64_t skippedCount_ = 0;
     std::vector<std::uint64_t> skippedRows_;
@@ -71,7 +74,9 @@ private:
     std::size_t judged_ = 0;
     std::size_t implausible_ = 0;
     std::optional<std::pair<std::uint64_t, std::string>> implausibleExample_;
-    // Identifier hashes in an open-addressed table (0 marks a free slot), made at the first.
+    // Identifier hashes in an open-addressed table (0 marks a free slot), made at the first,
+    // of room for every identifier remembered, at most half full.
+    static constexpr std::size_t slotCount = 2 * rememberedIdentifiers;
     HugePages seen_;
     std::size_t seenCount_ = 0;
     bool stoppedLooking_ = false;

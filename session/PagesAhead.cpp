@@ -1,5 +1,7 @@
 #include "session/PagesAhead.h"
 
+#include "core/HugePages.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -34,7 +36,7 @@ std::size_t pageAfter(const char* base, std::size_t offset) noexcept {
 // Transparent huge pages: a result of hundreds of megabytes in 4 KB pages costs a fault, and
 // on some virtual machines a trip out of the guest, every page. Faulting a page in ahead may
 // bring in the whole huge page around it.
-constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
+constexpr std::uintptr_t hugePage = HugePages::pageBytes;
 
 } // namespace
 

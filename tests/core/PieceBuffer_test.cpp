@@ -35,9 +35,8 @@ TEST(PieceBufferTest, growing_keeps_what_was_written_from_the_heap_into_huge_pag
     EXPECT_GE(buffer.capacity(), buffer.size());
 #if defined(__linux__)
     // Huge pages back only whole, aligned 2 MB spans.
-    constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffer.view().data()) % hugePage, 0u);
-    EXPECT_EQ(buffer.capacity() % hugePage, 0u);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffer.view().data()) % HugePages::pageBytes, 0u);
+    EXPECT_EQ(buffer.capacity() % HugePages::pageBytes, 0u);
 #endif
 }
 
