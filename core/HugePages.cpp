@@ -9,8 +9,15 @@
 #endif
 
 namespace pellacor {
+namespace {
 
-HugePages::HugePages(std::size_t bytes) : bytes_((bytes + pageBytes - 1) / pageBytes * pageBytes) {
+std::uintptr_t roundedUp(std::uintptr_t value) noexcept {
+    return (value + HugePages::pageBytes - 1) / HugePages::pageBytes * HugePages::pageBytes;
+}
+
+} // namespace
+
+HugePages::HugePages(std::size_t bytes) : bytes_(roundedUp(bytes)) {
     if (bytes_ == 0)
         return;
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
@@ -20,7 +27,7 @@ HugePages::HugePages(std::size_t bytes) : bytes_((bytes + pageBytes - 1) / pageB
     if (mapped == MAP_FAILED)
         throw std::bad_alloc();
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + pageBytes - 1) / pageBytes * pageBytes;
+    const std::uintptr_t aligned = roundedUp(start);
     if (aligned > start)
         ::munmap(mapped, aligned - start);
     if (const std::size_t tail = start + pageBytes - aligned; tail > 0)

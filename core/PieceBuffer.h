@@ -3,6 +3,7 @@
 #include "core/HugePages.h"
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -30,6 +31,14 @@ public:
         return data_ + size_;
     }
     void grow(std::size_t bytes) noexcept { size_ += bytes; }
+    /// Copies `bytes` to the end. An empty view may point nowhere, and a buffer not yet made
+    /// has no room to point at: neither is handed to memcpy.
+    void append(std::string_view bytes) {
+        if (bytes.empty())
+            return;
+        std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+        grow(bytes.size());
+    }
 
 private:
     void reserve(std::size_t bytes);

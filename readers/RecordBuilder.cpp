@@ -6,7 +6,6 @@
 #include "readers/TableProfile.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace pellacor {
 namespace {
@@ -149,10 +148,7 @@ void RecordBuilder::addRow(std::span<const std::string_view> input, std::uint64_
     }
     held_.push_back({heldEnds_.size(), fields.size(), row, sequenceMayNeedCleaning});
     for (const std::string_view field : fields) {
-        if (!field.empty()) { // an empty field may have no bytes to point at
-            std::memcpy(heldText_.room(field.size()), field.data(), field.size());
-            heldText_.grow(field.size());
-        }
+        heldText_.append(field);
         heldEnds_.push_back(heldText_.size());
     }
 }
